@@ -1,0 +1,60 @@
+// Commands whose subsystem is not built yet: each shows nothing and ends at once, so the
+// command table is complete. A subsystem removes its commands from here as it lands.
+#include "core/commands.h"
+#include "core/host_api.h"
+
+void QLLAYERS() { CmdEnd(); }
+void QLHIDEF() { CmdEnd(); }
+void QLSHOWF() { CmdEnd(); }
+void QLTHAWF() { CmdEnd(); }
+void QLFREEZEF() { CmdEnd(); }
+void QLMTRIM() { CmdEnd(); }
+void QLCUT() { CmdEnd(); }
+void QLSAMEAS() { CmdEnd(); }
+void QLDIMSCALE() { CmdEnd(); }
+void QLDIMSCALENOW() { CmdEnd(); }
+void QLGROUP1() { CmdEnd(); }
+void QLMOVE() { CmdEnd(); }
+void QLCOPY() { CmdEnd(); }
+void QLROTATE() { CmdEnd(); }
+void QLROTATE2() { CmdEnd(); }
+void QLSCALE() { CmdEnd(); }
+void QLSHEAR() { CmdEnd(); }
+void QLPART() { CmdEnd(); }
+void QLPARTM() { CmdEnd(); }
+void QLGETFNAMEM() { CmdEnd(); }
+void QLGETLAYERNAMEM() { CmdEnd(); }
+void QLTEXT() { CmdEnd(); }
+void QLTEXTML() { CmdEnd(); }
+void QLTEXTB() { CmdEnd(); }
+void QLTEXTC() { CmdEnd(); }
+void QLTINC() { CmdEnd(); }
+void QLTREPLACE() { CmdEnd(); }
+void QLTEDIT() { CmdEnd(); }
+void QLTEDITDBG() { CmdEnd(); }
+void QLTCASE() { CmdEnd(); }
+void QLTSEQ() { CmdEnd(); }
+void QLATTREXPL() { CmdEnd(); }
+void QLTEXTEXPL() { CmdEnd(); }
+void QLFRONT() { CmdEnd(); }
+void QLBACK() { CmdEnd(); }
+void QLHATCH() { CmdEnd(); }
+void QLHATCHSCAN() { CmdEnd(); }
+void QLHATCHSMART() { CmdEnd(); }
+void QLHATCHSTANDARD() { CmdEnd(); }
+void QLHATCHLAST() { CmdEnd(); }
+void QLHEXPLODE() { CmdEnd(); }
+void QLHATCHOPTSEL() { CmdEnd(); }
+void QLHATCHOPTMOD() { CmdEnd(); }
+void QLHATCHOPT() { CmdEnd(); }
+void QLDIST() { CmdEnd(); }
+void QLLENGTH() { CmdEnd(); }
+void QLDIMA() { CmdEnd(); }
+void QLLOGFILEINIT() { CmdEnd(); }
+void QLLOGFILEWRITE() { CmdEnd(); }
+void QLGVD() { CmdEnd(); }
+void QLKEYSTAT() { CmdEnd(); }
+void QLGTH() { CmdEnd(); }
+void QLCMENU() { CmdEnd(); }
+
+void FreeTextWorkRecord() {}

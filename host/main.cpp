@@ -1,0 +1,2 @@
+// qlhost: the reference host. (The runner replaces this entry point.)
+int main() { return 0; }

@@ -1,0 +1,32 @@
+// How the modal parts of the host (dialogs, message boxes, file dialogs, pop-up menus)
+// take their answers from the running scenario script, and how every room reports to the
+// user-visible transcript.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qlhost {
+
+// One scenario action: the verb and its arguments (quotes removed), with its script line.
+struct UiAction {
+    std::string verb;
+    std::vector<std::string> args;
+    std::string file;
+    int line = 0;
+};
+
+// Takes the next action of the script for a modal window that is waiting (what describes
+// it for error messages, for example "dialog DLGTEX"). Returns false when the script has no
+// more actions; the caller then closes its window as cancelled. An action the caller
+// cannot use must be reported with ScriptFault.
+bool NextUiAction(UiAction& action, const std::string& what);
+
+// Reports a fault in the scenario or in the plug-in's use of the host protocol, naming the
+// current script line. The run fails; the host goes on where it safely can.
+void ScriptFault(const std::string& message);
+
+// Writes one line to the transcript (standard output unless quiet).
+void Transcript(const std::string& line);
+
+}  // namespace qlhost
