@@ -1,0 +1,41 @@
+// Drawing files of the reference host: the JSON drawing format (.json, .cv7), DXF import and
+// export, and SVG pictures of a drawing list or of a preview frame. Every function returns
+// false with a one-line error naming the file (and the entity index for bad entities);
+// none of them throws or crashes on bad input.
+#pragma once
+
+#include <string>
+
+#include "host/drawing/drawing.h"
+#include "host/io/preview.h"
+
+namespace qlhost {
+
+// Loads a drawing file by extension: .json and .cv7 (JSON drawing format), .dxf (DXF).
+// Entities are appended to into; the file's layers are merged into the drawing's layer table
+// and, when into is the drawing's working list, its current layer becomes current.
+bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error);
+// Saves a list by extension: .json and .cv7 (JSON drawing format), .dxf (DXF export).
+bool SaveDrawingFile(const std::string& path, const HostList& list, std::string& error);
+
+// The JSON drawing format as text (docs/drawing-format.md).
+bool ParseDrawingJson(const std::string& text, HostList& into, std::string& error);
+std::string DrawingToJson(const HostList& list);
+
+// DXF through dxflib.
+bool ImportDxf(const std::string& path, HostList& into, std::string& error);
+bool ExportDxf(const std::string& path, const HostList& list, std::string& error);
+
+// SVG picture of a list (layers as groups, hidden layers left out, y axis up).
+struct SvgOptions {
+    bool highlightSelected = false;  // selected entities in the highlight colour
+    double margin = 0.05;            // fraction of the larger extent added around the drawing
+};
+bool WriteSvg(const std::string& path, const HostList& list, std::string& error);
+std::string DrawingToSvg(const HostList& list, const SvgOptions& options = {});
+
+// SVG picture of one preview frame (drag previews, owner-drawn previews).
+bool WritePreviewSvg(const std::string& path, const PreviewFrame& frame, std::string& error);
+std::string PreviewToSvg(const PreviewFrame& frame);
+
+}  // namespace qlhost
