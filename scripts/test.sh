@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test: the release build, then the whole
+# suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+for preset in release asan; do
+  cmake --preset "$preset" -DQL_WERROR=ON >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
