@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/win32.h"
+
 namespace qlhost {
 
 // One primitive of a preview frame, in drawing units.
@@ -22,11 +24,67 @@ struct PreviewFrame {
     std::vector<PreviewPrim> prims;
     double viewWidth = 0, viewHeight = 0;
     int cursorCalls = 0;  // XHReqCsr / XHReqCsr3 calls in this frame
+    // Pen of the painters (SetPen), applied to the primitives drawn after it.
+    int penColor = 0, penLineStyle = 0, penFillStyle = 0;
+    int beginPreviewCalls = 0;
+    // Preview controls show the view centred on the origin; drag frames show their primitives.
+    bool centredView = false;
 };
 
 // Starts a new frame (the host removes the previous preview before each drag call).
 void BeginFrame(double viewWidth, double viewHeight);
 // The frame being drawn, or the last one drawn.
 PreviewFrame& CurrentFrame();
+
+// The frame a painter call draws into: the control's own frame when ctx is a live preview
+// control (CreateXWCtrl), else the current drag frame.
+PreviewFrame& FrameOf(void* ctx);
+
+// Owner-drawn preview controls. Each control records its primitives; the host keeps the
+// frames of the last kMaxControlPreviews controls by item rectangle (a control drawn again
+// over the same rectangle replaces the older one), in order of their rectangles' tops.
+struct ControlPreview {
+    RECT rect{};
+    PreviewFrame frame;
+};
+constexpr size_t kMaxControlPreviews = 256;
+void* CreatePreviewControl(const double* view, const RECT* rect, HDC dc);
+void ReleasePreviewControl(void* control);
+const std::vector<ControlPreview>& ControlPreviews();
+void ClearControlPreviews();
+// The kept control previews as one SVG picture, each at its item rectangle (pixels).
+bool WriteControlPreviewsSvg(const std::string& path, std::string& error);
+std::string ControlPreviewsToSvg();
+
+// Screen effects of the entity calls; the reference host has no screen, so it counts.
+struct ScreenCounters {
+    int draws = 0;        // EDraw
+    int erases = 0;       // EErase
+    int marks = 0;        // EMark
+    int redraws = 0;      // Redraw
+    int showChanges = 0;  // ShowChanges
+    int progressCalls = 0;
+    std::string progressText;  // last ProgressMsg
+    int progressDone = 0, progressTotal = 0;  // last ShowProgress
+};
+ScreenCounters& Screen();
+// Called when a command starts: counters back to zero (highlights stay until redrawn).
+void ResetScreenCounters();
+// Entity ids highlighted by EMark and not drawn normally since (EDraw, EErase, Redraw).
+const std::vector<uint32_t>& HighlightedIds();
+void ClearHighlights();
+
+// When on, ShowChanges validates the drawing and reports a fault through ScriptFault.
+void SetValidateOnShowChanges(bool on);
+bool ValidateOnShowChanges();
+
+// The screen calls behind the C functions of host_api.h.
+void ScreenDraw(int mode, const unsigned char* record);
+void ScreenErase(int mode, const unsigned char* record);
+void ScreenMark(const unsigned char* record);
+void ScreenRedraw();
+void ScreenShowChanges();
+void ScreenProgressMsg(const char* text);
+void ScreenShowProgress(int done, int total);
 
 }  // namespace qlhost

@@ -1,0 +1,113 @@
+// The 2-D and 3-D preview painters and EDrawM. Coordinates are drawing units; the painters
+// do not apply the current matrix (the plug-in transforms its points itself).
+#include "host/io/painters.h"
+
+#include <cstring>
+
+#include "host/drawing/drawing.h"
+#include "host/io/preview.h"
+#include "host/script/actions.h"
+
+namespace qlhost {
+namespace {
+
+PreviewPrim WithPen(const PreviewFrame& frame, PreviewPrim::Kind kind) {
+    PreviewPrim prim;
+    prim.kind = kind;
+    prim.color = frame.penColor;
+    prim.lineStyle = frame.penLineStyle;
+    prim.fillStyle = frame.penFillStyle;
+    return prim;
+}
+
+void SetPen(void* ctx, int color, int lineStyle, int fillStyle) {
+    PreviewFrame& frame = FrameOf(ctx);
+    frame.penColor = color;
+    frame.penLineStyle = lineStyle;
+    frame.penFillStyle = fillStyle;
+}
+
+void DrawLine(void* ctx, const double* a, const double* b) {
+    if (!a || !b) return ScriptFault("DrawLine: null point");
+    PreviewFrame& frame = FrameOf(ctx);
+    PreviewPrim prim = WithPen(frame, PreviewPrim::Line);
+    prim.points = {a[0], a[1], b[0], b[1]};
+    frame.prims.push_back(std::move(prim));
+}
+
+void DrawPolyline(void* ctx, int count, const double* points) {
+    if (count < 0 || (count > 0 && !points)) return ScriptFault("DrawPolyline: bad point list");
+    PreviewFrame& frame = FrameOf(ctx);
+    PreviewPrim prim = WithPen(frame, PreviewPrim::Polyline);
+    prim.points.assign(points, points + 2 * static_cast<size_t>(count));
+    frame.prims.push_back(std::move(prim));
+}
+
+void DrawCircle(void* ctx, const double* centre, double radius) {
+    if (!centre) return ScriptFault("DrawCircle: null centre");
+    PreviewFrame& frame = FrameOf(ctx);
+    PreviewPrim prim = WithPen(frame, PreviewPrim::Circle);
+    prim.points = {centre[0], centre[1]};
+    prim.radius = radius;
+    frame.prims.push_back(std::move(prim));
+}
+
+void DrawTextData(void* ctx, const unsigned char* data) {
+    if (!data) return ScriptFault("DrawTextData: null text data");
+    PreviewFrame& frame = FrameOf(ctx);
+    PreviewPrim prim = WithPen(frame, PreviewPrim::Text);
+    prim.record.assign(data, data + kTextDataSize);
+    const char* text = reinterpret_cast<const char*>(data + kTextDataSize);
+    prim.text.assign(text, strnlen(text, kMaxPreviewText));
+    double x, y;
+    std::memcpy(&x, data, 8);
+    std::memcpy(&y, data + 8, 8);
+    prim.points = {x, y};
+    frame.prims.push_back(std::move(prim));
+}
+
+void BeginPreview(void* ctx) {
+    PreviewFrame& frame = FrameOf(ctx);
+    frame.penColor = frame.penLineStyle = frame.penFillStyle = 0;
+    ++frame.beginPreviewCalls;
+}
+
+void DrawLine3(void* ctx, const double* a, const double* b) {
+    if (!a || !b) return ScriptFault("DrawLine3: null point");
+    PreviewFrame& frame = FrameOf(ctx);
+    PreviewPrim prim = WithPen(frame, PreviewPrim::Line);
+    prim.points = {a[0], a[1], b[0], b[1]};
+    frame.prims.push_back(std::move(prim));
+}
+
+GDraw2 g_painter2{SetPen, DrawLine, DrawPolyline, DrawCircle, DrawTextData, BeginPreview};
+GDraw3 g_painter3{DrawLine3};
+
+void AppendMembers(PreviewFrame& frame, const HostList& list) {
+    for (const Node* node = list.head; node; node = node->next) {
+        if (node->flags & Node::kDeleted) continue;
+        PreviewPrim prim = WithPen(frame, PreviewPrim::Entity);
+        prim.record.assign(node->record(), node->record() + node->length());
+        frame.prims.push_back(std::move(prim));
+        if (node->children) AppendMembers(frame, *node->children);
+    }
+}
+
+}  // namespace
+
+GDraw2* Painter2() { return &g_painter2; }
+GDraw3* Painter3() { return &g_painter3; }
+
+void DrawEntityInto(void* ctx, const EntRec* record) {
+    if (!record) return ScriptFault("EDrawM: null entity");
+    uint32_t length;
+    std::memcpy(&length, record, 4);
+    if (length < 32 || length > kMaxRecordLength) return ScriptFault("EDrawM: bad record length");
+    PreviewFrame& frame = FrameOf(ctx);
+    PreviewPrim prim = WithPen(frame, PreviewPrim::Entity);
+    prim.record.assign(record, record + length);
+    frame.prims.push_back(std::move(prim));
+    if (const Node* node = NodeOf(record); node && node->children) AppendMembers(frame, *node->children);
+}
+
+}  // namespace qlhost
