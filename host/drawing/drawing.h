@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -16,6 +17,10 @@ namespace qlhost {
 
 class HostList;
 struct Drawing;
+
+// Records shorter than the common header or longer than this are refused.
+constexpr uint32_t kMinRecordLength = 32;
+constexpr uint32_t kMaxRecordLength = 64u << 20;
 
 // One stored entity. The packed record bytes follow the node header in the same heap block,
 // so an entity pointer (EntRec*) handed to the plug-in is node->record(); NodeOf() maps it
@@ -36,13 +41,28 @@ struct Node {
     HostList* children = nullptr; // member list (group 10, symbol reference 12, containers 13, 34, 36)
     uint32_t flags = 0;
     uint32_t capacity = 0;        // bytes available for the record after the header
+    uint64_t serial = 0;          // creation order; walks skip nodes created after they began
+    uint32_t visit = 0;           // number of the last walk that visited this node
 
     EntRec* record() { return reinterpret_cast<EntRec*>(this) + kHeaderSize; }
     const EntRec* record() const { return reinterpret_cast<const EntRec*>(this) + kHeaderSize; }
     uint32_t length() const;      // total record length from record offset 0
     int type() const { return record()[4]; }
+    bool selected() const { return (flags & kSelected) != 0; }
+    bool deleted() const { return (flags & kDeleted) != 0; }
 
     static constexpr size_t kHeaderSize = 64;  // keeps records 16-byte aligned
+};
+
+// Whether an entity type owns a member list (group, symbol reference, containers).
+bool HasMemberList(int type);
+
+// A walk in progress over one list (ForEachEntity); the list keeps its next node valid
+// while the callback adds, moves or frees nodes.
+struct WalkCursor {
+    Node* next = nullptr;
+    WalkCursor* outer = nullptr;  // the walk begun before this one on the same list
+    bool listGone = false;        // the list was destroyed by the callback
 };
 
 // A drawing list. Derives from the plug-in-visible DList, whose first member is the table
@@ -62,9 +82,16 @@ public:
     Node* head = nullptr;
     Node* tail = nullptr;
     size_t count = 0;       // nodes in the list, deleted ones included
+    uint64_t changes = 0;   // BeginChange calls
+    WalkCursor* walks = nullptr;  // innermost walk in progress
 
     // Appends a copy of a record of the given length (length is also written at offset 0).
+    // Null when the length is out of range.
     Node* Append(const void* record, uint32_t length);
+    // Appends a zero-filled record of a type and length. Null when the length is out of range.
+    Node* AppendZeroed(int type, uint32_t length);
+    // Appends a deep copy of a node (member lists included, flags cleared, new ids).
+    Node* AppendCopy(const Node* source);
     // Unlinks and frees a node and its member lists.
     void Free(Node* node);
     // Moves node to just before / after other (both in this list).
@@ -74,11 +101,23 @@ public:
     HostList* Children(Node* node);
     // Removes every node.
     void Clear();
+    // Gives a record a new capacity; returns the node to use from then on (it may move).
+    Node* Resize(Node* node, uint32_t newLength);
+    // Top-level list of this list (the working list for member lists of drawing entities).
+    HostList* Root();
 };
+
+// The operations table every HostList carries.
+const DListOps* HostListOps();
 
 // Validated lookup of an entity pointer from the plug-in: the node whose record it is, or
 // null when the pointer is not a live entity.
 Node* NodeOf(const EntRec* record);
+// As NodeOf, and an entity pointer from before a ResizeEntity move (during the same
+// command) leads to the node's new place.
+Node* LocateNode(const EntRec* record);
+// Validated lookup of a list pointer from the plug-in; null when it is not a live list.
+HostList* ListOf(const DList* list);
 
 // Settings tables as GetTemplate returns them (byte blobs in the packed forms of the records
 // documentation) and the current drawing attributes.
@@ -96,12 +135,19 @@ struct Tables {
 struct Drawing {
     Drawing();
     ~Drawing();
+    Drawing(const Drawing&) = delete;
+    Drawing& operator=(const Drawing&) = delete;
 
     std::unique_ptr<HostList> work;
     std::vector<std::unique_ptr<HostList>> temporaries;  // CreateDList, PartLoad
     std::unordered_set<const Node*> live;
+    std::unordered_set<const HostList*> lists;     // every live list, member lists included
+    std::unordered_map<const Node*, Node*> moved;  // old block -> new node after a resize move
+    std::vector<Node*> pendingDeleted;             // DeleteEntity since the last purge
     Tables tables;
     uint32_t nextId = 1;
+    uint64_t nextSerial = 1;
+    uint32_t nextWalk = 1;
     std::string fileName = "Untitled.cv7";
 
     // Resets to an empty drawing with the default tables.
@@ -110,6 +156,13 @@ struct Drawing {
     void PurgeDeleted();
     // Finds an entity by id anywhere (work list and its member lists).
     Node* FindById(uint32_t id);
+    // A new temporary list (CreateDList, PartLoad); owned by temporaries.
+    HostList* CreateTemporary(const std::string& name, int mode);
+    // Destroys a temporary list; false when it is not one.
+    bool ReleaseTemporary(HostList* list);
+    // Takes every entity of the working list and its member lists out of the selection,
+    // and those of the temporary lists.
+    void ClearSelection();
 };
 
 // The one drawing of the running host.
@@ -117,6 +170,8 @@ Drawing& TheDrawing();
 
 // Canonical, stable text listing of a list (and its member lists) for golden files.
 std::string DumpList(const HostList& list);
+// One entity's line of that listing, without indentation or line end.
+std::string DumpEntity(const Node& node);
 
 // Full consistency check of a drawing (links, lengths, ids, selection counts); returns an
 // empty string when sound, else a description of the first fault.
