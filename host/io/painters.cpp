@@ -102,7 +102,7 @@ void DrawEntityInto(void* ctx, const EntRec* record) {
     if (!record) return ScriptFault("EDrawM: null entity");
     uint32_t length;
     std::memcpy(&length, record, 4);
-    if (length < 32 || length > kMaxRecordLength) return ScriptFault("EDrawM: bad record length");
+    if (length < kMinRecordLength || length > kMaxRecordLength) return ScriptFault("EDrawM: bad record length");
     PreviewFrame& frame = FrameOf(ctx);
     PreviewPrim prim = WithPen(frame, PreviewPrim::Entity);
     prim.record.assign(record, record + length);

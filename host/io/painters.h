@@ -14,7 +14,5 @@ void DrawEntityInto(void* ctx, const EntRec* record);
 // Bytes of a text data part and the string after it that a painter copies.
 constexpr size_t kTextDataSize = 72;
 constexpr size_t kMaxPreviewText = 32000;
-// Largest record EDrawM copies; anything longer is refused as corrupt.
-constexpr uint32_t kMaxRecordLength = 16u << 20;
 
 }  // namespace qlhost
