@@ -20,6 +20,13 @@ struct UiAction {
 // it for error messages, for example "dialog DLGTEX"). Returns false when the script has no
 // more actions; the caller then closes its window as cancelled. An action the caller
 // cannot use must be reported with ScriptFault.
+//
+// The runtime runs by itself every action that does not answer a window (checks, dumps,
+// `wait`, `view`, held keys, cursor moves, `key` presses and mouse buttons through the
+// hooks) and hands the caller only the answers: `dialog`, `answer`, `file`, `menu`, `esc`
+// and `enter`. When one of the actions it ran delivered a message to a host window (a hook
+// posting WM_CLOSE or a key, see UiHandleMessage), it returns true with an empty verb so the
+// caller can look at its window again; an empty verb is never an answer.
 bool NextUiAction(UiAction& action, const std::string& what);
 
 // Reports a fault in the scenario or in the plug-in's use of the host protocol, naming the
@@ -28,5 +35,9 @@ void ScriptFault(const std::string& message);
 
 // Writes one line to the transcript (standard output unless quiet).
 void Transcript(const std::string& line);
+
+// The ui room notes every message box it shows, so scripts can check the last one
+// (`expect message "TEXT"` compares the text).
+void NoteMessageBox(const std::string& caption, const std::string& text);
 
 }  // namespace qlhost
