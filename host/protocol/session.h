@@ -41,8 +41,7 @@ double ViewHeight();
 void SetView(double width, double height);
 constexpr int kWindowPixelsX = 1000;
 constexpr int kWindowPixelsY = 750;
-// Pick tolerance in pixels, and in drawing units for the current view.
-constexpr double kPickPixels = 4.0;
+// The pick tolerance (4 pixels) in drawing units for the current view.
 double PickTolerance();
 
 // The live cursor (RscAdr 4147) in drawing units.
