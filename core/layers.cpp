@@ -6,8 +6,11 @@
 
 bool IsLayerHidden(int layer) {
     DList* work = GetWorkDL();
-    if (work == nullptr) return false;
-    const unsigned char* entry = FindTableEntry(GetTemplate(work, TPL_LAYERS), kTblEntries, layer);
+    return work != nullptr && LayerHiddenIn(GetTemplate(work, TPL_LAYERS), layer);
+}
+
+bool LayerHiddenIn(const unsigned char* layerTable, int layer) {
+    const unsigned char* entry = FindTableEntry(layerTable, kTblEntries, layer);
     if (entry == nullptr || GetU32(entry, kEntryLength) < kLayerFlags + 4) return false;
     return (GetU32(entry, kLayerFlags) & kLayerHidden) != 0;
 }
