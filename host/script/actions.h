@@ -29,6 +29,10 @@ struct UiAction {
 // caller can look at its window again; an empty verb is never an answer.
 bool NextUiAction(UiAction& action, const std::string& what);
 
+// Copies the next action of the script without taking it; false when there is none. Message
+// boxes take an `answer` only when it is the next action, and leave any other action.
+bool PeekUiAction(UiAction& action);
+
 // Reports a fault in the scenario or in the plug-in's use of the host protocol, naming the
 // current script line. The run fails; the host goes on where it safely can.
 void ScriptFault(const std::string& message);
