@@ -14,14 +14,6 @@ void QLSAMEAS() { CmdEnd(); }
 void QLDIMSCALE() { CmdEnd(); }
 void QLDIMSCALENOW() { CmdEnd(); }
 void QLGROUP1() { CmdEnd(); }
-void QLMOVE() { CmdEnd(); }
-void QLCOPY() { CmdEnd(); }
-void QLROTATE() { CmdEnd(); }
-void QLROTATE2() { CmdEnd(); }
-void QLSCALE() { CmdEnd(); }
-void QLSHEAR() { CmdEnd(); }
-void QLPART() { CmdEnd(); }
-void QLPARTM() { CmdEnd(); }
 void QLGETFNAMEM() { CmdEnd(); }
 void QLGETLAYERNAMEM() { CmdEnd(); }
 void QLTEXT() { CmdEnd(); }
