@@ -14,8 +14,6 @@ void QLSAMEAS() { CmdEnd(); }
 void QLDIMSCALE() { CmdEnd(); }
 void QLDIMSCALENOW() { CmdEnd(); }
 void QLGROUP1() { CmdEnd(); }
-void QLGETFNAMEM() { CmdEnd(); }
-void QLGETLAYERNAMEM() { CmdEnd(); }
 void QLTEXT() { CmdEnd(); }
 void QLTEXTML() { CmdEnd(); }
 void QLTEXTB() { CmdEnd(); }
@@ -42,11 +40,5 @@ void QLHATCHOPT() { CmdEnd(); }
 void QLDIST() { CmdEnd(); }
 void QLLENGTH() { CmdEnd(); }
 void QLDIMA() { CmdEnd(); }
-void QLLOGFILEINIT() { CmdEnd(); }
-void QLLOGFILEWRITE() { CmdEnd(); }
-void QLGVD() { CmdEnd(); }
-void QLKEYSTAT() { CmdEnd(); }
-void QLGTH() { CmdEnd(); }
-void QLCMENU() { CmdEnd(); }
 
 void FreeTextWorkRecord() {}

@@ -1,0 +1,21 @@
+// Bounded text helpers of the macro commands.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Size of the plug-in's buffers for text answers (kinds 0 and 1): the host writes at most
+// 255 characters and the NUL into them.
+constexpr size_t kTextAnswerSize = 256;
+
+// Copies the text at source (at most sourceMax bytes, up to its NUL) into destination, cut to
+// fit destinationSize with the NUL.
+void CopyBounded(char* destination, size_t destinationSize, const char* source, size_t sourceMax);
+
+// Cuts a file name at its last "." searched from the end back to its second character, so a
+// name that only starts with "." keeps it.
+void CutExtension(char* name);
+
+// How many bytes of a layer name to read at byte 12 of a layer entry of the given length,
+// at most cap.
+size_t LayerNameLimit(uint32_t entryLength, size_t cap);
