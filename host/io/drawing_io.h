@@ -18,6 +18,9 @@ bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error
 // Saves a list by extension: .json and .cv7 (JSON drawing format), .dxf (DXF export).
 bool SaveDrawingFile(const std::string& path, const HostList& list, std::string& error);
 
+// Writes a whole file; false with "path: cannot write" and the like.
+bool WriteWhole(const std::string& path, const std::string& text, std::string& error);
+
 // The JSON drawing format as text (docs/drawing-format.md).
 bool ParseDrawingJson(const std::string& text, HostList& into, std::string& error);
 std::string DrawingToJson(const HostList& list);

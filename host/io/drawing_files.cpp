@@ -1,0 +1,76 @@
+// Drawing files by extension: .json and .cv7 hold the JSON drawing format, .dxf goes
+// through the DXF reader and writer.
+#include <fstream>
+#include <sstream>
+
+#include "host/io/drawing_io.h"
+
+namespace qlhost {
+namespace {
+
+std::string Extension(const std::string& path) {
+    size_t dot = path.find_last_of('.');
+    size_t slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return ext;
+}
+
+bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot open";
+        return false;
+    }
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    text = buffer.str();
+    return true;
+}
+
+}  // namespace
+
+bool WriteWhole(const std::string& path, const std::string& text, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        error = path + ": cannot write";
+        return false;
+    }
+    out << text;
+    out.close();
+    if (!out) {
+        error = path + ": write failed";
+        return false;
+    }
+    return true;
+}
+
+bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error) {
+    std::string ext = Extension(path);
+    if (ext == "dxf") return ImportDxf(path, into, error);
+    if (ext != "json" && ext != "cv7") {
+        error = path + ": unknown drawing file type (use .json, .cv7 or .dxf)";
+        return false;
+    }
+    std::string text;
+    if (!ReadWhole(path, text, error)) return false;
+    if (!ParseDrawingJson(text, into, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool SaveDrawingFile(const std::string& path, const HostList& list, std::string& error) {
+    std::string ext = Extension(path);
+    if (ext == "dxf") return ExportDxf(path, list, error);
+    if (ext != "json" && ext != "cv7") {
+        error = path + ": unknown drawing file type (use .json, .cv7 or .dxf)";
+        return false;
+    }
+    return WriteWhole(path, DrawingToJson(list), error);
+}
+
+}  // namespace qlhost
