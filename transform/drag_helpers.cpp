@@ -27,11 +27,17 @@ constexpr unsigned char kHeightPrecision = 1;
 
 }  // namespace
 
-bool KeyDown(int vk) { return static_cast<uint16_t>(GetAsyncKeyState(vk)) >= 2; }
+bool KeyDown(int vk) {
+    return static_cast<uint16_t>(GetAsyncKeyState(vk)) >= 2;
+}
 
-double DragViewWidth(const void* ctx) { return GetF64(ctx, QL_DRAG_VIEW_WIDTH); }
+double DragViewWidth(const void* ctx) {
+    return GetF64(ctx, QL_DRAG_VIEW_WIDTH);
+}
 
-double DragViewHeight(const void* ctx) { return GetF64(ctx, QL_DRAG_VIEW_HEIGHT); }
+double DragViewHeight(const void* ctx) {
+    return GetF64(ctx, QL_DRAG_VIEW_HEIGHT);
+}
 
 double DragStep(double numerator, double viewSize) {
     if (!(viewSize > 0.0) || !std::isfinite(viewSize)) return 0.0;
@@ -39,7 +45,9 @@ double DragStep(double numerator, double viewSize) {
     return std::isfinite(step) ? step : 0.0;
 }
 
-double DragFactor(double d) { return d >= 0.0 ? 1.0 + d : 1.0 / (1.0 - d); }
+double DragFactor(double d) {
+    return d >= 0.0 ? 1.0 + d : 1.0 / (1.0 - d);
+}
 
 double SnapAngle15(double angle) {
     double steps = std::trunc((angle + kHalfSnapStep) / kSnapStep);
@@ -49,6 +57,8 @@ double SnapAngle15(double angle) {
 void DrawDragStatus(void* ctx, const double* cursor, int mode, const double* first,
                     const double* second, const float* third) {
     PromptRec record{};
+    // The host reads an angle field (format 17) as a double; the third value is a float.
+    double thirdAngle = third != nullptr ? static_cast<double>(*third) : 0.0;
     switch (mode) {
         case DS_SCALE:
             if (first == nullptr) return;
@@ -63,7 +73,8 @@ void DrawDragStatus(void* ctx, const double* cursor, int mode, const double* fir
             if (first != nullptr) {
                 record = MakePrompt("Angle: !01", PromptValue(first, PF_ANGLE, kAnglePrecision));
             } else if (third != nullptr) {
-                record = MakePrompt("Angle: !01", PromptValue(third, PF_ANGLE17, kAnglePrecision));
+                record =
+                    MakePrompt("Angle: !01", PromptValue(&thirdAngle, PF_ANGLE17, kAnglePrecision));
             } else {
                 return;
             }
@@ -93,4 +104,6 @@ void DrawDragStatus(void* ctx, const double* cursor, int mode, const double* fir
     GetGDraw2()->DrawTextData(ctx, block);
 }
 
-void SetArrowCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
+void SetArrowCursor() {
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}

@@ -38,13 +38,19 @@ int AppendSelected(DList*, EntRec* entity, void* failed, void*) {
     return 0;
 }
 
-double* LiveCursor() { return static_cast<double*>(RscAdr(kLiveCursor)); }
+double* LiveCursor() {
+    return static_cast<double*>(RscAdr(kLiveCursor));
+}
 
-void CopyPoint3(double* to, const double* from) { std::memcpy(to, from, 3 * sizeof(double)); }
+void CopyPoint3(double* to, const double* from) {
+    std::memcpy(to, from, 3 * sizeof(double));
+}
 
 }  // namespace
 
-const MovingSet& TheMovingSet() { return g_set; }
+const MovingSet& TheMovingSet() {
+    return g_set;
+}
 
 bool CollectSelection(bool takeOut) {
     FreeMovingSet();
@@ -228,7 +234,8 @@ void UpdatePlacement(PlacementState& state, void* ctx, double* cursor) {
         CopyPoint3(state.rubber[1], part ? cursor : state.target);
     } else if (!shift) {
         double rise = state.haveLastCursor ? cursor[1] - state.lastCursor[1] : 0.0;
-        double scale = state.scale * DragFactor(DragStep(rise * kScaleStepsPerView, DragViewHeight(ctx)));
+        double scale =
+            state.scale * DragFactor(DragStep(rise * kScaleStepsPerView, DragViewHeight(ctx)));
         if (ScaleInRange(scale)) state.scale = scale;
         state.statusMode = DS_SCALE;
         state.statusValue = &state.scale;
@@ -267,7 +274,9 @@ void FinishPlacement(const PlacementState& state, void* ctx, const double* curso
     SetArrowCursor();
 }
 
-PlacementState& MovePlacement() { return g_move; }
+PlacementState& MovePlacement() {
+    return g_move;
+}
 
 void PlacementDrag(void* ctx) {
     double cursor[3];

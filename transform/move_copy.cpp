@@ -90,6 +90,10 @@ void Start(bool copy) {
 
 }  // namespace
 
-void QLMOVE() { Start(false); }
+void QLMOVE() {
+    Start(false);
+}
 
-void QLCOPY() { Start(true); }
+void QLCOPY() {
+    Start(true);
+}

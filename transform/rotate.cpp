@@ -117,8 +117,8 @@ void OnOrigin(int status) {
         return;
     }
     SetRubberOrigin2(g_state.origin);
-    ReqData(REQ_POINT2, g_state.reference, "Rotate reference point: ",
-            QL_CURSOR(kCursorRubberLine), OnReference, 0, 0);
+    ReqData(REQ_POINT2, g_state.reference, "Rotate reference point: ", QL_CURSOR(kCursorRubberLine),
+            OnReference, 0, 0);
 }
 
 void OnSelected(int status) {
@@ -126,8 +126,8 @@ void OnSelected(int status) {
         CmdEnd();
         return;
     }
-    ReqData(REQ_POINT2, g_state.origin, "Rotate origin: ", QL_CURSOR(kCursorFreePoint), OnOrigin,
-            0, 0);
+    ReqData(REQ_POINT2, g_state.origin, "Rotate origin: ", QL_CURSOR(kCursorFreePoint), OnOrigin, 0,
+            0);
 }
 
 void Start(bool byReference) {
@@ -138,6 +138,10 @@ void Start(bool byReference) {
 
 }  // namespace
 
-void QLROTATE() { Start(false); }
+void QLROTATE() {
+    Start(false);
+}
 
-void QLROTATE2() { Start(true); }
+void QLROTATE2() {
+    Start(true);
+}

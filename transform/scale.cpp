@@ -73,9 +73,11 @@ void UpdateScales(void* ctx, const double* cursor) {
         CopyPoint3(g_state.referenceLine[0], g_state.origin);
         CopyPoint3(g_state.referenceLine[1], cursor);
     } else if (g_state.reference == 0.0) {
-        double fy = DragFactor(DragStep((cursor[1] - last[1]) * kRiseStepsPerView, DragViewHeight(ctx)));
+        double fy =
+            DragFactor(DragStep((cursor[1] - last[1]) * kRiseStepsPerView, DragViewHeight(ctx)));
         if (ctrl) {
-            double fx = DragFactor(DragStep((cursor[0] - last[0]) * kSideStepsPerView, DragViewWidth(ctx)));
+            double fx =
+                DragFactor(DragStep((cursor[0] - last[0]) * kSideStepsPerView, DragViewWidth(ctx)));
             MultiplyScales(fx, fy, 1.0);
         } else {
             MultiplyScales(fy, fy, fy);

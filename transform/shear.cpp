@@ -66,8 +66,9 @@ void OnFirstPoint(int status) {
         return;
     }
     SetRubberOrigin2(&g_state.axis[0]);
-    ReqData(REQ_POINT2, &g_state.axis[2], "Shear axis - second point: ",
-            QL_CURSOR(kCursorRubberLine), OnSecondPoint, kSecondPointFlags, 0);
+    ReqData(REQ_POINT2, &g_state.axis[2],
+            "Shear axis - second point: ", QL_CURSOR(kCursorRubberLine), OnSecondPoint,
+            kSecondPointFlags, 0);
 }
 
 void OnSelected(int status) {
@@ -75,8 +76,8 @@ void OnSelected(int status) {
         CmdEnd();
         return;
     }
-    ReqData(REQ_POINT2, &g_state.axis[0], "Shear axis - first point: ",
-            QL_CURSOR(kCursorFreePoint), OnFirstPoint, 0, 0);
+    ReqData(REQ_POINT2, &g_state.axis[0], "Shear axis - first point: ", QL_CURSOR(kCursorFreePoint),
+            OnFirstPoint, 0, 0);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Drag factor, 15-degree snap, drag steps, scale range, shear factor and part file names.
+#include "transform/drag_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <limits>
 #include <string>
 
-#include "transform/drag_helpers.h"
 #include "transform/engine.h"
 #include "transform/part.h"
 #include "transform/shear.h"
