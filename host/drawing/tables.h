@@ -107,7 +107,7 @@ bool SetCurrentEntry(Table& table, size_t first, int number);
 
 // Appends an entry (data starting with its 16-bit number) before the terminator. Pointers
 // into the table are invalid afterwards.
-void AppendEntry(Table& table, const std::vector<unsigned char>& data);
+void AppendEntry(Table& table, const std::vector<unsigned char>& data, size_t first = kTableEntries);
 
 // Layers.
 unsigned char* FindLayer(Tables& tables, int number);

@@ -1,0 +1,108 @@
+// The host's one drawing: working list, temporary lists, purge of deleted entities.
+#include <algorithm>
+
+#include "host/drawing/drawing.h"
+#include "host/drawing/tables.h"
+
+namespace qlhost {
+namespace {
+
+// Frees the blocks left behind by resize moves.
+void FreeMovedBlocks(Drawing& drawing) {
+    for (auto& [old, moved] : drawing.moved) {
+        Node* block = const_cast<Node*>(old);
+        block->~Node();
+        ::operator delete(static_cast<void*>(block));
+    }
+    drawing.moved.clear();
+}
+
+// Calls f on every node of a list and its member lists, depth first, without recursion.
+template <typename F>
+void ForEachNodeDeep(HostList& list, F&& f) {
+    std::vector<Node*> pending;
+    for (Node* n = list.tail; n; n = n->prev) pending.push_back(n);
+    while (!pending.empty()) {
+        Node* node = pending.back();
+        pending.pop_back();
+        if (f(node)) return;
+        if (node->children)
+            for (Node* n = node->children->tail; n; n = n->prev) pending.push_back(n);
+    }
+}
+
+}  // namespace
+
+Drawing::Drawing() { Reset(); }
+
+Drawing::~Drawing() {
+    temporaries.clear();
+    work.reset();
+    FreeMovedBlocks(*this);
+}
+
+void Drawing::Reset() {
+    temporaries.clear();
+    work.reset();
+    FreeMovedBlocks(*this);
+    pendingDeleted.clear();
+    nextId = 1;
+    nextSerial = 1;
+    fileName = "Untitled.cv7";
+    work = std::make_unique<HostList>(this, fileName, 0, nullptr, nullptr);
+    BuildDefaultTables(tables);
+}
+
+void Drawing::PurgeDeleted() {
+    std::vector<Node*> deleted;
+    deleted.swap(pendingDeleted);
+    for (Node* node : deleted) {
+        // A node freed since (or a block reused by a new entity) is no longer both live and
+        // deleted; anything else goes now.
+        if (!live.count(node) || !node->deleted() || !node->owner) continue;
+        node->owner->Free(node);
+    }
+    FreeMovedBlocks(*this);
+}
+
+Node* Drawing::FindById(uint32_t id) {
+    Node* found = nullptr;
+    if (!work || id == 0) return nullptr;
+    ForEachNodeDeep(*work, [&](Node* node) {
+        if (node->id != id) return false;
+        found = node;
+        return true;
+    });
+    return found;
+}
+
+HostList* Drawing::CreateTemporary(const std::string& name, int mode) {
+    temporaries.push_back(std::make_unique<HostList>(this, name, mode, nullptr, nullptr));
+    return temporaries.back().get();
+}
+
+bool Drawing::ReleaseTemporary(HostList* list) {
+    auto it = std::find_if(temporaries.begin(), temporaries.end(),
+                           [list](const std::unique_ptr<HostList>& t) { return t.get() == list; });
+    if (it == temporaries.end()) return false;
+    // Detach before destroying so a callback releasing the list again finds nothing.
+    std::unique_ptr<HostList> doomed = std::move(*it);
+    temporaries.erase(it);
+    return true;
+}
+
+void Drawing::ClearSelection() {
+    auto clear = [](Node* node) {
+        node->flags &= ~Node::kSelected;
+        return false;
+    };
+    if (work) ForEachNodeDeep(*work, clear);
+    for (auto& list : temporaries) ForEachNodeDeep(*list, clear);
+}
+
+Drawing& TheDrawing() {
+    static Drawing drawing;
+    return drawing;
+}
+
+}  // namespace qlhost
