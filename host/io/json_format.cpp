@@ -136,8 +136,24 @@ private:
     std::map<std::tuple<std::string, double, double>, uint32_t> handles_;
 };
 
+std::string Scalar(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+// One line with a space after every comma and colon.
+std::string Compact(const Json& value) {
+    if (!value.is_object() && !value.is_array()) return Scalar(value);
+    std::string out = value.is_object() ? "{" : "[";
+    bool first = true;
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        if (!first) out += ", ";
+        first = false;
+        if (value.is_object()) out += Scalar(Json(it.key())) + ": ";
+        out += Compact(*it);
+    }
+    return out + (value.is_object() ? "}" : "]");
+}
+
 void Print(const Json& value, int indent, std::string& out) {
-    std::string compact = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    std::string compact = Compact(value);
     bool nested = value.is_object() && (value.contains("members") || value.contains("entities"));
     if ((!value.is_object() && !value.is_array()) || (compact.size() <= kCompactWidth && !nested) ||
         value.empty()) {
@@ -150,7 +166,7 @@ void Print(const Json& value, int indent, std::string& out) {
     size_t i = 0;
     for (auto it = value.begin(); it != value.end(); ++it, ++i) {
         out += pad;
-        if (object) out += Json(it.key()).dump(-1, ' ', false, Json::error_handler_t::replace) + ": ";
+        if (object) out += Scalar(Json(it.key())) + ": ";
         Print(*it, indent + 2, out);
         out += i + 1 < value.size() ? ",\n" : "\n";
     }
