@@ -1,5 +1,6 @@
 // The host's one drawing: working list, temporary lists, purge of deleted entities.
 #include <algorithm>
+#include <cstring>
 
 #include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
@@ -41,15 +42,23 @@ Drawing::~Drawing() {
     FreeMovedBlocks(*this);
 }
 
+// The working list object survives a reset, so pointers to it (GetWorkDL) stay valid.
 void Drawing::Reset() {
     temporaries.clear();
-    work.reset();
+    fileName = "Untitled.cv7";
+    if (work) {
+        work->Clear();
+        work->name = fileName;
+        work->changes = 0;
+        std::memset(work->fileName, 0, sizeof work->fileName);
+        std::memcpy(work->fileName, fileName.data(), fileName.size());
+    } else {
+        work = std::make_unique<HostList>(this, fileName, 0, nullptr, nullptr);
+    }
     FreeMovedBlocks(*this);
     pendingDeleted.clear();
     nextId = 1;
     nextSerial = 1;
-    fileName = "Untitled.cv7";
-    work = std::make_unique<HostList>(this, fileName, 0, nullptr, nullptr);
     BuildDefaultTables(tables);
 }
 
