@@ -1,5 +1,6 @@
 // Entity nodes and drawing lists: allocation, linking, deep copies and resizing.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -12,6 +13,8 @@ namespace {
 constexpr uint32_t kMovedMagic = 0x51454d56;  // "QEMV": block left behind by a resize move
 
 static_assert(sizeof(Node) <= Node::kHeaderSize, "node header must fit before the record");
+static_assert(offsetof(DList, ops) == 0 && offsetof(DList, fileName) == QL_DLIST_NAME_OFFSET,
+              "the plug-in finds the operations first and the name 300 bytes in");
 
 uint32_t CapacityFor(uint32_t length) { return (length + 15u) & ~15u; }
 
