@@ -14,8 +14,10 @@
 namespace qlhost {
 
 // Named tolerances.
-constexpr double kSamePointTolerance = 1e-9;   // FDNSame2, deduplicating intersections
+constexpr double kSamePointTolerance = 1e-6;   // FDNSame2: two points are the same
+constexpr double kMergeTolerance = 1e-9;       // intersections this close (relative) count once
 constexpr double kFlattenTolerance = 1e-4;     // chord height when curves become polylines
+constexpr double kExplodeTolerance = 2e-4;     // chord height of exploded parts, relative to size
 constexpr double kPickPixels = 4;              // EPick distance in pixels
 
 // ---------------------------------------------------------------------------------------
@@ -41,12 +43,17 @@ Matrix Then(const Matrix& a, const Matrix& b);
 Matrix& CurrentMatrix();
 // Resets the matrix and its stack (new scenario, tests).
 void ResetMatrixStack();
+// CTMPSH / CTMPOP; popping an empty stack leaves the matrix and answers false.
+void PushMatrix();
+bool PopMatrix();
 
 // ---------------------------------------------------------------------------------------
 // Symbols
 
-// Registers a symbol definition with a base point; returns its handle (never 0).
-uint32_t RegisterSymbolDefinition(double baseX, double baseY, const std::string& name);
+// Registers a symbol definition with a base point; returns its handle (never 0). A given
+// non-zero handle is used as is (a drawing file names its definitions), replacing any
+// definition under it; 0 takes the next free handle.
+uint32_t RegisterSymbolDefinition(double baseX, double baseY, const std::string& name, uint32_t handle = 0);
 // The definition record (type 14 layout) of a handle, or null.
 const unsigned char* FindSymbolDefinition(uint32_t handle);
 // Handle of the definition with a name, 0 if none.
