@@ -31,7 +31,6 @@ void QLBACK() { CmdEnd(); }
 void QLHATCH() { CmdEnd(); }
 void QLHATCHSCAN() { CmdEnd(); }
 void QLHATCHSMART() { CmdEnd(); }
-void QLHATCHSTANDARD() { CmdEnd(); }
 void QLHATCHLAST() { CmdEnd(); }
 void QLHEXPLODE() { CmdEnd(); }
 void QLHATCHOPTSEL() { CmdEnd(); }
