@@ -71,6 +71,9 @@ void BM_ForEachEntityOverAMillion(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kMillion);
     qlhost::TheDrawing().Reset();
 }
-BENCHMARK(BM_ForEachEntityOverAMillion)->Arg(SCOPE_ALL)->Arg(0x11000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ForEachEntityOverAMillion)
+    ->Arg(SCOPE_ALL)
+    ->Arg(0x11000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

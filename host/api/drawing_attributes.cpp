@@ -9,13 +9,16 @@ using namespace qlhost;
 
 namespace {
 
-Tables& Current() { return TheDrawing().tables; }
+Tables& Current() {
+    return TheDrawing().tables;
+}
 
 template <typename T>
 T AttributeField(size_t offset) {
     T value{};
     const Table& attributes = Current().attributes;
-    if (offset + sizeof(T) <= attributes.size()) std::memcpy(&value, attributes.data() + offset, sizeof(T));
+    if (offset + sizeof(T) <= attributes.size())
+        std::memcpy(&value, attributes.data() + offset, sizeof(T));
     return value;
 }
 
@@ -44,30 +47,50 @@ extern "C" void CopyCStuff(const EntRec* from, EntRec* to) {
     std::memmove(to + 5, from + 5, 27);
 }
 
-extern "C" unsigned char* GetCurLayer(void) { return CurrentEntry(Current().layers, kTableEntries); }
+extern "C" unsigned char* GetCurLayer(void) {
+    return CurrentEntry(Current().layers, kTableEntries);
+}
 
-extern "C" void SetCurLayer(int layer) { SetCurrentEntry(Current().layers, kTableEntries, layer); }
+extern "C" void SetCurLayer(int layer) {
+    SetCurrentEntry(Current().layers, kTableEntries, layer);
+}
 
-extern "C" unsigned char* FindLayerID(int layer) { return FindLayer(Current(), layer); }
+extern "C" unsigned char* FindLayerID(int layer) {
+    return FindLayer(Current(), layer);
+}
 
-extern "C" int AskLayerFrozen(int layer) { return (LayerFlags(Current(), layer) & kLayerFrozen) ? 1 : 0; }
+extern "C" int AskLayerFrozen(int layer) {
+    return (LayerFlags(Current(), layer) & kLayerFrozen) ? 1 : 0;
+}
 
-extern "C" void SetCurFStyle(int style) { SetCurrentEntry(Current().fillStyles, kTableEntries, style); }
+extern "C" void SetCurFStyle(int style) {
+    SetCurrentEntry(Current().fillStyles, kTableEntries, style);
+}
 
-extern "C" void SetCurLStyle(int style) { SetCurrentEntry(Current().lineStyles, kLineStyleEntries, style); }
+extern "C" void SetCurLStyle(int style) {
+    SetCurrentEntry(Current().lineStyles, kLineStyleEntries, style);
+}
 
 extern "C" unsigned char* FindFStyleName(const char* name) {
     return name ? FindFillStyleByName(Current(), name) : nullptr;
 }
 
-extern "C" unsigned char* FindFStyleID(int style) { return FindFillStyle(Current(), style); }
+extern "C" unsigned char* FindFStyleID(int style) {
+    return FindFillStyle(Current(), style);
+}
 
 extern "C" unsigned char* FindLStyleName(const char* name) {
     return name ? FindLineStyleByName(Current(), name) : nullptr;
 }
 
-extern "C" int GetCurColor(void) { return CurrentColor(Current()); }
+extern "C" int GetCurColor(void) {
+    return CurrentColor(Current());
+}
 
-extern "C" int GetBkgndColor(int) { return kBackgroundColor; }
+extern "C" int GetBkgndColor(int) {
+    return kBackgroundColor;
+}
 
-extern "C" COLORREF LookupColor(int color) { return PaletteColor(color); }
+extern "C" COLORREF LookupColor(int color) {
+    return PaletteColor(color);
+}

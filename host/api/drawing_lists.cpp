@@ -2,13 +2,17 @@
 #include "core/host_api.h"
 #include "host/drawing/drawing.h"
 
-extern "C" DList* GetWorkDL(void) { return qlhost::TheDrawing().work.get(); }
+extern "C" DList* GetWorkDL(void) {
+    return qlhost::TheDrawing().work.get();
+}
 
 extern "C" DList* CreateDList(const char* name, int mode) {
     return qlhost::TheDrawing().CreateTemporary(name ? name : "", mode);
 }
 
-extern "C" void ClearSelect(void) { qlhost::TheDrawing().ClearSelection(); }
+extern "C" void ClearSelect(void) {
+    qlhost::TheDrawing().ClearSelection();
+}
 
 extern "C" void SetNewTag(EntRec* entity) {
     if (qlhost::Node* node = qlhost::LocateNode(entity)) node->flags |= qlhost::Node::kNewTag;

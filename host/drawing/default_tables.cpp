@@ -98,12 +98,16 @@ const std::vector<Pattern>& Patterns() {
         {"Dashed Horizontal", 2.0, 1.0f, {{0, 0, 0, 0.25f, {0.25f, -0.125f}}}},
         // Courses 0.25 high, bricks 0.5 long; the joints of every other course are shifted
         // by half a brick, drawn as two joint families.
-        {"Brick", 2.0, 1.0f,
+        {"Brick",
+         2.0,
+         1.0f,
          {{0, 0, 0, 0.25f, {}},
           {90, 0, 0, 0.5f, {0.25f, -0.25f}},
           {90, 0.25, 0.25, 0.5f, {0.25f, -0.25f}}}},
         // Batt insulation: a solid line, then two dashed lines, every 0.375.
-        {"Insulation", 1.5, 1.0f,
+        {"Insulation",
+         1.5,
+         1.0f,
          {{0, 0, 0, 0.375f, {}},
           {0, 0, 0.125, 0.375f, {0.125f, -0.125f}},
           {0, 0, 0.25, 0.375f, {0.125f, -0.125f}}}},
@@ -202,7 +206,8 @@ Table BuildFonts() {
         int kind;
     };
     const Font fonts[] = {
-        {"Simplex", 0}, {"DejaVu Sans", 1}, {"DejaVu Serif", 1}, {"DejaVu Sans Mono", 1}, {"Plotter", 2},
+        {"Simplex", 0},          {"DejaVu Sans", 1}, {"DejaVu Serif", 1},
+        {"DejaVu Sans Mono", 1}, {"Plotter", 2},
     };
     Table table = NewTable(TPL_FONTS, kTableEntries);
     int number = 0;
@@ -249,16 +254,18 @@ Table BuildTextStyles() {
 Bytes DimStyleEntry(int number, float textHeight, const std::string& name) {
     Entry entry(number);
     entry.data.resize(kDimStyleSize, 0);
-    auto setFloat = [&](int index, float value) { std::memcpy(entry.data.data() + 4 * index, &value, 4); };
+    auto setFloat = [&](int index, float value) {
+        std::memcpy(entry.data.data() + 4 * index, &value, 4);
+    };
     const float unit = textHeight / 2.5f;
     setFloat(kDimExtendPastText, 1.25f * unit);
     setFloat(kDimOffsetDimPoint, 0.625f * unit);
     setFloat(3, 0.625f * unit);  // gap between text and dimension line
     setFloat(kDimBaselineSpacing, 5.0f * unit);
-    setFloat(6, 1.0f);           // measurement scale
+    setFloat(6, 1.0f);  // measurement scale
     setFloat(kDimArrowLength, 2.5f * unit);
     setFloat(kDimArrowHeight, 1.0f * unit);
-    setFloat(9, 2.0f);           // decimal places
+    setFloat(9, 2.0f);  // decimal places
     setFloat(kDimTextHeight, textHeight);
     PutText(entry.data, name);
     return entry.data;

@@ -1,8 +1,9 @@
 // The host's one drawing: working list, temporary lists, purge of deleted entities.
+#include "host/drawing/drawing.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
 
 namespace qlhost {
@@ -34,7 +35,9 @@ void ForEachNodeDeep(HostList& list, F&& f) {
 
 }  // namespace
 
-Drawing::Drawing() { Reset(); }
+Drawing::Drawing() {
+    Reset();
+}
 
 Drawing::~Drawing() {
     temporaries.clear();

@@ -29,24 +29,25 @@ struct Node {
     static constexpr uint32_t kMagic = 0x51454e54;  // "QENT"
     enum Flag : uint32_t {
         kSelected = 1u << 0,
-        kDeleted = 1u << 1,   // DeleteEntity: hidden from walks until restored or purged
-        kNewTag = 1u << 2,    // SetNewTag
+        kDeleted = 1u << 1,  // DeleteEntity: hidden from walks until restored or purged
+        kNewTag = 1u << 2,   // SetNewTag
         kHighlighted = 1u << 3,
     };
     uint32_t magic = kMagic;
-    uint32_t id = 0;              // drawing-wide id, stable for the entity's life; scripts use it
+    uint32_t id = 0;  // drawing-wide id, stable for the entity's life; scripts use it
     HostList* owner = nullptr;
     Node* prev = nullptr;
     Node* next = nullptr;
-    HostList* children = nullptr; // member list (group 10, symbol reference 12, containers 13, 34, 36)
+    // Member list (group 10, symbol reference 12, containers 13, 34, 36).
+    HostList* children = nullptr;
     uint32_t flags = 0;
-    uint32_t capacity = 0;        // bytes available for the record after the header
-    uint64_t serial = 0;          // creation order; walks skip nodes created after they began
-    uint32_t visit = 0;           // number of the last walk that visited this node
+    uint32_t capacity = 0;  // bytes available for the record after the header
+    uint64_t serial = 0;    // creation order; walks skip nodes created after they began
+    uint32_t visit = 0;     // number of the last walk that visited this node
 
     EntRec* record() { return reinterpret_cast<EntRec*>(this) + kHeaderSize; }
     const EntRec* record() const { return reinterpret_cast<const EntRec*>(this) + kHeaderSize; }
-    uint32_t length() const;      // total record length from record offset 0
+    uint32_t length() const;  // total record length from record offset 0
     int type() const { return record()[4]; }
     bool selected() const { return (flags & kSelected) != 0; }
     bool deleted() const { return (flags & kDeleted) != 0; }
@@ -77,12 +78,12 @@ public:
     Drawing* drawing;
     std::string name;
     int mode;
-    HostList* parent;       // list holding the container entity, null at the top
-    Node* parentNode;       // the container entity, null at the top
+    HostList* parent;  // list holding the container entity, null at the top
+    Node* parentNode;  // the container entity, null at the top
     Node* head = nullptr;
     Node* tail = nullptr;
-    size_t count = 0;       // nodes in the list, deleted ones included
-    uint64_t changes = 0;   // BeginChange calls
+    size_t count = 0;             // nodes in the list, deleted ones included
+    uint64_t changes = 0;         // BeginChange calls
     WalkCursor* walks = nullptr;  // innermost walk in progress
 
     // Appends a copy of a record of the given length (length is also written at offset 0).
@@ -173,8 +174,8 @@ std::string DumpList(const HostList& list);
 // One entity's line of that listing, without indentation or line end.
 std::string DumpEntity(const Node& node);
 
-// Full consistency check of a drawing (links, lengths, ids, selection counts); returns an
-// empty string when sound, else a description of the first fault.
+// Full consistency check of a drawing (links, counts, owners, lengths, ids, member lists);
+// returns an empty string when sound, else a description of the first fault.
 std::string ValidateDrawing(const Drawing& drawing);
 
 }  // namespace qlhost

@@ -95,41 +95,70 @@ std::string TextData(const View& v, size_t data) {
     out += " just=" + std::to_string(v.Get<uint8_t>(data + L::kDataJustify));
     const float width = v.Get<float>(data + L::kDataWidth);
     if (width != 1.0f) out += " wf=" + Num(width);
-    if (const int style = v.Get<uint16_t>(data + L::kDataStyle)) out += " style=" + std::to_string(style);
+    if (const int style = v.Get<uint16_t>(data + L::kDataStyle))
+        out += " style=" + std::to_string(style);
     if (const int flags = v.Get<uint8_t>(data + L::kDataFlags)) out += " tflags=" + Hex(flags);
     return out;
 }
 
 const char* TypeName(int type) {
     switch (type) {
-        case 0: return "internal";
-        case 1: return "point";
-        case 2: return "line";
-        case 3: return "path";
-        case 4: return "polygon";
-        case 5: return "text";
-        case 6: return "circle";
-        case 7: return "arc";
-        case 8: return "ellipse";
-        case 9: return "ellarc";
-        case 10: return "group";
-        case 11: return "marker";
-        case 12: return "symref";
-        case 13: return "filled";
-        case 14: return "symdef";
-        case 26: return "curve";
-        case 27: return "ccurve";
-        case 28: return "dimlin";
-        case 29: return "dimang";
-        case 30: return "dimarc";
-        case 31: return "dimrad";
-        case 33: return "textb";
-        case 34: return "pathcont";
-        case 36: return "container";
-        case 37: return "attrib";
-        case 38: return "wall";
-        case 45: return "bezier";
-        default: return nullptr;
+        case 0:
+            return "internal";
+        case 1:
+            return "point";
+        case 2:
+            return "line";
+        case 3:
+            return "path";
+        case 4:
+            return "polygon";
+        case 5:
+            return "text";
+        case 6:
+            return "circle";
+        case 7:
+            return "arc";
+        case 8:
+            return "ellipse";
+        case 9:
+            return "ellarc";
+        case 10:
+            return "group";
+        case 11:
+            return "marker";
+        case 12:
+            return "symref";
+        case 13:
+            return "filled";
+        case 14:
+            return "symdef";
+        case 26:
+            return "curve";
+        case 27:
+            return "ccurve";
+        case 28:
+            return "dimlin";
+        case 29:
+            return "dimang";
+        case 30:
+            return "dimarc";
+        case 31:
+            return "dimrad";
+        case 33:
+            return "textb";
+        case 34:
+            return "pathcont";
+        case 36:
+            return "container";
+        case 37:
+            return "attrib";
+        case 38:
+            return "wall";
+        case 45:
+            return "bezier";
+        default:
+            return nullptr;
     }
 }
 
@@ -141,74 +170,98 @@ size_t LiveMembers(const Node& node) {
 }
 
 std::string Fields(const Node& node, const View& v) {
-    const std::string members = node.children ? " members=" + std::to_string(LiveMembers(node)) : "";
+    const std::string members =
+        node.children ? " members=" + std::to_string(LiveMembers(node)) : "";
     switch (node.type()) {
-        case L::kPoint: return Pt(v, L::kPointX);
-        case L::kLine: return Pt(v, L::kLineStart) + " " + Pt(v, L::kLineEnd);
+        case L::kPoint:
+            return Pt(v, L::kPointX);
+        case L::kLine:
+            return Pt(v, L::kLineStart) + " " + Pt(v, L::kLineEnd);
         case L::kPath:
-        case L::kPolygon: return Points(v, L::kPolyCount, L::kPolyPoints);
-        case L::kText: return TextData(v, L::kTextData) + " " + Str(v, L::kTextString);
-        case L::kCircle: return "c=" + Pt(v, L::kCircleCentre) + " r=" + Num(v.Get<double>(L::kCircleRadius));
+        case L::kPolygon:
+            return Points(v, L::kPolyCount, L::kPolyPoints);
+        case L::kText:
+            return TextData(v, L::kTextData) + " " + Str(v, L::kTextString);
+        case L::kCircle:
+            return "c=" + Pt(v, L::kCircleCentre) + " r=" + Num(v.Get<double>(L::kCircleRadius));
         case L::kArc:
             return "c=" + Pt(v, L::kArcCentre) + " r=" + Num(v.Get<double>(L::kArcRadius)) +
-                   " start=" + Num(v.Get<double>(L::kArcStart)) + " sweep=" + Num(v.Get<double>(L::kArcSweep));
+                   " start=" + Num(v.Get<double>(L::kArcStart)) +
+                   " sweep=" + Num(v.Get<double>(L::kArcSweep));
         case L::kEllipse:
         case L::kEllipseArc: {
             std::string out = "c=" + Pt(v, L::kEllCentre) + " axis=" + Pt(v, L::kEllAxis) +
                               " ratio=" + Num(v.Get<double>(L::kEllRatio));
             if (node.type() == L::kEllipseArc)
-                out += " start=" + Num(v.Get<double>(L::kEllStart)) + " sweep=" + Num(v.Get<double>(L::kEllSweep));
+                out += " start=" + Num(v.Get<double>(L::kEllStart)) +
+                       " sweep=" + Num(v.Get<double>(L::kEllSweep));
             return out;
         }
         case L::kGroup:
-        case L::kFilledContainer: return "members=" + std::to_string(LiveMembers(node));
-        case L::kMarker: return "kind=" + std::to_string(v.Get<uint32_t>(L::kMarkerKind));
+        case L::kFilledContainer:
+            return "members=" + std::to_string(LiveMembers(node));
+        case L::kMarker:
+            return "kind=" + std::to_string(v.Get<uint32_t>(L::kMarkerKind));
         case L::kSymbolRef:
-            return "def=" + std::to_string(v.Get<uint32_t>(L::kSymHandle)) + " at=(" + Num(v.Get<double>(L::kSymTx)) +
-                   "," + Num(v.Get<double>(L::kSymTy)) + ") m=(" + Num(v.Get<double>(L::kSymMatrix)) + "," +
-                   Num(v.Get<double>(L::kSymMatrix + 8)) + "," + Num(v.Get<double>(L::kSymMatrix + 32)) + "," +
+            return "def=" + std::to_string(v.Get<uint32_t>(L::kSymHandle)) + " at=(" +
+                   Num(v.Get<double>(L::kSymTx)) + "," + Num(v.Get<double>(L::kSymTy)) + ") m=(" +
+                   Num(v.Get<double>(L::kSymMatrix)) + "," + Num(v.Get<double>(L::kSymMatrix + 8)) +
+                   "," + Num(v.Get<double>(L::kSymMatrix + 32)) + "," +
                    Num(v.Get<double>(L::kSymMatrix + 40)) + ") " + Str(v, L::kSymName) + members;
         case L::kSymbolDef:
-            return "handle=" + std::to_string(v.Get<uint32_t>(L::kDefHandle)) + " base=" + Pt(v, L::kDefBaseX) + " " +
-                   Str(v, L::kDefName);
+            return "handle=" + std::to_string(v.Get<uint32_t>(L::kDefHandle)) +
+                   " base=" + Pt(v, L::kDefBaseX) + " " + Str(v, L::kDefName);
         case L::kCurve:
         case L::kClosedCurve:
             return "sub=" + std::to_string(v.Get<uint8_t>(L::kCurveSubtype)) + " " +
                    Points(v, L::kCurveCount, L::kCurvePoints);
         case L::kDimLinear:
-            return "dstyle=" + std::to_string(v.Get<uint16_t>(L::kDimStyle)) + " " + Pt(v, L::kDim28P1) + " " +
-                   Pt(v, L::kDim28P2) + " line=" + Pt(v, L::kDim28Line) + " text=" + Pt(v, L::kDim28Text) +
+            return "dstyle=" + std::to_string(v.Get<uint16_t>(L::kDimStyle)) + " " +
+                   Pt(v, L::kDim28P1) + " " + Pt(v, L::kDim28P2) + " line=" + Pt(v, L::kDim28Line) +
+                   " text=" + Pt(v, L::kDim28Text) +
                    " dflags=" + Hex(v.Get<uint8_t>(L::kDim28Flags));
         case L::kDimAngular:
-            return "dstyle=" + std::to_string(v.Get<uint16_t>(L::kDimStyle)) + " vertex=" + Pt(v, L::kDim29Vertex) +
-                   " " + Pt(v, L::kDim29P1) + " " + Pt(v, L::kDim29P2) + " arc=" + Pt(v, L::kDim29Arc) +
-                   " text=" + Pt(v, L::kDim29Text) + " dflags=" + Hex(v.Get<uint8_t>(L::kDim29Flags));
+            return "dstyle=" + std::to_string(v.Get<uint16_t>(L::kDimStyle)) +
+                   " vertex=" + Pt(v, L::kDim29Vertex) + " " + Pt(v, L::kDim29P1) + " " +
+                   Pt(v, L::kDim29P2) + " arc=" + Pt(v, L::kDim29Arc) +
+                   " text=" + Pt(v, L::kDim29Text) +
+                   " dflags=" + Hex(v.Get<uint8_t>(L::kDim29Flags));
         case L::kDimArc:
-            return "dstyle=" + std::to_string(v.Get<uint16_t>(L::kDimStyle)) + " c=" + Pt(v, L::kDim30Centre) +
-                   " r=" + Num(v.Get<double>(L::kDim30Radius)) + " start=" + Num(v.Get<double>(L::kDim30Start)) +
-                   " sweep=" + Num(v.Get<double>(L::kDim30Sweep)) + " d1=" + Num(v.Get<double>(L::kDim30Dist1)) +
+            return "dstyle=" + std::to_string(v.Get<uint16_t>(L::kDimStyle)) +
+                   " c=" + Pt(v, L::kDim30Centre) + " r=" + Num(v.Get<double>(L::kDim30Radius)) +
+                   " start=" + Num(v.Get<double>(L::kDim30Start)) +
+                   " sweep=" + Num(v.Get<double>(L::kDim30Sweep)) +
+                   " d1=" + Num(v.Get<double>(L::kDim30Dist1)) +
                    " d2=" + Num(v.Get<double>(L::kDim30Dist2)) + " text=" + Pt(v, L::kDim30Text) +
                    " out=" + std::to_string(v.Get<uint8_t>(L::kDim30Outside)) +
                    " dflags=" + Hex(v.Get<uint8_t>(L::kDim30Flags));
         case L::kDimRadial:
-            return "dstyle=" + std::to_string(v.Get<uint16_t>(L::kDimStyle)) + " c=" + Pt(v, L::kDim31Centre) + " " +
-                   Pt(v, L::kDim31Point) + " text=" + Pt(v, L::kDim31Text) +
+            return "dstyle=" + std::to_string(v.Get<uint16_t>(L::kDimStyle)) +
+                   " c=" + Pt(v, L::kDim31Centre) + " " + Pt(v, L::kDim31Point) +
+                   " text=" + Pt(v, L::kDim31Text) +
                    " dflags=" + Hex(v.Get<uint8_t>(L::kDim31Flags));
         case L::kTextBearing:
-            return "anchor=" + Pt(v, L::kTbAnchor) + " " + TextData(v, L::kTbData) + " " + Str(v, L::kTbString);
-        case L::kPathContainer: return "cflags=" + Hex(v.Get<uint32_t>(L::kPathContFlags)) + members;
-        case L::kContainer: return "cflags=" + Hex(v.Get<uint32_t>(L::kContFlags)) + members;
+            return "anchor=" + Pt(v, L::kTbAnchor) + " " + TextData(v, L::kTbData) + " " +
+                   Str(v, L::kTbString);
+        case L::kPathContainer:
+            return "cflags=" + Hex(v.Get<uint32_t>(L::kPathContFlags)) + members;
+        case L::kContainer:
+            return "cflags=" + Hex(v.Get<uint32_t>(L::kContFlags)) + members;
         case L::kAttribute: {
-            std::string out = "aflags=" + Hex(v.Get<uint16_t>(L::kAttFlags)) + " " + TextData(v, L::kAttData);
+            std::string out =
+                "aflags=" + Hex(v.Get<uint16_t>(L::kAttFlags)) + " " + TextData(v, L::kAttData);
             const uint32_t value = v.Get<uint32_t>(L::kAttString);
             out += value ? " value=" + Str(v, value) : " value=none";
             if (const uint32_t tag = v.Get<uint32_t>(L::kAttPart1)) out += " tag=" + Str(v, tag);
-            if (const uint32_t prompt = v.Get<uint32_t>(L::kAttPart2)) out += " prompt=" + Str(v, prompt);
+            if (const uint32_t prompt = v.Get<uint32_t>(L::kAttPart2))
+                out += " prompt=" + Str(v, prompt);
             return out;
         }
         case L::kWall:
-            return Pt(v, L::kWallStart) + " " + Pt(v, L::kWallEnd) + " t=" + Num(v.Get<double>(L::kWallThickness));
-        case L::kBezier: return Points(v, L::kBezCount, L::kBezPoints);
+            return Pt(v, L::kWallStart) + " " + Pt(v, L::kWallEnd) +
+                   " t=" + Num(v.Get<double>(L::kWallThickness));
+        case L::kBezier:
+            return Points(v, L::kBezCount, L::kBezPoints);
         default: {
             std::string out = "len=" + std::to_string(v.size) + " data=";
             char buffer[4];
@@ -238,9 +291,11 @@ std::string DumpEntity(const Node& node) {
     line += " layer=" + std::to_string(v.Get<uint16_t>(L::kLayer));
     if (const int ls = v.Get<uint16_t>(L::kLineStyle)) line += " ls=" + std::to_string(ls);
     if (const int fs = v.Get<uint16_t>(L::kFillStyle)) line += " fs=" + std::to_string(fs);
-    if (const uint32_t color = v.Get<uint32_t>(L::kAttr6)) line += " color=" + std::to_string(color);
+    if (const uint32_t color = v.Get<uint32_t>(L::kAttr6))
+        line += " color=" + std::to_string(color);
     if (const int width = v.Get<int8_t>(L::kAttr5)) line += " width=" + std::to_string(width);
-    if (const uint32_t fill = v.Get<uint32_t>(L::kAttr10)) line += " fcolor=" + std::to_string(fill);
+    if (const uint32_t fill = v.Get<uint32_t>(L::kAttr10))
+        line += " fcolor=" + std::to_string(fill);
     if (const uint32_t a22 = v.Get<uint32_t>(L::kAttr22)) line += " a22=" + Hex(a22);
     if (node.selected()) line += " sel";
     if (node.deleted()) line += " del";
@@ -261,7 +316,8 @@ std::string DumpList(const HostList& list) {
         out += DumpEntity(*node);
         out += '\n';
         if (node->next) pending.emplace_back(node->next, depth);
-        if (node->children && node->children->head) pending.emplace_back(node->children->head, depth + 1);
+        if (node->children && node->children->head)
+            pending.emplace_back(node->children->head, depth + 1);
     }
     return out;
 }

@@ -16,7 +16,9 @@ static_assert(sizeof(Node) <= Node::kHeaderSize, "node header must fit before th
 static_assert(offsetof(DList, ops) == 0 && offsetof(DList, fileName) == QL_DLIST_NAME_OFFSET,
               "the plug-in finds the operations first and the name 300 bytes in");
 
-uint32_t CapacityFor(uint32_t length) { return (length + 15u) & ~15u; }
+uint32_t CapacityFor(uint32_t length) {
+    return (length + 15u) & ~15u;
+}
 
 bool LengthAllowed(uint32_t length) {
     return length >= kMinRecordLength && length <= kMaxRecordLength;
@@ -223,7 +225,8 @@ Node* HostList::Resize(Node* node, uint32_t newLength) {
     if (!node || node->owner != this || !LengthAllowed(newLength)) return nullptr;
     const uint32_t oldLength = node->length();
     if (newLength <= node->capacity) {
-        if (newLength > oldLength) std::memset(node->record() + oldLength, 0, newLength - oldLength);
+        if (newLength > oldLength)
+            std::memset(node->record() + oldLength, 0, newLength - oldLength);
         std::memcpy(node->record(), &newLength, sizeof newLength);
         return node;
     }
@@ -236,8 +239,14 @@ Node* HostList::Resize(Node* node, uint32_t newLength) {
     std::memset(moved->record() + oldLength, 0, capacity - oldLength);
     std::memcpy(moved->record(), &newLength, sizeof newLength);
 
-    if (moved->prev) moved->prev->next = moved; else head = moved;
-    if (moved->next) moved->next->prev = moved; else tail = moved;
+    if (moved->prev)
+        moved->prev->next = moved;
+    else
+        head = moved;
+    if (moved->next)
+        moved->next->prev = moved;
+    else
+        tail = moved;
     for (WalkCursor* walk = walks; walk; walk = walk->outer)
         if (walk->next == node) walk->next = moved;
     if (moved->children) moved->children->parentNode = moved;

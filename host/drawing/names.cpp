@@ -6,7 +6,9 @@
 namespace qlhost {
 namespace {
 
-char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char Fold(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 // Whole-name wildcard match; a star remembers where to resume, so no recursion and at worst
 // pattern x name steps.

@@ -9,7 +9,9 @@
 namespace qlhost {
 namespace {
 
-EntRec* RecordOf(Node* node) { return node ? node->record() : nullptr; }
+EntRec* RecordOf(Node* node) {
+    return node ? node->record() : nullptr;
+}
 
 // Layers whose entities the visible-only scope skips (hidden or frozen), sorted.
 std::vector<int> BlockedLayers(const Tables& tables) {
@@ -18,7 +20,8 @@ std::vector<int> BlockedLayers(const Tables& tables) {
         if (entry.length < kLayerFlags + 4) continue;
         uint32_t flags = 0;
         std::memcpy(&flags, tables.layers.data() + entry.offset + kLayerFlags, sizeof flags);
-        if (flags & (kLayerHidden | kLayerFrozen)) blocked.push_back(EntryNumber(tables.layers, entry));
+        if (flags & (kLayerHidden | kLayerFrozen))
+            blocked.push_back(EntryNumber(tables.layers, entry));
     }
     std::sort(blocked.begin(), blocked.end());
     return blocked;
@@ -31,7 +34,8 @@ bool InScope(const Node& node, uint32_t scope, const std::vector<int>& blocked) 
     if ((scope & SCOPE_VISIBLE) && !blocked.empty()) {
         uint16_t layer = 0;
         std::memcpy(&layer, node.record() + kHdrLayer, sizeof layer);
-        if (std::binary_search(blocked.begin(), blocked.end(), static_cast<int>(layer))) return false;
+        if (std::binary_search(blocked.begin(), blocked.end(), static_cast<int>(layer)))
+            return false;
     }
     return true;
 }
@@ -176,14 +180,16 @@ unsigned char* OpGetTemplate(DList* list, int kind) {
 }
 
 constexpr DListOps kOps = {
-    OpReleaseList,  OpAddEntity,    OpNewSubEntity, OpLocateEntity,  OpDeleteEntity,
+    OpReleaseList,   OpAddEntity,    OpNewSubEntity, OpLocateEntity,  OpDeleteEntity,
     OpRestoreEntity, OpRemoveEntity, OpResizeEntity, OpForEachEntity, OpMarkEntity,
-    OpUnmarkEntity, OpIsMarked,     OpOpenSubList,  OpSubList,       OpMoveBefore,
-    OpMoveAfter,    OpBeginChange,  OpCopyEntity,   OpGetTemplate,
+    OpUnmarkEntity,  OpIsMarked,     OpOpenSubList,  OpSubList,       OpMoveBefore,
+    OpMoveAfter,     OpBeginChange,  OpCopyEntity,   OpGetTemplate,
 };
 
 }  // namespace
 
-const DListOps* HostListOps() { return &kOps; }
+const DListOps* HostListOps() {
+    return &kOps;
+}
 
 }  // namespace qlhost

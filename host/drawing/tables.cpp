@@ -37,14 +37,22 @@ constexpr uint32_t kMinEntryLength = kEntryNumber + 2;
 
 Table* TableOfKind(Tables& tables, int kind) {
     switch (kind) {
-        case TPL_ATTRIBUTES: return &tables.attributes;
-        case TPL_LAYERS: return &tables.layers;
-        case TPL_FILL_STYLES: return &tables.fillStyles;
-        case TPL_LINE_STYLES: return &tables.lineStyles;
-        case TPL_FONTS: return &tables.fonts;
-        case TPL_DIM_STYLES: return &tables.dimStyles;
-        case TPL_TEXT_STYLES: return &tables.textStyles;
-        default: return nullptr;
+        case TPL_ATTRIBUTES:
+            return &tables.attributes;
+        case TPL_LAYERS:
+            return &tables.layers;
+        case TPL_FILL_STYLES:
+            return &tables.fillStyles;
+        case TPL_LINE_STYLES:
+            return &tables.lineStyles;
+        case TPL_FONTS:
+            return &tables.fonts;
+        case TPL_DIM_STYLES:
+            return &tables.dimStyles;
+        case TPL_TEXT_STYLES:
+            return &tables.textStyles;
+        default:
+            return nullptr;
     }
 }
 
@@ -52,7 +60,9 @@ const Table* TableOfKind(const Tables& tables, int kind) {
     return TableOfKind(const_cast<Tables&>(tables), kind);
 }
 
-size_t FirstEntryOffset(int kind) { return kind == TPL_LINE_STYLES ? kLineStyleEntries : kTableEntries; }
+size_t FirstEntryOffset(int kind) {
+    return kind == TPL_LINE_STYLES ? kLineStyleEntries : kTableEntries;
+}
 
 std::vector<TableEntry> TableEntries(const Table& table, size_t first) {
     std::vector<TableEntry> entries;
@@ -83,13 +93,16 @@ unsigned char* FindEntryByNumber(Table& table, size_t first, int number) {
     return nullptr;
 }
 
-unsigned char* FindEntryByName(Table& table, size_t first, size_t nameOffset, std::string_view name) {
+unsigned char* FindEntryByName(Table& table, size_t first, size_t nameOffset,
+                               std::string_view name) {
     for (const TableEntry& entry : TableEntries(table, first))
         if (SameName(EntryText(table, entry, nameOffset), name)) return table.data() + entry.offset;
     return nullptr;
 }
 
-int CurrentEntryNumber(const Table& table) { return Read<uint16_t>(table, kTableCurrentNumber); }
+int CurrentEntryNumber(const Table& table) {
+    return Read<uint16_t>(table, kTableCurrentNumber);
+}
 
 unsigned char* CurrentEntry(Table& table, size_t first) {
     const uint32_t offset = Read<uint32_t>(table, kTableCurrentOffset);
@@ -137,7 +150,8 @@ uint32_t LayerFlags(const Tables& tables, int number) {
 
 std::string LayerName(const Tables& tables, int number) {
     for (const TableEntry& entry : TableEntries(tables.layers, kTableEntries))
-        if (EntryNumber(tables.layers, entry) == number) return EntryText(tables.layers, entry, kLayerName);
+        if (EntryNumber(tables.layers, entry) == number)
+            return EntryText(tables.layers, entry, kLayerName);
     return {};
 }
 
@@ -187,8 +201,12 @@ unsigned char* FindFont(Tables& tables, int number) {
     return FindEntryByNumber(tables.fonts, kTableEntries, number);
 }
 
-int CurrentFillStyle(const Tables& tables) { return CurrentEntryNumber(tables.fillStyles); }
-int CurrentLineStyle(const Tables& tables) { return CurrentEntryNumber(tables.lineStyles); }
+int CurrentFillStyle(const Tables& tables) {
+    return CurrentEntryNumber(tables.fillStyles);
+}
+int CurrentLineStyle(const Tables& tables) {
+    return CurrentEntryNumber(tables.lineStyles);
+}
 
 float CurrentTextHeight(const Tables& tables) {
     Table& styles = const_cast<Table&>(tables.textStyles);
@@ -209,9 +227,13 @@ float CurrentDimFloat(const Tables& tables, int index) {
     return value;
 }
 
-int CurrentColor(const Tables& tables) { return Read<int32_t>(tables.attributes, kAttrColor); }
+int CurrentColor(const Tables& tables) {
+    return Read<int32_t>(tables.attributes, kAttrColor);
+}
 
-void SetCurrentColor(Tables& tables, int color) { Write<int32_t>(tables.attributes, kAttrColor, color); }
+void SetCurrentColor(Tables& tables, int color) {
+    Write<int32_t>(tables.attributes, kAttrColor, color);
+}
 
 uint32_t PaletteColor(int color) {
     // 0x00BBGGRR: black, red, yellow, green, cyan, blue, magenta, white, then greys and the

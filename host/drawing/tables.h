@@ -21,29 +21,29 @@ constexpr size_t kTableCurrentNumber = 9;   // 16-bit
 constexpr size_t kTableCurrentOffset = 11;  // 32-bit, from the table start
 constexpr size_t kTableEntries = 15;
 constexpr size_t kLineStyleEntries = 19;
-constexpr size_t kEntryNumber = 4;          // 16-bit, in every entry
+constexpr size_t kEntryNumber = 4;  // 16-bit, in every entry
 
 // Layer entries (kind 4).
-constexpr size_t kLayerFlags = 8;           // 32-bit
+constexpr size_t kLayerFlags = 8;  // 32-bit
 constexpr size_t kLayerName = 12;
 constexpr uint32_t kLayerHidden = 1;
 constexpr uint32_t kLayerFrozen = 2;
 
 // Fill style entries (kind 5) and line style entries (kind 7).
-constexpr size_t kStyleKind = 6;            // fill styles: 0 none, 1 solid, 3 hatch pattern
-constexpr size_t kStylePatternOffset = 7;   // fill styles: offset of the pattern data in the entry
+constexpr size_t kStyleKind = 6;           // fill styles: 0 none, 1 solid, 3 hatch pattern
+constexpr size_t kStylePatternOffset = 7;  // fill styles: offset of the pattern data in the entry
 constexpr size_t kStyleName = 9;
 constexpr int kFillNone = 0;
 constexpr int kFillSolid = 1;
 constexpr int kFillPattern = 3;
 
 // Font entries (kind 8).
-constexpr size_t kFontKind = 6;             // 0 stroke, 1 TrueType, 2 other
+constexpr size_t kFontKind = 6;  // 0 stroke, 1 TrueType, 2 other
 constexpr size_t kFontName = 16;
 
 // Style blocks of the text (kind 10) and dimension (kind 9) tables.
 constexpr size_t kTextStyleSize = 23;
-constexpr size_t kTextStyleHeight = 2;      // float
+constexpr size_t kTextStyleHeight = 2;  // float
 constexpr size_t kDimStyleSize = 116;
 // Dimension style floats by index (byte 4 x index in the block).
 constexpr int kDimExtendPastText = 1;
@@ -55,13 +55,13 @@ constexpr int kDimTextHeight = 10;
 
 // Attribute settings record (kind 0) and the header fields it feeds.
 constexpr size_t kAttributesSize = 256;
-constexpr size_t kAttrColor = 8;            // 32-bit, entity header 6
-constexpr size_t kAttrWidth = 116;          // 8-bit signed, entity header 5
-constexpr size_t kAttrFillColor = 117;      // 32-bit, entity header 10
-constexpr size_t kAttrFillParam = 121;      // 32-bit, entity header 22
-constexpr size_t kAttrWidthFloat = 165;     // float, the width again
-constexpr size_t kAttrArrowLength = 201;    // float
-constexpr size_t kAttrArrowHeight = 205;    // float
+constexpr size_t kAttrColor = 8;          // 32-bit, entity header 6
+constexpr size_t kAttrWidth = 116;        // 8-bit signed, entity header 5
+constexpr size_t kAttrFillColor = 117;    // 32-bit, entity header 10
+constexpr size_t kAttrFillParam = 121;    // 32-bit, entity header 22
+constexpr size_t kAttrWidthFloat = 165;   // float, the width again
+constexpr size_t kAttrArrowLength = 201;  // float
+constexpr size_t kAttrArrowHeight = 205;  // float
 
 // Entity header fields.
 constexpr size_t kHdrWidth = 5;
@@ -96,7 +96,8 @@ std::string EntryText(const Table& table, const TableEntry& entry, size_t nameOf
 
 // Entry lookups; null when absent. Names compare without regard to case.
 unsigned char* FindEntryByNumber(Table& table, size_t first, int number);
-unsigned char* FindEntryByName(Table& table, size_t first, size_t nameOffset, std::string_view name);
+unsigned char* FindEntryByName(Table& table, size_t first, size_t nameOffset,
+                               std::string_view name);
 
 // Current entry: number at 9 and its offset at 11.
 int CurrentEntryNumber(const Table& table);
@@ -107,12 +108,13 @@ bool SetCurrentEntry(Table& table, size_t first, int number);
 
 // Appends an entry (data starting with its 16-bit number) before the terminator. Pointers
 // into the table are invalid afterwards.
-void AppendEntry(Table& table, const std::vector<unsigned char>& data, size_t first = kTableEntries);
+void AppendEntry(Table& table, const std::vector<unsigned char>& data,
+                 size_t first = kTableEntries);
 
 // Layers.
 unsigned char* FindLayer(Tables& tables, int number);
 unsigned char* FindLayerByName(Tables& tables, std::string_view name);
-uint32_t LayerFlags(const Tables& tables, int number);  // 0 for a layer not listed
+uint32_t LayerFlags(const Tables& tables, int number);    // 0 for a layer not listed
 std::string LayerName(const Tables& tables, int number);  // empty for a layer not listed
 int CurrentLayer(const Tables& tables);                   // 0 when there is none
 // Adds a layer with the next free number, or returns the number of the existing one.

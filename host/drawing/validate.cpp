@@ -28,14 +28,15 @@ struct Checker {
     }
 
     bool CheckNode(const HostList& list, const Node* node) {
-        if (!drawing.live.count(node)) return Fail(Where(list, nullptr) + ": node not in the live set");
+        if (!drawing.live.count(node))
+            return Fail(Where(list, nullptr) + ": node not in the live set");
         if (node->magic != Node::kMagic) return Fail(Where(list, node) + ": bad magic");
         if (node->owner != &list) return Fail(Where(list, node) + ": wrong owner");
         uint32_t length = 0;
         std::memcpy(&length, node->record(), sizeof length);
         if (length < kMinRecordLength || length > node->capacity)
-            return Fail(Where(list, node) + ": record length " + std::to_string(length) + " outside 32.." +
-                        std::to_string(node->capacity));
+            return Fail(Where(list, node) + ": record length " + std::to_string(length) +
+                        " outside 32.." + std::to_string(node->capacity));
         if (node->id == 0 || !ids.insert(node->id).second)
             return Fail(Where(list, node) + ": id missing or used twice");
         if (node->serial == 0 || node->serial >= drawing.nextSerial)
@@ -51,17 +52,20 @@ struct Checker {
     // Checks one list's chain; appends its member lists to pending.
     bool CheckList(const HostList& list, std::vector<const HostList*>& pending) {
         ++lists;
-        if (!drawing.lists.count(&list)) return Fail(Where(list, nullptr) + ": list not registered");
+        if (!drawing.lists.count(&list))
+            return Fail(Where(list, nullptr) + ": list not registered");
         size_t count = 0;
         const Node* prev = nullptr;
         for (const Node* node = list.head; node; prev = node, node = node->next) {
             if (node->prev != prev) return Fail(Where(list, node) + ": broken back link");
-            if (++count > list.count) return Fail(Where(list, nullptr) + ": more nodes than counted");
+            if (++count > list.count)
+                return Fail(Where(list, nullptr) + ": more nodes than counted");
             if (!CheckNode(list, node)) return false;
             if (node->children) pending.push_back(node->children);
         }
         if (list.tail != prev) return Fail(Where(list, nullptr) + ": tail is not the last node");
-        if (count != list.count) return Fail(Where(list, nullptr) + ": count differs from the chain");
+        if (count != list.count)
+            return Fail(Where(list, nullptr) + ": count differs from the chain");
         nodes += count;
         return true;
     }

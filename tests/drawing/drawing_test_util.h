@@ -20,8 +20,12 @@ inline Bytes Record(int type, uint32_t length) {
     return r;
 }
 
-inline void PutDouble(Bytes& r, size_t at, double v) { std::memcpy(r.data() + at, &v, 8); }
-inline void PutU16(unsigned char* r, size_t at, uint16_t v) { std::memcpy(r + at, &v, 2); }
+inline void PutDouble(Bytes& r, size_t at, double v) {
+    std::memcpy(r.data() + at, &v, 8);
+}
+inline void PutU16(unsigned char* r, size_t at, uint16_t v) {
+    std::memcpy(r + at, &v, 2);
+}
 
 inline Bytes Line(double x1, double y1, double x2, double y2, int layer = 0) {
     Bytes r = Record(2, 64);
@@ -33,7 +37,9 @@ inline Bytes Line(double x1, double y1, double x2, double y2, int layer = 0) {
     return r;
 }
 
-inline Bytes Group() { return Record(10, 32); }
+inline Bytes Group() {
+    return Record(10, 32);
+}
 
 // First double of the type-specific part; 0 for records too short to hold one (groups).
 inline double X1(const EntRec* e) {
@@ -44,7 +50,9 @@ inline double X1(const EntRec* e) {
     return v;
 }
 
-inline qlhost::HostList& Work() { return *qlhost::TheDrawing().work; }
+inline qlhost::HostList& Work() {
+    return *qlhost::TheDrawing().work;
+}
 
 // Adds a line whose first x is tag, so order checks can read it back.
 inline EntRec* AddTagged(DList* list, double tag, int layer = 0) {

@@ -196,6 +196,37 @@ TEST_F(DrawingList, ResizeInPlaceAndWithMove) {
     EXPECT_EQ(LocateEntity(work, t), nullptr);
 }
 
+TEST_F(DrawingList, StalePointersFollowRepeatedMoves) {
+    EntRec* first = AddTagged(work, 1);
+    EntRec* second = ResizeEntity(work, first, 500);
+    EntRec* third = ResizeEntity(work, second, 5000);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(LocateEntity(work, first), third);
+    EXPECT_EQ(DeleteEntity(work, first), 1);  // acts on the entity at its new place
+    EXPECT_EQ(RestoreEntity(work, second), 1);
+    EXPECT_EQ(Work().count, 1u);
+    EXPECT_EQ(X1(third), 1.0);
+}
+
+TEST_F(DrawingList, DeletedThenResizedIsStillPurged) {
+    EntRec* a = AddTagged(work, 1);
+    DeleteEntity(work, a);
+    Node* node = NodeOf(a);
+    node->owner->Resize(node, 4000);
+    TheDrawing().PurgeDeleted();
+    EXPECT_EQ(Work().count, 0u);
+}
+
+TEST_F(DrawingList, ResetKeepsTheWorkingListObject) {
+    AddTagged(work, 1);
+    CreateDList("~Temp.cv7", 2);
+    TheDrawing().Reset();
+    EXPECT_EQ(GetWorkDL(), work);
+    EXPECT_EQ(Work().count, 0u);
+    EXPECT_TRUE(TheDrawing().temporaries.empty());
+    EXPECT_EQ(NodeOf(AddTagged(work, 2))->id, 1u);
+}
+
 TEST_F(DrawingList, ResizedContainerKeepsItsMembers) {
     EntRec* g = AddEntity(work, Group().data());
     DList* members = OpenSubList(work, g);
@@ -266,7 +297,9 @@ TEST_F(DrawingList, ForeignListPointersAreRefused) {
     DList* list = reinterpret_cast<DList*>(fake.data());
     Bytes line = Line(0, 0, 1, 1);
     EXPECT_EQ(work->ops->AddEntity(list, line.data()), nullptr);
-    EXPECT_EQ(work->ops->ForEachEntity(list, [](DList*, EntRec*, void*, void*) { return 1; }, 0, nullptr, nullptr), 0);
+    EXPECT_EQ(work->ops->ForEachEntity(
+                  list, [](DList*, EntRec*, void*, void*) { return 1; }, 0, nullptr, nullptr),
+              0);
     EXPECT_EQ(work->ops->GetTemplate(list, 4), nullptr);
 }
 

@@ -1,11 +1,12 @@
 // Settings tables: packed forms, default content, attribute and style calls.
+#include "host/drawing/tables.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
 #include "host/drawing/drawing.h"
-#include "host/drawing/tables.h"
 #include "tests/drawing/drawing_test_util.h"
 
 using namespace qlhost;
@@ -28,7 +29,8 @@ protected:
     // Walks a table the way the plug-in does: entries from first, 0 ends.
     static std::vector<const unsigned char*> Entries(const unsigned char* table, size_t first) {
         std::vector<const unsigned char*> entries;
-        for (const unsigned char* e = table + first; At<uint32_t>(e, 0) != 0; e += At<uint32_t>(e, 0))
+        for (const unsigned char* e = table + first; At<uint32_t>(e, 0) != 0;
+             e += At<uint32_t>(e, 0))
             entries.push_back(e);
         return entries;
     }
@@ -56,7 +58,8 @@ TEST_F(DrawingTables, EveryTableHasTheCommonForm) {
         // The terminator ends the blob.
         const unsigned char* end = entries.back() + At<uint32_t>(entries.back(), 0);
         EXPECT_EQ(At<uint32_t>(end, 0), 0u);
-        EXPECT_EQ(static_cast<size_t>(end + 4 - table), TableOfKind(TheDrawing().tables, kind)->size());
+        EXPECT_EQ(static_cast<size_t>(end + 4 - table),
+                  TableOfKind(TheDrawing().tables, kind)->size());
     }
     EXPECT_EQ(GetTemplate(work, 3), nullptr);
     EXPECT_EQ(GetTemplate(work, 11), nullptr);
@@ -74,7 +77,8 @@ TEST_F(DrawingTables, DefaultLayers) {
         EXPECT_EQ(At<uint32_t>(e, 8), 0u);
         names.push_back(Name(e, 12));
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"0", "Walls", "Doors", "Furniture", "Text", "Dimensions", "Hatch"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"0", "Walls", "Doors", "Furniture", "Text",
+                                               "Dimensions", "Hatch"}));
     EXPECT_EQ(At<uint16_t>(GetCurLayer(), 4), 0);
 }
 
@@ -106,8 +110,8 @@ TEST_F(DrawingTables, FillStylesAndPatternData) {
     ASSERT_NE(none, nullptr);
     EXPECT_EQ(Name(none, 9), "None");
     EXPECT_EQ(FindFStyleID(1)[6], kFillSolid);
-    for (const char* name : {".25 Right Diagonal", ".25 Left Diagonal", ".25 Cross", "Brick", "Dashed Horizontal",
-                             "Insulation"}) {
+    for (const char* name : {".25 Right Diagonal", ".25 Left Diagonal", ".25 Cross", "Brick",
+                             "Dashed Horizontal", "Insulation"}) {
         unsigned char* style = FindFStyleName(name);
         ASSERT_NE(style, nullptr) << name;
         EXPECT_EQ(style[6], kFillPattern) << name;
@@ -150,8 +154,11 @@ TEST_F(DrawingTables, LineStylesAndFonts) {
 
     std::vector<std::pair<std::string, int>> fonts;
     for (auto* e : Entries(GetTemplate(work, 8), 15)) fonts.emplace_back(Name(e, 16), e[6]);
-    EXPECT_EQ(fonts, (std::vector<std::pair<std::string, int>>{
-                         {"Simplex", 0}, {"DejaVu Sans", 1}, {"DejaVu Serif", 1}, {"DejaVu Sans Mono", 1}, {"Plotter", 2}}));
+    EXPECT_EQ(fonts, (std::vector<std::pair<std::string, int>>{{"Simplex", 0},
+                                                               {"DejaVu Sans", 1},
+                                                               {"DejaVu Serif", 1},
+                                                               {"DejaVu Sans Mono", 1},
+                                                               {"Plotter", 2}}));
 }
 
 TEST_F(DrawingTables, TextAndDimensionStyles) {
@@ -159,8 +166,8 @@ TEST_F(DrawingTables, TextAndDimensionStyles) {
     const unsigned char* block = text + At<uint32_t>(text, 11) + 4;
     EXPECT_EQ(At<uint16_t>(block, 0), At<uint16_t>(text, 9));
     EXPECT_FLOAT_EQ(At<float>(block, 2), 2.5f);
-    EXPECT_FLOAT_EQ(At<float>(block, 6), 1.0f);   // width factor
-    EXPECT_EQ(At<uint16_t>(block, 18), 1);        // font, text record byte 99
+    EXPECT_FLOAT_EQ(At<float>(block, 6), 1.0f);  // width factor
+    EXPECT_EQ(At<uint16_t>(block, 18), 1);       // font, text record byte 99
     EXPECT_FLOAT_EQ(CurrentTextHeight(TheDrawing().tables), 2.5f);
 
     const unsigned char* dims = GetTemplate(work, 9);

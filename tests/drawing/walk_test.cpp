@@ -94,7 +94,8 @@ TEST_F(DrawingWalk, CallbackGetsTheListTheEntityLivesIn) {
     AddTagged(members, 10);
     DList* seenList = nullptr;
     ForEachEntity(
-        members, [](DList* list, EntRec*, void* out, void*) {
+        members,
+        [](DList* list, EntRec*, void* out, void*) {
             *static_cast<DList**>(out) = list;
             return 0;
         },
