@@ -1,0 +1,76 @@
+// The Win32 GDI subset for fonts and glyph outlines: GetDC, ReleaseDC, CreateFontIndirectA,
+// CreateFontA, SelectObject, DeleteObject, GetStockObject, GetGlyphOutlineA (GGO_NATIVE).
+#include <cstring>
+
+#include "core/win32.h"
+#include "host/fonts/gdi.h"
+#include "host/fonts/truetype.h"
+
+namespace {
+
+using namespace qlhost;
+
+constexpr int kDefaultGuiFont = 17;
+
+}  // namespace
+
+extern "C" {
+
+HDC WINAPI GetDC(HWND hWnd) { return CreateHostDC(hWnd); }
+
+int WINAPI ReleaseDC(HWND, HDC hDC) { return ReleaseHostDC(hDC) ? 1 : 0; }
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
+    if (!lplf) return nullptr;
+    auto font = std::make_unique<GdiFont>();
+    font->logFont = *lplf;
+    return AddGdiObject(std::move(font));
+}
+
+HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
+                         DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision,
+                         DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName) {
+    LOGFONTA lf{};
+    lf.lfHeight = cHeight;
+    lf.lfWidth = cWidth;
+    lf.lfEscapement = cEscapement;
+    lf.lfOrientation = cOrientation;
+    lf.lfWeight = cWeight;
+    lf.lfItalic = static_cast<BYTE>(bItalic);
+    lf.lfUnderline = static_cast<BYTE>(bUnderline);
+    lf.lfStrikeOut = static_cast<BYTE>(bStrikeOut);
+    lf.lfCharSet = static_cast<BYTE>(iCharSet);
+    lf.lfOutPrecision = static_cast<BYTE>(iOutPrecision);
+    lf.lfClipPrecision = static_cast<BYTE>(iClipPrecision);
+    lf.lfQuality = static_cast<BYTE>(iQuality);
+    lf.lfPitchAndFamily = static_cast<BYTE>(iPitchAndFamily);
+    if (pszFaceName) std::strncpy(lf.lfFaceName, pszFaceName, sizeof lf.lfFaceName - 1);
+    return CreateFontIndirectA(&lf);
+}
+
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) { return SelectIntoDC(hdc, h); }
+
+BOOL WINAPI DeleteObject(HGDIOBJ ho) { return DeleteGdiObject(ho) ? TRUE : FALSE; }
+
+HGDIOBJ WINAPI GetStockObject(int i) { return reinterpret_cast<HGDIOBJ>(StockObject(i)); }
+
+DWORD WINAPI GetGlyphOutlineA(HDC hdc, UINT uChar, UINT fuFormat, LPGLYPHMETRICS lpgm, DWORD cjBuffer,
+                              LPVOID pvBuffer, const MAT2* lpmat2) {
+    HostDC* dc = DCOf(hdc);
+    if (!dc || !lpgm || !lpmat2 || fuFormat != GGO_NATIVE) return GDI_ERROR;
+    GdiObject* selected = dc->font ? dc->font : StockObject(kDefaultGuiFont);
+    auto* font = selected && selected->kind == GdiObject::kFont ? static_cast<GdiFont*>(selected) : nullptr;
+    if (!font) return GDI_ERROR;
+    std::string file = TrueTypeFile(font->FaceName(), font->Bold(), font->Italic());
+    GlyphOutline glyph;
+    if (!LoadGlyphOutline(file, {font->logFont.lfHeight, font->logFont.lfWidth}, uChar, lpmat2, glyph))
+        return GDI_ERROR;
+    *lpgm = glyph.metrics;
+    DWORD size = static_cast<DWORD>(glyph.native.size());
+    if (!pvBuffer || cjBuffer == 0 || size == 0) return size;
+    if (cjBuffer < size) return GDI_ERROR;
+    std::memcpy(pvBuffer, glyph.native.data(), size);
+    return size;
+}
+
+}  // extern "C"
