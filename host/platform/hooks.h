@@ -39,6 +39,18 @@ void UnregisterWindow(HWND window);
 void SetFocusWindow(HWND window);
 HWND FocusWindow();
 
+// US keyboard layout: the character a key types under a keyboard state (GetKeyboardState
+// form), 0 when none; and the key (with SHIFT or not) that types a character.
+int CharOfKey(int vk, const BYTE* keyState);
+bool KeyOfChar(char c, int& vk, bool& shift);
+
+// Behind the Win32 calls of core/win32.h.
+HHOOK InstallHook(int type, HOOKPROC proc);
+bool RemoveHook(HHOOK handle);
+LRESULT CallNextHook(int code, WPARAM w, LPARAM l);
+bool KnownWindow(HWND window);
+HWND ParentWindow(HWND window);
+
 // A key name of the scenario language (A, 7, ESC, ENTER, SHIFT, CONTROL, F1, LEFT, ADD, ...)
 // as a virtual-key code; 0 when unknown.
 int VirtualKeyByName(const char* name);

@@ -40,8 +40,4 @@ void ScriptFault(const std::string& message);
 // Writes one line to the transcript (standard output unless quiet).
 void Transcript(const std::string& line);
 
-// The ui room notes every message box it shows, so scripts can check the last one
-// (`expect message "TEXT"` compares the text).
-void NoteMessageBox(const std::string& caption, const std::string& text);
-
 }  // namespace qlhost

@@ -1,0 +1,95 @@
+// Files of the reference host: the user and host data folders, FullFileName, LoadFile and
+// the host blocks it hands out.
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unordered_set>
+
+#include "host/platform/system.h"
+
+namespace qlhost {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string g_userDir = ".";
+std::string g_hostDataDir = "hostdata";
+std::unordered_set<void*> g_blocks;
+
+// Larger files are not plausible plug-in inputs (fonts, PAT files, menus).
+constexpr std::uintmax_t kMaxLoadFile = 64u * 1024 * 1024;
+
+std::string Join(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    return (fs::path(dir) / name).string();
+}
+
+bool IsFile(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && fs::is_regular_file(path, error);
+}
+
+}  // namespace
+
+void SetUserDir(const std::string& dir) { g_userDir = dir.empty() ? "." : dir; }
+const std::string& UserDir() { return g_userDir; }
+void SetHostDataDir(const std::string& dir) { g_hostDataDir = dir; }
+const std::string& HostDataDir() { return g_hostDataDir; }
+
+std::string FullName(const std::string& name) {
+    if (!name.empty() && name[0] == '#') return Join(g_userDir, name.substr(1));
+    return name;
+}
+
+std::string FindLoadFile(const std::string& name) {
+    if (name.empty()) return {};
+    if (name[0] != '#') return IsFile(name) ? name : std::string();
+    const std::string bare = name.substr(1);
+    if (bare.empty()) return {};
+    const std::string fonts = Join(g_hostDataDir, "fonts");
+    for (const std::string& candidate : {Join(g_userDir, bare), Join(fonts, bare), Join(fonts, bare + ".fnt")})
+        if (IsFile(candidate)) return candidate;
+    return {};
+}
+
+bool LoadHostFile(const char* name, char** text, uint32_t* size) {
+    if (!name || !text || !size) return false;
+    const std::string path = FindLoadFile(name);
+    if (path.empty()) return false;
+    std::error_code error;
+    const std::uintmax_t length = fs::file_size(path, error);
+    if (error || length > kMaxLoadFile) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    char* block = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
+    if (!block) return false;
+    in.read(block, static_cast<std::streamsize>(length));
+    if (static_cast<std::uintmax_t>(in.gcount()) != length) {
+        std::free(block);
+        return false;
+    }
+    block[length] = '\0';
+    g_blocks.insert(block);
+    *text = block;
+    *size = static_cast<uint32_t>(length);
+    return true;
+}
+
+bool ReleaseHostBlock(void* block) {
+    if (!block) return true;
+    auto it = g_blocks.find(block);
+    if (it == g_blocks.end()) return false;
+    g_blocks.erase(it);
+    std::free(block);
+    return true;
+}
+
+size_t LiveHostBlocks() { return g_blocks.size(); }
+
+void ReleaseAllHostBlocks() {
+    for (void* block : g_blocks) std::free(block);
+    g_blocks.clear();
+}
+
+}  // namespace qlhost

@@ -1,0 +1,242 @@
+// The scenario runner: the main loop over a script's actions, the actions modal windows
+// take (NextUiAction), faults, failed expectations and the transcript.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "host/drawing/drawing.h"
+#include "host/geometry/geometry.h"
+#include "host/io/preview.h"
+#include "host/platform/hooks.h"
+#include "host/platform/system.h"
+#include "host/protocol/loader.h"
+#include "host/protocol/protocol.h"
+#include "host/script/run_state.h"
+
+namespace qlhost {
+namespace {
+
+RunState g_run;
+
+const Verb* FindVerb(const std::string& name) {
+    for (const auto* verbs : {&InputVerbs(), &CheckVerbs(), &DrawingVerbs()})
+        for (const Verb& verb : *verbs)
+            if (name == verb.name) return &verb;
+    return nullptr;
+}
+
+bool IsModalAnswer(const std::string& verb) {
+    return verb == "dialog" || verb == "answer" || verb == "file" || verb == "menu" || verb == "esc" ||
+           verb == "enter";
+}
+
+std::string Where() {
+    if (!g_run.script) return "qlhost";
+    if (!g_run.current) return g_run.script->file + ":" + std::to_string(g_run.script->lineCount);
+    return g_run.current->action.file + ":" + std::to_string(g_run.current->action.line);
+}
+
+void Report(const std::string& message) {
+    g_run.problems.push_back(message);
+    std::cerr << Where() << ": " << message << "\n";
+}
+
+// Message boxes reach the transcript as a caption line, "|" lines of text and a closing
+// line; `expect message` checks the text of the last one.
+void FollowMessageBox(const std::string& line) {
+    if (line.rfind("message \"", 0) == 0) {
+        g_run.inMessage = true;
+        g_run.hadMessage = true;
+        g_run.messageLines = 0;
+        g_run.messageText.clear();
+        return;
+    }
+    if (!g_run.inMessage) return;
+    if (line.rfind("|", 0) != 0) {
+        g_run.inMessage = false;
+        return;
+    }
+    if (g_run.messageLines++ > 0) g_run.messageText += "\n";
+    if (line.size() > 2) g_run.messageText += line.substr(2);
+}
+
+void ResetHostState() {
+    ResetSession();
+    ResetCursorState();
+    ReleaseAllKeys();
+    RemoveAllHooks();
+    ClearMacroVars();
+    ResetClock();
+    ResetMatrixStack();
+    TheDrawing().Reset();
+    BeginFrame(ViewWidth(), ViewHeight());
+    SetFocusWindow(nullptr);
+}
+
+// Checks what a script leaves behind: a command still waiting, hooks, file blocks.
+void FinishScript() {
+    g_run.current = nullptr;
+    if (CommandRunning()) {
+        const PromptInfo* prompt = CurrentPrompt();
+        Report("the script ended while " + RunningCommand() + " still waits" +
+               (prompt ? " at the prompt \"" + prompt->text + "\"" : std::string()));
+        AbandonCommand();
+    }
+    const int keyHooks = InstalledHooks(WH_KEYBOARD), mouseHooks = InstalledHooks(WH_MOUSE);
+    if (keyHooks + mouseHooks > 0)
+        Report("hooks still installed at the end of the script: " + std::to_string(keyHooks) + " keyboard, " +
+               std::to_string(mouseHooks) + " mouse");
+    RemoveAllHooks();
+    if (const size_t blocks = LiveHostBlocks(); blocks > 0)
+        Report(std::to_string(blocks) + " block(s) from LoadFile never released with RelMem");
+    ReleaseAllHostBlocks();
+}
+
+bool Passed(const Script& script, const std::string& expectFail) {
+    const bool expectsFailure = script.expectFail || !expectFail.empty();
+    if (!expectsFailure) return g_run.problems.empty();
+    const std::string& text = script.expectFail ? script.expectFailText : expectFail;
+    for (const std::string& problem : g_run.problems)
+        if (problem.find(text) != std::string::npos) {
+            if (!g_run.options.quiet) std::cout << script.file << ": the expected failure occurred: " << text << "\n";
+            return true;
+        }
+    std::cerr << script.file << ": expected a failure containing \"" << text << "\", but "
+              << (g_run.problems.empty() ? std::string("the script passed") : "the failures differ") << "\n";
+    return false;
+}
+
+bool RunScript(const std::string& path) {
+    Script script;
+    std::string error;
+    if (!LoadScript(path, script, error)) {
+        std::cerr << error << "\n";
+        return false;
+    }
+    if (script.pending) {
+        if (!g_run.options.quiet) std::cout << path << ": pending (" << script.pendingReason << ")\n";
+        return true;
+    }
+    g_run.script = &script;
+    g_run.next = 0;
+    g_run.current = nullptr;
+    g_run.problems.clear();
+    g_run.names.clear();
+    g_run.transcript.clear();
+    g_run.transcriptChecked = 0;
+    g_run.inMessage = g_run.hadMessage = false;
+    g_run.messageText.clear();
+    ResetHostState();
+    const std::string plugin = PluginFile(script.plugin.empty() ? g_run.options.plugin : script.plugin);
+    if (!LoadPlugin(plugin, error)) {
+        Report(error);
+    } else {
+        while (g_run.next < script.actions.size()) {
+            const ScriptAction& action = script.actions[g_run.next++];
+            RunAction(action);
+            PumpMessages();
+            RunQueuedCommands();
+        }
+        FinishScript();
+    }
+    const bool passed = Passed(script, g_run.options.expectFail);
+    g_run.script = nullptr;
+    return passed;
+}
+
+}  // namespace
+
+RunState& Run() { return g_run; }
+
+void RunAction(const ScriptAction& action) {
+    g_run.current = &action;
+    const Verb* verb = FindVerb(action.action.verb);
+    if (!verb) {
+        ScriptFault("unknown verb `" + action.action.verb + "`");
+        return;
+    }
+    if (verb->userInput && action.action.verb != "wait") AdvanceClock(kClockStep);
+    verb->proc(action);
+}
+
+bool NextUiAction(UiAction& out, const std::string& what) {
+    if (!g_run.script) return false;
+    const auto& actions = g_run.script->actions;
+    ++g_run.modalDepth;
+    bool found = false;
+    while (!found && g_run.next < actions.size()) {
+        const ScriptAction& action = actions[g_run.next++];
+        g_run.current = &action;
+        const std::string& name = action.action.verb;
+        if (IsModalAnswer(name)) {
+            AdvanceClock(kClockStep);
+            out = action.action;
+            found = true;
+            break;
+        }
+        const Verb* verb = FindVerb(name);
+        if (!verb || !verb->modal) {
+            ScriptFault("`" + name + "` while " + what + " is open");
+            continue;
+        }
+        g_run.modalAnswer.clear();
+        RunAction(action);
+        // Messages for the drawing window while a modal window runs reach no prompt.
+        DiscardMessages();
+        if (!g_run.modalAnswer.empty()) {
+            out = action.action;
+            out.verb = g_run.modalAnswer;
+            out.args.clear();
+            found = true;
+        } else if (TakeUiDelivery()) {
+            out = action.action;
+            out.verb.clear();
+            out.args.clear();
+            found = true;
+        }
+    }
+    --g_run.modalDepth;
+    return found;
+}
+
+bool PeekUiAction(UiAction& action) {
+    if (!g_run.script || g_run.next >= g_run.script->actions.size()) return false;
+    action = g_run.script->actions[g_run.next].action;
+    return true;
+}
+
+void ScriptFault(const std::string& message) { Report("fault: " + message); }
+
+void Fail(const std::string& what, const std::string& expected, const std::string& found) {
+    Report(what + " failed: expected " + expected + ", found " + found);
+}
+
+void Transcript(const std::string& line) {
+    size_t start = 0;
+    for (;;) {
+        const size_t end = line.find('\n', start);
+        const std::string part = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        g_run.transcript.push_back(part);
+        FollowMessageBox(part);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    if (!g_run.options.quiet) std::cout << line << "\n";
+}
+
+int RunScripts(const std::vector<std::string>& paths, const RunOptions& options) {
+    g_run.options = options;
+    SetValidateAfterCommands(options.validate);
+    SetValidateOnShowChanges(options.validate);
+    int failed = 0;
+    for (const std::string& path : paths)
+        if (!RunScript(path)) ++failed;
+    if (const std::string report = UnloadPlugin(); !report.empty()) {
+        std::cerr << report << "\n";
+        ++failed;
+    }
+    if (failed > 0) std::cerr << failed << " of " << paths.size() << " script(s) failed\n";
+    return failed == 0 ? 0 : 1;
+}
+
+}  // namespace qlhost
