@@ -39,8 +39,10 @@ void InstallKeyboard(HINSTANCE instance) {
 
 LRESULT CALLBACK KeyHookProc(int code, WPARAM key, LPARAM info) {
     if (code == HC_ACTION && (info & kKeyReleased) == 0) {
-        if (IsPromptEndingKey(key) || (IsHotKeyLetter(key) && !LettersAreText)) {
+        if (IsPromptEndingKey(key)) {
             EndPrompt(VK_ESCAPE, static_cast<unsigned char>(key));
+        } else if (IsHotKeyLetter(key)) {
+            if (!LettersAreText) EndPrompt(VK_ESCAPE, static_cast<unsigned char>(key));
         } else {
             BYTE state[256] = {};
             WORD translated = 0;

@@ -11,7 +11,9 @@ const unsigned char* FindTableEntry(const unsigned char* table, size_t first, in
 
 const unsigned char* CurrentTableData(const unsigned char* table) {
     if (table == nullptr) return nullptr;
-    return table + GetU32(table, kTblCurrentOffset) + kEntryData;
+    uint32_t offset = GetU32(table, kTblCurrentOffset);
+    if (offset < kTblEntries || offset > kMaxTableOffset) return nullptr;
+    return table + offset + kEntryData;
 }
 
 std::string_view BoundedName(const unsigned char* base, size_t offset, size_t maxLength) {
