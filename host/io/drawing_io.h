@@ -25,8 +25,13 @@ bool WriteWhole(const std::string& path, const std::string& text, std::string& e
 bool ParseDrawingJson(const std::string& text, HostList& into, std::string& error);
 std::string DrawingToJson(const HostList& list);
 
-// DXF through dxflib.
+// DXF through dxflib. Inserts become symbol references with their block's entities as
+// members, or, exploded, the block's entities placed in the drawing.
+struct DxfImportOptions {
+    bool explodeInserts = false;
+};
 bool ImportDxf(const std::string& path, HostList& into, std::string& error);
+bool ImportDxf(const std::string& path, HostList& into, std::string& error, const DxfImportOptions& options);
 bool ExportDxf(const std::string& path, const HostList& list, std::string& error);
 
 // SVG picture of a list (layers as groups, hidden layers left out, y axis up).

@@ -98,6 +98,15 @@ const std::vector<FixedType>& FixedTypes() {
     return types;
 }
 
+// Header fields with names of their own; "attrs" carries the remaining header bytes.
+struct NamedHeaderField {
+    size_t offset;
+    size_t width;
+};
+constexpr NamedHeaderField kNamedHeader[] = {
+    {kHdrWidth, 1}, {kHdrColor, 4}, {kHdrFillColor, 4}, {L::kFillStyle, 2}, {L::kLineStyle, 2}, {L::kLayer, 2}, {kHdrFillParam, 4},
+};
+
 const FixedType* FixedTypeOf(int code) {
     for (const FixedType& type : FixedTypes())
         if (type.code == code) return &type;
@@ -198,11 +207,11 @@ Json EncodeNamed(const Bytes& r) {
     j["color"] = Get<uint32_t>(r, kHdrColor);
     j["line_style"] = Get<uint16_t>(r, L::kLineStyle);
     j["fill_style"] = Get<uint16_t>(r, L::kFillStyle);
+    if (Get<uint32_t>(r, kHdrFillColor)) j["fill_color"] = Get<uint32_t>(r, kHdrFillColor);
+    if (Get<int8_t>(r, kHdrWidth)) j["line_width"] = Get<int8_t>(r, kHdrWidth);
+    if (Get<uint32_t>(r, kHdrFillParam)) j["fill_param"] = Get<uint32_t>(r, kHdrFillParam);
     Bytes attrs(r.begin() + L::kAttr5, r.begin() + L::kHeaderSize);
-    for (size_t named : {kHdrColor, size_t(L::kFillStyle), size_t(L::kLineStyle), size_t(L::kLayer)}) {
-        size_t width = named == kHdrColor ? 4 : 2;
-        std::memset(attrs.data() + named - L::kAttr5, 0, width);
-    }
+    for (const NamedHeaderField& named : kNamedHeader) std::memset(attrs.data() + named.offset - L::kAttr5, 0, named.width);
     if (!AllZero(attrs.data(), attrs.size())) j["attrs"] = ToHex(attrs);
 
     bool terminated = true;
@@ -436,6 +445,9 @@ void DecodeHeader(FieldReader& in, const DecodeEnv& env, Bytes& r) {
     Bytes attrs = in.Hex("attrs", L::kHeaderSize - L::kAttr5);
     std::memcpy(r.data() + L::kAttr5, attrs.data(), attrs.size());
     Put(r, kHdrColor, static_cast<uint32_t>(in.Integer("color", 0, UINT32_MAX, 0)));
+    if (in.Has("fill_color")) Put(r, kHdrFillColor, static_cast<uint32_t>(in.Integer("fill_color", 0, UINT32_MAX)));
+    if (in.Has("line_width")) Put(r, kHdrWidth, static_cast<int8_t>(in.Integer("line_width", -128, 127)));
+    if (in.Has("fill_param")) Put(r, kHdrFillParam, static_cast<uint32_t>(in.Integer("fill_param", 0, UINT32_MAX)));
     Put(r, L::kLineStyle, static_cast<uint16_t>(in.Integer("line_style", 0, 65535, 0)));
     Put(r, L::kFillStyle, static_cast<uint16_t>(in.Integer("fill_style", 0, 65535, 0)));
     int layer = env.defaultLayer;

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "host/drawing/drawing.h"
+#include "host/geometry/geometry.h"
+#include "host/geometry/layouts.h"
 #include "host/io/preview.h"
 #include "host/script/actions.h"
 
@@ -83,13 +85,19 @@ void DrawLine3(void* ctx, const double* a, const double* b) {
 GDraw2 g_painter2{SetPen, DrawLine, DrawPolyline, DrawCircle, DrawTextData, BeginPreview};
 GDraw3 g_painter3{DrawLine3};
 
-void AppendMembers(PreviewFrame& frame, const HostList& list) {
+// Members go into the frame in drawing coordinates: those of symbol references are moved
+// from definition coordinates, nested references composing their matrices.
+void AppendMembers(PreviewFrame& frame, const HostList& list, const Matrix& m) {
     for (const Node* node = list.head; node; node = node->next) {
-        if (node->flags & Node::kDeleted) continue;
+        if (node->deleted()) continue;
         PreviewPrim prim = WithPen(frame, PreviewPrim::Entity);
         prim.record.assign(node->record(), node->record() + node->length());
+        Record grown;
+        if (!TransformRecord(prim.record.data(), m, &grown)) prim.record = std::move(grown);
         frame.prims.push_back(std::move(prim));
-        if (node->children) AppendMembers(frame, *node->children);
+        if (!node->children) continue;
+        bool symbol = node->type() == layout::kSymbolRef;
+        AppendMembers(frame, *node->children, symbol ? Then(SymbolToWorld(node->record()), m) : m);
     }
 }
 
@@ -107,7 +115,10 @@ void DrawEntityInto(void* ctx, const EntRec* record) {
     PreviewPrim prim = WithPen(frame, PreviewPrim::Entity);
     prim.record.assign(record, record + length);
     frame.prims.push_back(std::move(prim));
-    if (const Node* node = NodeOf(record); node && node->children) AppendMembers(frame, *node->children);
+    const Node* node = NodeOf(record);
+    if (!node || !node->children) return;
+    bool symbol = node->type() == layout::kSymbolRef;
+    AppendMembers(frame, *node->children, symbol ? SymbolToWorld(record) : Matrix::Identity());
 }
 
 }  // namespace qlhost
