@@ -1,0 +1,126 @@
+// Finding and parsing the resource scripts of a module.
+#include "host/ui/resources.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "host/ui/env.h"
+
+namespace qlhost {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::map<HINSTANCE, std::string>& Overrides() {
+    static std::map<HINSTANCE, std::string> map;
+    return map;
+}
+
+std::map<std::string, std::shared_ptr<const ResourceFolder>>& Cache() {
+    static std::map<std::string, std::shared_ptr<const ResourceFolder>> cache;
+    return cache;
+}
+
+bool ReadText(const fs::path& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::stringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return !in.bad();
+}
+
+// The file of the loaded object (library or executable) that contains address.
+std::string ModuleFile(const void* address) {
+    Dl_info info{};
+    if (address == nullptr || dladdr(address, &info) == 0 || info.dli_fname == nullptr) return {};
+    Dl_info self{};
+    // The executable reports the name it was started by; its own link is exact.
+    if (dladdr(reinterpret_cast<const void*>(&ModuleFile), &self) != 0 && self.dli_fbase == info.dli_fbase) {
+        std::error_code ec;
+        fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+        if (!ec) return exe.string();
+    }
+    return info.dli_fname;
+}
+
+std::shared_ptr<const ResourceFolder> Load(const std::string& folder) {
+    auto result = std::make_shared<ResourceFolder>();
+    result->path = folder;
+    std::vector<fs::path> headers, scripts;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        std::string ext = entry.path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (ext == ".h") headers.push_back(entry.path());
+        if (ext == ".rc") scripts.push_back(entry.path());
+    }
+    std::sort(headers.begin(), headers.end());
+    std::sort(scripts.begin(), scripts.end());
+    rc::Defines ids;
+    std::vector<std::string> faults;
+    for (const fs::path& file : headers) {
+        std::string text, error;
+        rc::Document ignored;
+        if (!ReadText(file, text)) faults.push_back(file.string() + ": cannot be read");
+        else if (!rc::Parse(text, file.string(), ignored, error, rc::FileIncludeReader(), &ids)) faults.push_back(error);
+    }
+    for (const fs::path& file : scripts) {
+        std::string text, error;
+        rc::Defines defines = ids;
+        rc::Document doc;
+        if (!ReadText(file, text)) {
+            faults.push_back(file.string() + ": cannot be read");
+            continue;
+        }
+        if (!rc::Parse(text, file.string(), doc, error, rc::FileIncludeReader(), &defines)) {
+            faults.push_back(error);
+            continue;
+        }
+        for (rc::Dialog& d : doc.dialogs) {
+            if (const rc::Dialog* twin = result->doc.Find(d.name)) {
+                faults.push_back(d.file + ":" + std::to_string(d.line) + ": dialog " + d.name + " is also defined at " +
+                                 twin->file + ":" + std::to_string(twin->line));
+                continue;
+            }
+            result->doc.dialogs.push_back(std::move(d));
+        }
+    }
+    for (const std::string& fault : faults) UiFault("dialog templates: " + fault);
+    return result;
+}
+
+}  // namespace
+
+std::shared_ptr<const ResourceFolder> ResourcesOf(HINSTANCE instance, std::string& error) {
+    std::string folder;
+    if (auto it = Overrides().find(instance); it != Overrides().end()) {
+        folder = it->second;
+    } else {
+        std::string file = ModuleFile(instance);
+        if (file.empty()) {
+            error = "the module instance is not a loaded library";
+            return nullptr;
+        }
+        folder = (fs::path(file).parent_path() / "resources").string();
+    }
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        error = "there is no resources folder " + folder;
+        return nullptr;
+    }
+    auto& cached = Cache()[folder];
+    if (!cached) cached = Load(folder);
+    return cached;
+}
+
+void SetResourceFolder(HINSTANCE instance, const std::string& folder) { Overrides()[instance] = folder; }
+
+void ClearResourceCache() { Cache().clear(); }
+
+}  // namespace qlhost
