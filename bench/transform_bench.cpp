@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/records.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/records.h"
 #include "host/io/preview.h"
@@ -48,7 +49,9 @@ void BM_PlacementDragStep(benchmark::State& state) {
     }
     const double base[3] = {0, 0, 0};
     ResetPlacement(MovePlacement(), PlacementKind::Selection, base);
-    void* ctx = qlhost::DragContext();
+    alignas(16) unsigned char ctx[qlhost::kDragContextSize] = {};
+    PutF64(ctx, QL_DRAG_VIEW_WIDTH, 100);
+    PutF64(ctx, QL_DRAG_VIEW_HEIGHT, 75);
     double* live = qlhost::LiveCursor();
     double step = 0;
     for (auto _ : state) {

@@ -14,6 +14,7 @@
 #include "host/geometry/records.h"
 #include "host/io/preview.h"
 #include "host/protocol/session.h"
+#include "transform/drag_helpers.h"
 #include "transform/shear.h"
 
 namespace {
@@ -249,7 +250,8 @@ TEST_F(EngineTest, ShearWithThePointOnASlantedAxisIsTheExactIdentity) {
 class StatusLabelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        qlhost::SetView(100, 75);
+        PutF64(ctx_, QL_DRAG_VIEW_WIDTH, 100);
+        PutF64(ctx_, QL_DRAG_VIEW_HEIGHT, 75);
         qlhost::BeginFrame(100, 75);
     }
     // The texts drawn into the frame.
@@ -261,11 +263,12 @@ protected:
         return texts;
     }
     const double cursor_[2] = {12.5, -3};
+    alignas(16) unsigned char ctx_[qlhost::kDragContextSize] = {};
 };
 
 TEST_F(StatusLabelTest, ScaleLabelShowsTwoDecimalsBesideTheCursor) {
     double scale = 2;
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_SCALE, &scale, nullptr, nullptr);
+    DrawDragStatus(ctx_, cursor_, DS_SCALE, &scale, nullptr, nullptr);
     ASSERT_EQ(Texts(), std::vector<std::string>{"Scale 2.00"});
     const auto& data = qlhost::CurrentFrame().prims.back().record;
     ASSERT_GE(data.size(), kTdString);
@@ -278,8 +281,8 @@ TEST_F(StatusLabelTest, ScaleLabelShowsTwoDecimalsBesideTheCursor) {
 
 TEST_F(StatusLabelTest, DifferentScalesShowXAndY) {
     double x = 2, y = 0.5, same = 2;
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_SCALE, &x, &y, nullptr);
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_SCALE, &x, &same, nullptr);
+    DrawDragStatus(ctx_, cursor_, DS_SCALE, &x, &y, nullptr);
+    DrawDragStatus(ctx_, cursor_, DS_SCALE, &x, &same, nullptr);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"X: 2.00 Y: 0.50", "Scale 2.00"}));
 }
 
@@ -287,19 +290,19 @@ TEST_F(StatusLabelTest, AngleAndHeightLabels) {
     double quarter = kHalfTurn / 2;
     float eighth = static_cast<float>(kHalfTurn / 4);
     float height = 2.5f;
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_ANGLE, &quarter, nullptr, nullptr);
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_ANGLE, nullptr, nullptr, &eighth);
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_HEIGHT, nullptr, nullptr, &height);
+    DrawDragStatus(ctx_, cursor_, DS_ANGLE, &quarter, nullptr, nullptr);
+    DrawDragStatus(ctx_, cursor_, DS_ANGLE, nullptr, nullptr, &eighth);
+    DrawDragStatus(ctx_, cursor_, DS_HEIGHT, nullptr, nullptr, &height);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Angle: 90.0", "Angle: 45.0", "Height: 2.5"}));
 }
 
 TEST_F(StatusLabelTest, MissingValuesAndUnknownModesDrawNothing) {
     double value = 1;
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_SCALE, nullptr, &value, nullptr);
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_ANGLE, nullptr, &value, nullptr);
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_HEIGHT, &value, nullptr, nullptr);
-    DrawDragStatus(qlhost::DragContext(), cursor_, DS_NONE, &value, nullptr, nullptr);
-    DrawDragStatus(qlhost::DragContext(), cursor_, 7, &value, nullptr, nullptr);
+    DrawDragStatus(ctx_, cursor_, DS_SCALE, nullptr, &value, nullptr);
+    DrawDragStatus(ctx_, cursor_, DS_ANGLE, nullptr, &value, nullptr);
+    DrawDragStatus(ctx_, cursor_, DS_HEIGHT, &value, nullptr, nullptr);
+    DrawDragStatus(ctx_, cursor_, DS_NONE, &value, nullptr, nullptr);
+    DrawDragStatus(ctx_, cursor_, 7, &value, nullptr, nullptr);
     EXPECT_TRUE(qlhost::CurrentFrame().prims.empty());
 }
 
