@@ -23,6 +23,15 @@ void CutExtension(char* name) {
     }
 }
 
+void DrawingBaseName(const DList* work, char* name, size_t size) {
+    static constexpr char kNoDrawingName[] = "error.cv7";
+    if (work != nullptr)
+        CopyBounded(name, size, work->fileName, QL_DLIST_NAME_SIZE);
+    else
+        CopyBounded(name, size, kNoDrawingName, sizeof kNoDrawingName);
+    CutExtension(name);
+}
+
 size_t LayerNameLimit(uint32_t entryLength, size_t cap) {
     if (entryLength <= kLayerName || entryLength > kMaxTableEntryLength) return cap;
     size_t available = entryLength - kLayerName;

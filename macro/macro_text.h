@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/host_api.h"
+
 // Size of the plug-in's buffers for text answers (kinds 0 and 1): the host writes at most
 // 255 characters and the NUL into them.
 constexpr size_t kTextAnswerSize = 256;
@@ -15,6 +17,10 @@ void CopyBounded(char* destination, size_t destinationSize, const char* source, 
 // Cuts a file name at its last "." searched from the end back to its second character, so a
 // name that only starts with "." keeps it.
 void CutExtension(char* name);
+
+// The working drawing's file name without its extension, "error" without a working list;
+// the name is copied first, so neither the list object nor a constant is changed.
+void DrawingBaseName(const DList* work, char* name, size_t size);
 
 // How many bytes of a layer name to read at byte 12 of a layer entry of the given length,
 // at most cap.

@@ -21,7 +21,6 @@ constexpr int kMaxDecimals = 32;
 constexpr size_t kValueTextSize = 128;
 constexpr size_t kHeightTextSize = 16;
 constexpr unsigned char kHeightPrecision = 3;
-constexpr char kNoDrawingName[] = "error.cv7";
 
 // The variable prompt of every command here; the continuation runs on its answer.
 void AskVariable(ContProc continuation) {
@@ -78,13 +77,8 @@ void TextHeightSet(int status) {
 
 void FileNameSet(int status) {
     if (status == ST_OK) {
-        DList* work = GetWorkDL();
-        char name[QL_DLIST_NAME_SIZE + 1] = {};
-        if (work != nullptr)
-            CopyBounded(name, sizeof name, work->fileName, QL_DLIST_NAME_SIZE);
-        else
-            CopyBounded(name, sizeof name, kNoDrawingName, sizeof kNoDrawingName);
-        CutExtension(name);
+        char name[QL_DLIST_NAME_SIZE + 1];
+        DrawingBaseName(GetWorkDL(), name, sizeof name);
         SetVar(g_variable, name);
     }
     CmdEnd();
