@@ -36,8 +36,11 @@ std::string Where() {
     return g_run.current->action.file + ":" + std::to_string(g_run.current->action.line);
 }
 
+// Problems are kept as "line N: message" ("end: message" once the script has ended), the
+// form `# expect-fail:` headers match against.
 void Report(const std::string& message) {
-    g_run.problems.push_back(message);
+    const std::string line = g_run.current ? "line " + std::to_string(g_run.current->action.line) : "end";
+    g_run.problems.push_back(line + ": " + message);
     std::cerr << Where() << ": " << message << "\n";
 }
 
