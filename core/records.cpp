@@ -11,9 +11,12 @@ const unsigned char* FindTableEntry(const unsigned char* table, size_t first, in
 
 const unsigned char* CurrentTableData(const unsigned char* table) {
     if (table == nullptr) return nullptr;
-    uint32_t offset = GetU32(table, kTblCurrentOffset);
-    if (offset < kTblEntries || offset > kMaxTableOffset) return nullptr;
-    return table + offset + kEntryData;
+    // Only an offset at which a listed entry starts is trusted: an empty table or a stale
+    // offset gives no current entry.
+    const unsigned char* current = table + GetU32(table, kTblCurrentOffset);
+    const unsigned char* entry =
+        ForEachTableEntry(table, kTblEntries, [current](const unsigned char* e) { return e == current; });
+    return entry != nullptr ? entry + kEntryData : nullptr;
 }
 
 std::string_view BoundedName(const unsigned char* base, size_t offset, size_t maxLength) {

@@ -261,7 +261,6 @@ constexpr size_t kAttrSetArrowHeight = 205;
 // Walk bounds: the host tables carry no total length, so a walk stops at a sane limit.
 constexpr size_t kMaxTableEntries = 65536;
 constexpr uint32_t kMaxTableEntryLength = 1u << 20;
-constexpr uint32_t kMaxTableOffset = 1u << 26;
 
 // Calls proc(entry) for each entry from byte `first` until an entry length of 0 or a stop
 // (proc returns true). Returns the entry that stopped it, or null. Entries of an impossible
@@ -283,7 +282,7 @@ const unsigned char* ForEachTableEntry(const unsigned char* table, size_t first,
 const unsigned char* FindTableEntry(const unsigned char* table, size_t first, int number);
 
 // The current entry's data (table start + current offset + 4), or null without a table or
-// with an impossible offset.
+// when no listed entry starts at the current offset.
 const unsigned char* CurrentTableData(const unsigned char* table);
 
 // Zero-terminated name inside an entry or record, at most maxLength bytes.

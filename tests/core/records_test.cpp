@@ -154,6 +154,11 @@ TEST(Records, TableLookupsStopAtTheEndEntry) {
     EXPECT_EQ(CurrentTableData(table.data()), entry + kEntryData);
     EXPECT_EQ(FindTableEntry(nullptr, kTblEntries, 0), nullptr);
     EXPECT_EQ(CurrentTableData(nullptr), nullptr);
+    PutU32(table.data(), kTblCurrentOffset, kTblEntries + 5);
+    EXPECT_EQ(CurrentTableData(table.data()), nullptr);
+    auto empty = LayerTable({});
+    PutU32(empty.data(), kTblCurrentOffset, kTblEntries);
+    EXPECT_EQ(CurrentTableData(empty.data()), nullptr);
 }
 
 TEST(Records, TableWalkRejectsImpossibleEntryLengths) {

@@ -48,6 +48,7 @@ protected:
         qlhost::ResetSession();
         qlhost::ReleaseAllKeys();
         qlhost::ClearMacroVars();
+        qlhost::TheDrawing().Reset();
         qlhost::SetUserDir(savedUserDir_);
         qlhost::SetCommandTable(saved_);
         fs::remove_all(dir_);
@@ -144,6 +145,14 @@ TEST_F(MacroCommands, TextHeightOfTheCurrentStyle) {
     Run("QLGTH");
     qlhost::AnswerText("H");
     EXPECT_EQ(Var("H"), qlhost::FormatValue(&height, PF_FLOAT, 3));
+}
+
+TEST_F(MacroCommands, TextHeightWithoutAStyleTableSetsNothing) {
+    qlhost::TheDrawing().tables.textStyles.clear();
+    Run("QLGTH");
+    qlhost::AnswerText("H");
+    EXPECT_FALSE(qlhost::CommandRunning());
+    EXPECT_EQ(Var("H"), "<unset>");
 }
 
 TEST_F(MacroCommands, FileNameWithoutExtension) {
