@@ -141,10 +141,7 @@ bool WorkFolderName(const char* programPath, char* out, size_t size) {
     static const char kWork[] = "Work";
     size_t length = strnlen(programPath, size);
     if (length >= size) return false;
-    // Corvane's paths use backslashes; the reference host's may use slashes.
-    while (length > 0 && programPath[length - 1] != '\\' && programPath[length - 1] != '/') {
-        --length;
-    }
+    while (length > 0 && programPath[length - 1] != '\\') --length;
     if (length + sizeof kWork > size) return false;
     std::memcpy(out, programPath, length);
     std::memcpy(out + length, kWork, sizeof kWork);

@@ -11,8 +11,8 @@ constexpr size_t kPartNameSize = 4096;
 // Copies name into out when it fits with its NUL; false (out untouched) otherwise.
 bool CopyName(char* out, size_t size, const char* name);
 
-// The program path cut after its last folder separator, with "Work" appended; false when it
-// does not fit.
+// The program path cut after its last backslash (or to nothing), with "Work" appended; false
+// when it does not fit.
 bool WorkFolderName(const char* programPath, char* out, size_t size);
 
 // True when the name ends in a three-letter extension (its fourth character from the end is

@@ -102,8 +102,8 @@ TEST(PartNameTest, WorkFolderBesideTheProgram) {
     EXPECT_STREQ(out, "C:\\Corvane\\Work");
     ASSERT_TRUE(WorkFolderName("C:\\Corvane\\", out, sizeof out));
     EXPECT_STREQ(out, "C:\\Corvane\\Work");
-    ASSERT_TRUE(WorkFolderName("/opt/qlhost/", out, sizeof out));
-    EXPECT_STREQ(out, "/opt/qlhost/Work");
+    ASSERT_TRUE(WorkFolderName("/opt/qlhost", out, sizeof out));
+    EXPECT_STREQ(out, "Work");
     ASSERT_TRUE(WorkFolderName("PLV7.EXE", out, sizeof out));
     EXPECT_STREQ(out, "Work");
     ASSERT_TRUE(WorkFolderName("", out, sizeof out));
