@@ -25,7 +25,18 @@ void ResetClock() { g_clock = kClockStart; }
 
 void SetMacroVar(const std::string& name, const std::string& value) {
     g_vars[name] = value;
-    Transcript("var " + name + " = \"" + value + "\"");
+    std::string shown;
+    for (char c : value) {
+        if (c == '\n')
+            shown += "\\n";
+        else if (c == '\r')
+            shown += "\\r";
+        else if (c == '"' || c == '\\')
+            shown += std::string("\\") + c;
+        else
+            shown += c;
+    }
+    Transcript("var " + name + " = \"" + shown + "\"");
 }
 
 bool MacroVar(const std::string& name, std::string& value) {

@@ -121,8 +121,12 @@ void AnswerSelection() {
     AnswerPrompt(0);
 }
 
+// Text prompts take every character; the others only what numbers and points are made of.
 void TypeIntoPrompt(char c) {
-    if (CurrentPrompt() && g_typed.size() < kMaxInputLine) g_typed.push_back(c);
+    const PromptInfo* prompt = CurrentPrompt();
+    if (!prompt || g_typed.size() >= kMaxInputLine) return;
+    const bool text = prompt->kind == REQ_VARIABLE || prompt->kind == REQ_TEXT;
+    if (text || (c >= '0' && c <= '9') || std::strchr(".,+-eE", c)) g_typed.push_back(c);
 }
 
 void EraseTyped() {
@@ -147,10 +151,6 @@ void AnswerTyped(const std::string& input) {
     const PromptInfo* prompt = OpenPrompt("typed input");
     if (!prompt) return;
     if (prompt->kind == REQ_VARIABLE || prompt->kind == REQ_TEXT) return AnswerText(input);
-    if (prompt->kind == REQ_SELECTION || prompt->kind == REQ_PICK) {
-        ScriptFault("typed input \"" + input + "\" does not answer " + DescribePrompt());
-        return;
-    }
     double values[3] = {0, 0, 0};
     int count = 0;
     size_t start = 0;
@@ -167,9 +167,10 @@ void AnswerTyped(const std::string& input) {
         start = comma + 1;
     }
     if (!valid) count = 0;
-    if (count == 1) return AnswerNumber(values[0]);
+    if (count == 1 && (!IsPointKind(prompt->kind) || (prompt->flags & REQ_FLAG_NUMBER))) return AnswerNumber(values[0]);
     if (count >= 2 && IsPointKind(prompt->kind)) return AnswerPoint(values[0], values[1], values[2], count == 3);
-    ScriptFault("typed input \"" + input + "\" does not answer " + DescribePrompt());
+    // The host keeps the prompt open after an input it cannot read, as a user would see.
+    Transcript("input not understood: " + input);
 }
 
 }  // namespace qlhost

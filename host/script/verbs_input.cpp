@@ -24,6 +24,12 @@ void VerbAbout(const ScriptAction& a) {
     RunAbout();
 }
 
+// The command names as qlhost --list prints them, into the transcript.
+void VerbList(const ScriptAction& a) {
+    if (!NeedArgs(a, 0, 0)) return;
+    for (const std::string& name : Commands().names) Transcript(name);
+}
+
 void VerbPoint(const ScriptAction& a) {
     double x, y, z = 0;
     if (!NeedArgs(a, 2, 3) || !NumberArg(a, 0, x) || !NumberArg(a, 1, y)) return;
@@ -239,7 +245,7 @@ const std::vector<Verb>& InputVerbs() {
         {"key", VerbKey, true, true},           {"keydown", VerbKeyDown, true, true},
         {"keyup", VerbKeyUp, true, true},       {"lbutton", VerbLButton, true, true},
         {"rbutton", VerbRButton, true, true},   {"wait", VerbWait, true, true},
-        {"view", VerbView, false, true},        {"dialog", VerbNoWindow, true, false},
+        {"view", VerbView, false, true},        {"list", VerbList, false, true},        {"dialog", VerbNoWindow, true, false},
         {"answer", VerbNoWindow, true, false},  {"file", VerbNoWindow, true, false},
         {"menu", VerbNoWindow, true, false},
     };
