@@ -223,7 +223,7 @@ void ListPatPatterns(const char* filter, const std::function<void(const PatPatte
     if (library.Empty()) ReadPatLibrary();
     for (size_t i = 0; i < library.Size(); ++i) {
         const PatPattern& pattern = library.At(i);
-        if (filter[0] == '\0' || StMatch(filter, pattern.name)) callback(pattern);
+        if (filter == nullptr || filter[0] == '\0' || StMatch(filter, pattern.name)) callback(pattern);
     }
 }
 

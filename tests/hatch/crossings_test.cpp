@@ -65,6 +65,20 @@ TEST(Crossings, CornerJoiningTwoSeparateLinesCountsOnce) {
     EXPECT_EQ(found[0], 0);
 }
 
+TEST(Crossings, CornerJoiningAnArcAndALineCountsOnce) {
+    // Arc leaving the corner (0, 0) to the right, line leaving it to the left; and mirrored.
+    const double right[2] = {1, 0}, left[2] = {-1, 0}, corner[2] = {0, 0};
+    const double upLeft[2] = {-1, 1}, upRight[2] = {1, 1};
+    RecordBuffer arc = BuildArc(right, 1, kPi, kPi / 2);
+    RecordBuffer line = BuildLine(corner, upLeft);
+    std::vector<double> found = Cross({&arc, &line}, 0);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0], 0);
+    RecordBuffer mirroredArc = BuildArc(left, 1, -kPi / 2, kPi / 2);
+    RecordBuffer mirroredLine = BuildLine(corner, upRight);
+    EXPECT_EQ(Cross({&mirroredArc, &mirroredLine}, 0).size(), 1u);
+}
+
 TEST(Crossings, SharedWallOfTwoBoxesCountsForEach) {
     // Two rooms drawn as separate boxes sharing the wall from (1, 0) to (1, 1), seen in a
     // 45-degree hatch space: the shared wall is crossed by both boxes at the same point.

@@ -76,6 +76,11 @@ TEST_F(StoredTest, PatFilesAreListedReadInOrderAndRemoved) {
     AddPatFile(first.c_str());  // listed once
     AddPatFile(std::string(300, 'x').c_str());  // a name the list could not read back
     EXPECT_EQ(ListedFiles(), (std::vector<std::string>{first, "/no/such/file.pat", second}));
+    // A value name longer than the name buffer, stored by other means, is skipped.
+    const std::string tooLong(300, 'y');
+    unsigned char none = 0;
+    ASSERT_TRUE(SaveSetting("QLHatch\\PAT Files\\", tooLong.c_str(), &none, 0));
+    EXPECT_EQ(ListedFiles().size(), 3u);
 
     std::vector<std::string> names;
     ListPatPatterns("", [&](const PatPattern& p) { names.push_back(p.name); });

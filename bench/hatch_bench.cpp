@@ -1,0 +1,143 @@
+// Regular hatch: a 10,000-vertex star (several hundred crossings on most of its 1,000 hatch
+// lines) with the simple line pattern, the fill core alone on the same star, and a PAT
+// pattern of four families on the example floor plan.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/records.h"
+#include "hatch/fill.h"
+#include "hatch/pat_reader.h"
+#include "host/drawing/drawing.h"
+#include "host/geometry/geometry.h"
+#include "host/geometry/records.h"
+#include "host/io/drawing_io.h"
+
+namespace {
+
+constexpr int kStarVertices = 10000;
+constexpr double kStarOuter = 100;
+constexpr double kStarInner = 60;
+constexpr double kStarSpacing = 0.2;  // about 1,000 lines across the star at 45 degrees
+
+const char kFourFamilies[] =
+    "*BENCH4, four families, dashes and dots\n"
+    "0,0,0,0.05,0.1,0.3,-0.1\n"
+    "90,0,0,0.05,0.1,0.3,-0.1\n"
+    "45,0,0,0,0.1\n"
+    "135,0,0,0.07,0.1,0.2,-0.05,0,-0.05\n";
+
+// The source tree, from this file's path as the build gives it.
+std::string SourceFile(const char* name) {
+    return (std::filesystem::path(__FILE__).parent_path().parent_path() / name).string();
+}
+
+std::vector<qlhost::Pt> StarPoints() {
+    std::vector<qlhost::Pt> points;
+    for (int i = 0; i < kStarVertices; ++i) {
+        const double angle = 2 * std::acos(-1.0) * i / kStarVertices;
+        const double radius = i % 2 == 0 ? kStarOuter : kStarInner;
+        points.push_back({radius * std::cos(angle), radius * std::sin(angle)});
+    }
+    return points;
+}
+
+void SelectAll() {
+    for (qlhost::Node* n = qlhost::TheDrawing().work->head; n != nullptr; n = n->next) n->flags |= qlhost::Node::kSelected;
+}
+
+// One regular hatch of the selection: border, families, lines in a target list.
+size_t HatchSelection(HatchRun run) {
+    HatchBorder border;
+    CreateHatchBorder(border);
+    HostMatrix toHatch;
+    RotationMatrix(kQuarterTurn - run.line.angle, toHatch);
+    CollectBorder(border, GetWorkDL(), toHatch, SCOPE_SELECTED | SCOPE_VISIBLE);
+    DList* target = CreateDList("~HatchBench.cv7", 2);
+    ExpandPattern(target, border, nullptr, run);
+    const size_t lines = static_cast<const qlhost::HostList*>(target)->count;
+    ReleaseHatchBorder(border);
+    ReleaseList(target);
+    return lines;
+}
+
+HatchRun StarRun() {
+    HatchRun run{DefaultHatchOptions(), DefaultLineSettings()};
+    run.line.distance = kStarSpacing;
+    return run;
+}
+
+void BM_RegularHatchStar(benchmark::State& state) {
+    qlhost::TheDrawing().Reset();
+    qlhost::ResetMatrixStack();
+    qlhost::TheDrawing().work->Append(qlhost::MakePath(StarPoints(), true).data(),
+                                      PolySize(kStarVertices));
+    SelectAll();
+    size_t lines = 0;
+    for (auto _ : state) lines = HatchSelection(StarRun());
+    state.counters["lines_drawn"] = static_cast<double>(lines);
+    qlhost::TheDrawing().Reset();
+}
+BENCHMARK(BM_RegularHatchStar)->Unit(benchmark::kMillisecond);
+
+// The sweep and crossing rule alone: the star's pieces in hatch space, no host entities.
+void BM_FillCoreStar(benchmark::State& state) {
+    const std::vector<qlhost::Pt> star = StarPoints();
+    const double turn = kQuarterTurn - StarRun().line.angle;
+    std::vector<double> points;
+    for (const qlhost::Pt& p : star) {
+        points.push_back(p.x * std::cos(turn) - p.y * std::sin(turn));
+        points.push_back(p.x * std::sin(turn) + p.y * std::cos(turn));
+    }
+    RecordBuffer polygon = BuildPolygon(points.data(), star.size());
+    std::vector<BorderPiece> pieces;
+    AppendEntityPieces(polygon.data(), true, pieces);
+    HatchFamily family;
+    family.spacing = kStarSpacing;
+    const SweepBounds bounds{-kStarOuter, kStarOuter, -kStarOuter, kStarOuter};
+    size_t crossings = 0, segments = 0, lines = 0;
+    for (auto _ : state) {
+        CrossingSweep sweep(pieces);
+        crossings = segments = lines = 0;
+        SweepFamily(
+            family, bounds,
+            [&](double x, std::vector<double>& found) {
+                sweep.Collect(x, found);
+                crossings += found.size();
+                ++lines;
+            },
+            [&](double, double, double) { ++segments; });
+    }
+    state.counters["hatch_lines"] = static_cast<double>(lines);
+    state.counters["crossings_per_line"] = static_cast<double>(crossings) / static_cast<double>(lines);
+    state.counters["segments"] = static_cast<double>(segments);
+}
+BENCHMARK(BM_FillCoreStar)->Unit(benchmark::kMillisecond);
+
+void BM_PatFloorPlan(benchmark::State& state) {
+    qlhost::TheDrawing().Reset();
+    qlhost::ResetMatrixStack();
+    std::string error;
+    if (!qlhost::LoadDrawingFile(SourceFile("examples/floorplan.json"), *qlhost::TheDrawing().work,
+                                 error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    SelectAll();
+    size_t lines = 0;
+    for (auto _ : state) {
+        ThePatLibrary().Parse(kFourFamilies);
+        HatchRun run{DefaultHatchOptions(), DefaultLineSettings()};
+        run.options.patternKind = kPatternPat;
+        std::snprintf(run.options.patName, sizeof run.options.patName, "%s", "BENCH4, four families, dashes and dots");
+        lines = HatchSelection(run);
+    }
+    state.counters["lines_drawn"] = static_cast<double>(lines);
+    qlhost::TheDrawing().Reset();
+}
+BENCHMARK(BM_PatFloorPlan)->Unit(benchmark::kMillisecond);
+
+}  // namespace
