@@ -1,0 +1,159 @@
+// The transform and part commands through the host's prompts: every exit frees the moving
+// set and puts back what was taken out, and every exit of the part commands releases the part.
+#include "core/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/records.h"
+#include "host/drawing/drawing.h"
+#include "host/geometry/records.h"
+#include "host/platform/hooks.h"
+#include "host/platform/system.h"
+#include "host/protocol/protocol.h"
+#include "transform/engine.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using qlhost::Node;
+
+class TransformCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = qlhost::Commands();
+        qlhost::SetCommandTable(
+            {"transform test",
+             {"QLMOVE", "QLCOPY", "QLROTATE", "QLROTATE2", "QLSCALE", "QLSHEAR", "QLPART",
+              "QLPARTM"},
+             {nullptr, QLMOVE, QLCOPY, QLROTATE, QLROTATE2, QLSCALE, QLSHEAR, QLPART, QLPARTM}});
+        qlhost::ResetSession();
+        qlhost::ReleaseAllKeys();
+        qlhost::TheDrawing().Reset();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / (std::string("ql_transform_") + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        savedUserDir_ = qlhost::UserDir();
+        qlhost::SetUserDir(dir_.string());
+        first_ = Add(qlhost::MakeLine(0, 0, 10, 0));
+        second_ = Add(qlhost::MakeCircle(5, 5, 2));
+    }
+    void TearDown() override {
+        qlhost::AbandonCommand();
+        qlhost::ResetSession();
+        qlhost::ReleaseAllKeys();
+        qlhost::TheDrawing().Reset();
+        qlhost::SetUserDir(savedUserDir_);
+        qlhost::SetCommandTable(saved_);
+        fs::remove_all(dir_);
+    }
+
+    Node* Add(const qlhost::Record& record) {
+        return qlhost::TheDrawing().work->Append(record.data(),
+                                                 static_cast<uint32_t>(record.size()));
+    }
+    void Run(const char* name) {
+        ASSERT_TRUE(qlhost::StartCommand(name));
+        ASSERT_NE(qlhost::CurrentPrompt(), nullptr);
+    }
+    void SelectBoth() {
+        qlhost::SelectAll();
+        qlhost::AnswerSelection();
+    }
+    // Runs a command up to its drag prompt, with both entities selected.
+    void UpToDrag(const char* name) {
+        Run(name);
+        SelectBoth();
+        std::string command = name;
+        qlhost::AnswerPoint(0, 0, 0, true);
+        if (command == "QLROTATE2" || command == "QLSHEAR") qlhost::AnswerPoint(0, 10, 0, true);
+        ASSERT_NE(qlhost::CurrentPrompt(), nullptr);
+        ASSERT_TRUE(qlhost::CurrentPrompt()->drag) << name;
+        qlhost::MoveCursor(3, 4);
+    }
+    size_t Temporaries() { return qlhost::TheDrawing().temporaries.size(); }
+    void WritePart(const std::string& name) {
+        std::ofstream out(dir_ / name);
+        out << R"({"format": "quillet-drawing", "version": 1,
+                  "entities": [{"type": "line", "p1": [0, 0], "p2": [2, 0]}]})";
+    }
+
+    qlhost::CommandTable saved_;
+    fs::path dir_;
+    std::string savedUserDir_;
+    Node* first_ = nullptr;
+    Node* second_ = nullptr;
+};
+
+TEST_F(TransformCommands, EveryCancelAfterCollectingFreesTheSetAndRestores) {
+    for (const char* name : {"QLMOVE", "QLCOPY", "QLROTATE", "QLROTATE2", "QLSCALE", "QLSHEAR"}) {
+        UpToDrag(name);
+        EXPECT_EQ(TheMovingSet().count, 2u) << name;
+        qlhost::AnswerPrompt(qlhost::kStatusCancel);
+        EXPECT_FALSE(qlhost::CommandRunning()) << name;
+        EXPECT_EQ(TheMovingSet().count, 0u) << name;
+        EXPECT_EQ(TheMovingSet().head, nullptr) << name;
+        ASSERT_EQ(qlhost::TheDrawing().work->count, 2u) << name;
+        EXPECT_FALSE(first_->deleted()) << name;
+        EXPECT_FALSE(second_->deleted()) << name;
+        EXPECT_EQ(GetF64(first_->record(), kLineEnd), 10.0) << name;
+    }
+}
+
+TEST_F(TransformCommands, EveryApplyFreesTheSetAndKeepsTheEntities) {
+    for (const char* name : {"QLMOVE", "QLROTATE", "QLROTATE2", "QLSCALE", "QLSHEAR"}) {
+        UpToDrag(name);
+        qlhost::AnswerPoint(3, 4, 0, true);
+        EXPECT_FALSE(qlhost::CommandRunning()) << name;
+        EXPECT_EQ(TheMovingSet().count, 0u) << name;
+        ASSERT_EQ(qlhost::TheDrawing().work->count, 2u) << name;
+        EXPECT_TRUE(first_->selected()) << name;
+        EXPECT_TRUE(second_->selected() || qlhost::TheDrawing().work->tail->selected()) << name;
+        EXPECT_EQ(qlhost::ValidateDrawing(qlhost::TheDrawing()), "") << name;
+    }
+}
+
+TEST_F(TransformCommands, CancelsBeforeCollectingLeaveTheDrawing) {
+    for (const char* name : {"QLMOVE", "QLCOPY", "QLROTATE", "QLROTATE2", "QLSCALE", "QLSHEAR"}) {
+        Run(name);
+        SelectBoth();
+        qlhost::AnswerPrompt(qlhost::kStatusCancel);
+        EXPECT_FALSE(qlhost::CommandRunning()) << name;
+        EXPECT_EQ(TheMovingSet().count, 0u) << name;
+        EXPECT_FALSE(first_->deleted()) << name;
+    }
+}
+
+TEST_F(TransformCommands, PartmCancelReleasesThePartAfterPlacing) {
+    WritePart("door.cv7");
+    Run("QLPARTM");
+    qlhost::AnswerText("#door");
+    ASSERT_TRUE(qlhost::CommandRunning());
+    EXPECT_EQ(Temporaries(), 1u);
+    qlhost::MoveCursor(20, 20);
+    qlhost::AnswerPoint(20, 20, 0, true);
+    qlhost::AnswerNumber(2);
+    qlhost::AnswerPoint(30, 20, 0, true);
+    EXPECT_EQ(qlhost::TheDrawing().work->count, 4u);
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+    EXPECT_FALSE(qlhost::CommandRunning());
+    EXPECT_EQ(Temporaries(), 0u);
+    EXPECT_EQ(GetF64(qlhost::TheDrawing().work->tail->record(), kLineEnd), 34.0);
+}
+
+TEST_F(TransformCommands, PartmThatLoadsNothingHoldsNothing) {
+    Run("QLPARTM");
+    qlhost::AnswerText("#missing.cv7");
+    EXPECT_FALSE(qlhost::CommandRunning());
+    EXPECT_EQ(Temporaries(), 0u);
+    Run("QLPARTM");
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+    EXPECT_FALSE(qlhost::CommandRunning());
+    EXPECT_EQ(Temporaries(), 0u);
+}
+
+}  // namespace
