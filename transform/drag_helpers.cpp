@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int kLiveCursor = 4147;
+
 // Half a 15-degree step and the step, as the snap divides by them.
 constexpr double kHalfSnapStep = 0.13089969375;
 constexpr double kSnapStep = 0.2617993875;
@@ -26,6 +28,10 @@ constexpr unsigned char kAnglePrecision = 1;
 constexpr unsigned char kHeightPrecision = 1;
 
 }  // namespace
+
+double* LiveCursorPosition() {
+    return static_cast<double*>(RscAdr(kLiveCursor));
+}
 
 bool KeyDown(int vk) {
     return static_cast<uint16_t>(GetAsyncKeyState(vk)) >= 2;

@@ -15,6 +15,15 @@ enum DragStatusMode : int {
 // The 15-degree snap step as the snap multiplies it: 0.2617994 held in single precision.
 constexpr float kSnapStepSingle = 0.2617994f;
 
+// The live cursor position: host resource 4147, three doubles, writable.
+double* LiveCursorPosition();
+
+inline void CopyPoint3(double* to, const double* from) {
+    to[0] = from[0];
+    to[1] = from[1];
+    to[2] = from[2];
+}
+
 // True when GetAsyncKeyState reports the key held (2 or more as an unsigned 16-bit value).
 bool KeyDown(int vk);
 

@@ -2,7 +2,6 @@
 #include "transform/engine.h"
 
 #include <cmath>
-#include <cstring>
 #include <new>
 
 #include "core/geometry.h"
@@ -12,7 +11,6 @@
 
 namespace {
 
-constexpr int kLiveCursor = 4147;
 constexpr int kPromptSelect = 0x1065;
 constexpr int kCursorPlain = 1;
 constexpr int kSnapPlacement = 2;
@@ -36,14 +34,6 @@ int AppendSelected(DList*, EntRec* entity, void* failed, void*) {
     g_set.tail = node;
     ++g_set.count;
     return 0;
-}
-
-double* LiveCursor() {
-    return static_cast<double*>(RscAdr(kLiveCursor));
-}
-
-void CopyPoint3(double* to, const double* from) {
-    std::memcpy(to, from, 3 * sizeof(double));
 }
 
 }  // namespace
@@ -215,7 +205,7 @@ void PlacementMatrix(const PlacementState& state, const double* target, double* 
 }
 
 void UpdatePlacement(PlacementState& state, void* ctx, double* cursor) {
-    double* live = LiveCursor();
+    double* live = LiveCursorPosition();
     CopyPoint3(cursor, live);
     if (state.haveLastCursor && cursor[0] == state.lastCursor[0] &&
         cursor[1] == state.lastCursor[1] && cursor[2] == state.lastCursor[2]) {
@@ -266,7 +256,7 @@ void FinishPlacement(const PlacementState& state, void* ctx, const double* curso
         XHReqCsr3(ctx);
     } else {
         // The host's cursor mark shows the snapped target; the raw cursor goes back after.
-        double* live = LiveCursor();
+        double* live = LiveCursorPosition();
         CopyPoint3(live, state.target);
         XHReqCsr3(ctx);
         CopyPoint3(live, cursor);

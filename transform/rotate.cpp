@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kLiveCursor = 4147;
 constexpr int kSnapFree = 0;
 constexpr int kCursorFreePoint = 4;
 constexpr int kCursorRubberLine = 5;
@@ -50,7 +49,7 @@ double TurnTowards(const double* point) {
 
 void RotateDrag(void* ctx) {
     ProcCsrSnap(kSnapFree);
-    const double* live = static_cast<const double*>(RscAdr(kLiveCursor));
+    const double* live = LiveCursorPosition();
     double cursor[2] = {live[0], live[1]};
     if (!g_state.haveLastCursor || cursor[0] != g_state.lastCursor[0] ||
         cursor[1] != g_state.lastCursor[1]) {

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kLiveCursor = 4147;
 constexpr int kSnapFree = 0;
 constexpr int kCursorBasePoint = 8;
 constexpr uint32_t kScaleFlags = 32;
@@ -38,12 +37,6 @@ struct ScaleState {
     HostMatrix matrix = {};
 };
 ScaleState g_state;
-
-void CopyPoint3(double* to, const double* from) {
-    to[0] = from[0];
-    to[1] = from[1];
-    to[2] = from[2];
-}
 
 void ScaleMatrix(double* matrix) {
     const double* o = g_state.origin;
@@ -95,7 +88,7 @@ void UpdateScales(void* ctx, const double* cursor) {
 
 void ScaleDrag(void* ctx) {
     ProcCsrSnap(kSnapFree);
-    const double* live = static_cast<const double*>(RscAdr(kLiveCursor));
+    const double* live = LiveCursorPosition();
     double cursor[3] = {live[0], live[1], live[2]};
     const double* last = g_state.lastCursor;
     if (g_state.firstCall) CopyPoint3(g_state.lastCursor, cursor);

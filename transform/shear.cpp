@@ -7,11 +7,11 @@
 #include "core/commands.h"
 #include "core/geometry.h"
 #include "core/host_api.h"
+#include "transform/drag_helpers.h"
 #include "transform/engine.h"
 
 namespace {
 
-constexpr int kLiveCursor = 4147;
 constexpr int kSnapFree = 0;
 constexpr int kCursorFreePoint = 4;
 constexpr int kCursorRubberLine = 5;
@@ -28,7 +28,7 @@ ShearState g_state;
 
 void ShearDrag(void* ctx) {
     ProcCsrSnap(kSnapFree);
-    const double* live = static_cast<const double*>(RscAdr(kLiveCursor));
+    const double* live = LiveCursorPosition();
     double cursor[2] = {live[0], live[1]};
     ShearMatrix(g_state.axis, cursor, g_state.matrix);
     DrawMovingPreview(ctx, g_state.matrix);
