@@ -174,13 +174,11 @@ void ExpectEntity(const ScriptAction& a) {
     }
 }
 
+// The selection as the user sees it: selected entities of the working list itself.
 size_t SelectedIn(const HostList& list) {
     size_t n = 0;
-    for (const Node* node = list.head; node; node = node->next) {
-        if (node->deleted()) continue;
-        if (node->selected()) ++n;
-        if (node->children) n += SelectedIn(*node->children);
-    }
+    for (const Node* node = list.head; node; node = node->next)
+        if (!node->deleted() && node->selected()) ++n;
     return n;
 }
 

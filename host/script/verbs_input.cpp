@@ -67,8 +67,9 @@ void VerbPick(const ScriptAction& a) {
 
 void VerbSelect(const ScriptAction& a) {
     if (!NeedArgs(a, 1, SIZE_MAX)) return;
+    // Without a prompt the entities are selected beforehand, as a user picks before a command.
     const PromptInfo* prompt = CurrentPrompt();
-    if (!prompt || prompt->kind != REQ_SELECTION) return ScriptFault("select does not answer " + DescribePrompt());
+    if (prompt && prompt->kind != REQ_SELECTION) return ScriptFault("select does not answer " + DescribePrompt());
     const std::string& how = a.action.args[0];
     if (how == "all" || how == "none") {
         if (!NeedArgs(a, 1, 1)) return;
@@ -90,7 +91,7 @@ void VerbSelect(const ScriptAction& a) {
         SelectIds(ids, error);
         if (!error.empty()) return ScriptFault("select: " + error);
     }
-    AnswerSelection();
+    if (prompt) AnswerSelection();
 }
 
 void VerbMove(const ScriptAction& a) {
