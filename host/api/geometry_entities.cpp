@@ -9,15 +9,11 @@
 #include "host/geometry/layouts.h"
 #include "host/geometry/pick.h"
 
-#pragma weak GetADWin
-
 namespace {
 
 using namespace qlhost;
 
-constexpr int kMaxDepth = 64;           // nesting of groups and containers followed by ETran
-constexpr double kDefaultViewWidth = 100;  // drawing units shown when no window is known
-constexpr double kDefaultPixelWidth = 1000;
+constexpr int kMaxDepth = 64;  // nesting of groups and containers followed by ETran
 
 EntRec* Transform(EntRec* e, const Matrix& m, int depth) {
     Node* node = NodeOf(e);
@@ -42,10 +38,11 @@ EntRec* Transform(EntRec* e, const Matrix& m, int depth) {
     return e;
 }
 
+// Four pixels of the active drawing window in drawing units; none without a window.
 double PickTolerance() {
-    const ADWin* win = GetADWin ? GetADWin() : nullptr;
+    const ADWin* win = GetADWin();
     if (win && win->pixelWidth > 0 && win->viewWidth > 0) return kPickPixels * win->viewWidth / win->pixelWidth;
-    return kPickPixels * kDefaultViewWidth / kDefaultPixelWidth;
+    return 0;
 }
 
 std::vector<double>& IntersectionBuffer() {

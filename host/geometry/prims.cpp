@@ -163,9 +163,11 @@ double DistanceToPrim(const Prim& p, Pt q) {
         if (AngleInSpan(angle, p.start, p.sweep, 0)) return std::fabs(Norm(q - p.c) - p.r);
         return std::min(Norm(q - ArcPoint(p, p.start)), Norm(q - ArcPoint(p, p.start + p.sweep)));
     }
-    double best = INFINITY;
-    for (const Prim& s : FlattenPrim(p, kFlattenTolerance)) best = std::min(best, SegDistance(s.a, s.b, q));
-    return best;
+    Shape e;
+    e.kind = Shape::kEllipse;
+    e.c = p.c, e.A = p.A, e.B = p.B, e.start = p.start, e.sweep = p.sweep;
+    e.closed = p.sweep >= kTwoPi;
+    return Norm(PointOn(e, ParamOn(e, q)) - q);
 }
 
 }  // namespace qlhost::geo
