@@ -78,6 +78,8 @@ void PumpMessages() {
 
 void DiscardMessages() { g_queue.clear(); }
 
+void NoteUiDelivery() { g_uiDelivery = true; }
+
 bool TakeUiDelivery() {
     const bool delivered = g_uiDelivery;
     g_uiDelivery = false;

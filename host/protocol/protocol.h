@@ -77,8 +77,10 @@ void AnswerTyped(const std::string& input);
 BOOL PostHostMessage(HWND window, UINT msg, WPARAM w, LPARAM l);
 void PumpMessages();
 void DiscardMessages();
-// True when a posted message reached a host dialog or message box since the last call.
+// True when a message (posted, or a key given to the focus) reached a host dialog or
+// message box since the last call.
 bool TakeUiDelivery();
+void NoteUiDelivery();
 
 // The cursor: moves the live cursor (and the pick position); with a drag procedure open,
 // calls it once.

@@ -120,8 +120,10 @@ bool KeyArg(const ScriptAction& a, int& vk, bool& shift) {
 // (ESC cancels, ENTER answers, characters are typed).
 void KeyToFocus(int vk) {
     HWND focus = FocusWindow();
-    if (focus != DrawingWindow() && focus != MainWindow() && UiHandleMessage(focus, WM_KEYDOWN, static_cast<WPARAM>(vk), 0))
+    if (focus != DrawingWindow() && focus != MainWindow() && UiHandleMessage(focus, WM_KEYDOWN, static_cast<WPARAM>(vk), 0)) {
+        NoteUiDelivery();
         return;
+    }
     if (Modal()) {
         if (vk == VK_ESCAPE) Run().modalAnswer = "esc";
         if (vk == VK_RETURN) Run().modalAnswer = "enter";
