@@ -194,6 +194,7 @@ void EncodeSymbolDefinition(Json& j, const Bytes& r, bool withName) {
     bool terminated;
     if (withName || defName != ReadString(r, L::kSymName, terminated)) PutText(j, "definition", defName);
     j["base"] = PointJson({L::Get<double>(def, defLength, L::kDefBaseX), L::Get<double>(def, defLength, L::kDefBaseY)});
+    j["handle"] = Get<uint32_t>(r, L::kSymHandle);
 }
 
 // Named fields of the record (no members); the caller checks that they reproduce it.
@@ -436,8 +437,9 @@ void DecodeSymbolHandle(FieldReader& in, const DecodeEnv& env, Bytes& r) {
     const Json* baseValue = in.Find("base");
     if (!baseValue) base = Pt{};
     else if (!baseValue->is_null()) base = in.Point("base");
+    uint32_t hint = static_cast<uint32_t>(in.Integer("handle", 0, UINT32_MAX, 0));
     if (!in.ok()) return;
-    uint32_t handle = env.resolveSymbol ? env.resolveSymbol(name, base) : 0;
+    uint32_t handle = env.resolveSymbol ? env.resolveSymbol(name, base, hint) : 0;
     Put(r, L::kSymHandle, handle);
 }
 
@@ -584,7 +586,7 @@ Json EncodeEntity(const Node& node) {
     // The named fields must give back the very same bytes, else the record goes raw.
     DecodeEnv check;
     uint32_t handle = record.size() > L::kSymName ? Get<uint32_t>(record, L::kSymHandle) : 0;
-    check.resolveSymbol = [&](const std::string&, std::optional<Pt>) { return handle; };
+    check.resolveSymbol = [&](const std::string&, std::optional<Pt>, uint32_t) { return handle; };
     Bytes again;
     std::string ignored;
     Json reread = Json::parse(j.dump(-1, ' ', false, Json::error_handler_t::replace), nullptr, false);

@@ -17,8 +17,10 @@ struct DecodeEnv {
     // File layer number -> layer number in the drawing (parts merge layers by name).
     std::function<int(int)> mapLayer;
     int defaultLayer = 0;      // file layer of entities without "layer"
-    // Handle of the definition (name, base point); base none = a reference without one.
-    std::function<uint32_t(const std::string& name, std::optional<Pt> base)> resolveSymbol;
+    // Handle of the definition (name, base point); base none = a reference without one. The
+    // handle the file was saved with is a hint (0 none), used when it still names that very
+    // definition.
+    std::function<uint32_t(const std::string& name, std::optional<Pt> base, uint32_t hint)> resolveSymbol;
 };
 
 // The JSON object of a stored entity and its members (deleted entities are left out).

@@ -115,24 +115,34 @@ void MergeLayersByNumber(Tables& tables, const std::vector<FileLayer>& fileLayer
     SetCurrentEntry(tables.layers, kTableEntries, current);
 }
 
-// Symbol definitions of one load: the same name and base point give one definition.
+// Symbol definitions of one load: the same name and base point give one definition; a
+// saved handle is reused while it names a definition of that name and base.
 class SymbolResolver {
 public:
-    uint32_t operator()(const std::string& name, std::optional<Pt> base) {
+    uint32_t operator()(const std::string& name, std::optional<Pt> base, uint32_t hint) {
         if (!base) return 0;
         auto key = std::make_tuple(name, base->x, base->y);
         if (auto it = handles_.find(key); it != handles_.end()) return it->second;
-        uint32_t handle = FindSymbolDefinitionByName(name);
-        const unsigned char* def = handle ? FindSymbolDefinition(handle) : nullptr;
-        uint32_t length = layout::LengthOf(def);
-        if (!def || layout::Get<double>(def, length, layout::kDefBaseX) != base->x ||
-            layout::Get<double>(def, length, layout::kDefBaseY) != base->y)
-            handle = RegisterSymbolDefinition(base->x, base->y, name);
+        uint32_t handle = 0;
+        for (uint32_t candidate : {hint, FindSymbolDefinitionByName(name)})
+            if (!handle && Matches(candidate, name, *base)) handle = candidate;
+        if (!handle) handle = RegisterSymbolDefinition(base->x, base->y, name);
         handles_[key] = handle;
         return handle;
     }
 
 private:
+    static bool Matches(uint32_t handle, const std::string& name, Pt base) {
+        const unsigned char* def = handle ? FindSymbolDefinition(handle) : nullptr;
+        if (!def) return false;
+        uint32_t length = layout::LengthOf(def);
+        if (length <= layout::kDefName) return false;
+        const char* defName = reinterpret_cast<const char*>(def + layout::kDefName);
+        return std::string(defName, strnlen(defName, length - layout::kDefName)) == name &&
+               layout::Get<double>(def, length, layout::kDefBaseX) == base.x &&
+               layout::Get<double>(def, length, layout::kDefBaseY) == base.y;
+    }
+
     std::map<std::tuple<std::string, double, double>, uint32_t> handles_;
 };
 
@@ -243,7 +253,9 @@ bool ParseDrawingJson(const std::string& text, HostList& into, std::string& erro
         auto it = layerMap.find(number);
         return it == layerMap.end() ? number : it->second;
     };
-    env.resolveSymbol = [&](const std::string& name, std::optional<Pt> base) { return symbols(name, base); };
+    env.resolveSymbol = [&](const std::string& name, std::optional<Pt> base, uint32_t hint) {
+        return symbols(name, base, hint);
+    };
     Node* last = into.tail;
     for (size_t i = 0; i < entities->size(); ++i) {
         if (io::DecodeEntity((*entities)[i], into, env, "entity " + std::to_string(i), error)) continue;
