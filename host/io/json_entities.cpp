@@ -3,6 +3,7 @@
 // cannot hold) is written whole as "raw" hex, so saving never loses a byte.
 #include "host/io/json_entities.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "host/drawing/tables.h"
@@ -14,6 +15,7 @@ namespace L = qlhost::layout;
 namespace {
 
 constexpr size_t kMaxPoints = 65535;
+constexpr size_t kMaxNesting = 64;  // member lists inside member lists
 constexpr double kDefaultTextHeight = 2.5;
 constexpr int kDefaultFont = 1;
 constexpr float kDefaultSpacing = 150;
@@ -603,6 +605,10 @@ Json EncodeEntity(const Node& node) {
 
 bool DecodeEntity(const Json& object, HostList& list, const DecodeEnv& env, const std::string& where,
                   std::string& error) {
+    if (static_cast<size_t>(std::count(where.begin(), where.end(), '.')) >= kMaxNesting) {
+        error = where + ": members nested deeper than " + std::to_string(kMaxNesting) + " levels";
+        return false;
+    }
     Bytes record;
     std::string problem;
     if (!DecodeRecord(object, env, record, problem)) {

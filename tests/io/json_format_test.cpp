@@ -217,6 +217,17 @@ TEST(JsonFormat, BadFilesGiveErrorsNamingTheEntity) {
     }
 }
 
+TEST(JsonFormat, DeepNestingIsRefused) {
+    std::string entity = R"({"type": "point", "pos": [0, 0]})";
+    for (int i = 0; i < 100; ++i) entity = R"({"type": "group", "members": [)" + entity + "]}";
+    std::string text = R"({"format": "quillet-drawing", "version": 1, "entities": [)" + entity + "]}";
+    std::string error;
+    Drawing& drawing = FreshDrawing();
+    EXPECT_FALSE(ParseDrawingJson(text, *drawing.work, error));
+    EXPECT_NE(error.find("nested deeper"), std::string::npos) << error;
+    EXPECT_EQ(drawing.work->count, 0u);
+}
+
 TEST(JsonFormat, BadDocumentsAreRefused) {
     const char* documents[] = {
         "", "{", "[]", R"({"format": "other", "version": 1, "entities": []})",
