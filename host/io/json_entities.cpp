@@ -333,7 +333,7 @@ Bytes Sized(int type, size_t length) {
     return r;
 }
 
-// The type-specific part; the header is filled in afterwards.
+// The fields of the type; the header is filled in afterwards.
 bool DecodeBody(FieldReader& in, int type, const DecodeEnv& env, Bytes& r) {
     if (const FixedType* fixed = FixedTypeOf(type)) {
         r = Sized(type, fixed->length);
