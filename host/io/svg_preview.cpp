@@ -123,7 +123,7 @@ std::string ControlPreviewsToSvg() {
         out += "<svg x=\"" + std::to_string(r.left) + "\" y=\"" + std::to_string(r.top) + "\" width=\"" +
                std::to_string(r.right - r.left) + "\" height=\"" + std::to_string(r.bottom - r.top) + "\" viewBox=\"" +
                io::Num(-vw / 2) + " " + io::Num(-vh / 2) + " " + io::Num(vw) + " " + io::Num(vh) +
-               "\" preserveAspectRatio=\"xMidYMid meet\" overflow=\"hidden\">\n";
+               "\" overflow=\"hidden\">\n";
         if (!defs.empty()) out += "<defs>\n" + defs + "</defs>\n";
         out += body + "</svg>\n";
         out += "<rect x=\"" + std::to_string(r.left) + "\" y=\"" + std::to_string(r.top) + "\" width=\"" +
