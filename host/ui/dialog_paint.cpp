@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/fonts/gdi.h"
 #include "host/ui/dialog.h"
+#include "host/ui/paint_dc.h"
 
 namespace qlhost {
 namespace {
@@ -17,16 +19,9 @@ constexpr uint32_t kOwnerDrawVariable = 0x20;
 constexpr uint32_t kBorderStyle = 0x00800000;  // WS_BORDER
 constexpr UINT kOdtListBox = 2, kOdtComboBox = 3, kOdtButton = 4;
 constexpr UINT kOdsDisabled = 0x4;
-constexpr uintptr_t kItemDC = 0xDC0000;
 
 int PixelsX(int units) { return units * kBaseX / 4; }
 int PixelsY(int units) { return units * kBaseY / 8; }
-
-HDC DeviceContext(const OpenDialog& d) {
-    auto& stack = DialogStack();
-    auto depth = static_cast<uintptr_t>(std::find(stack.begin(), stack.end(), &d) - stack.begin());
-    return reinterpret_cast<HDC>(kItemDC + depth);
-}
 
 UINT Measure(const ControlState& c, UINT type, int item) {
     MEASUREITEMSTRUCT m{};
@@ -40,7 +35,8 @@ UINT Measure(const ControlState& c, UINT type, int item) {
     return m.itemHeight > 0 ? m.itemHeight : kDefaultItemHeight;
 }
 
-void Draw(const OpenDialog& d, const ControlState& c, UINT type, int item, const RECT& rect) {
+// Each item is drawn on a device context of the control's window, as Windows hands one over.
+void Draw(const ControlState& c, UINT type, int item, const RECT& rect) {
     DRAWITEMSTRUCT s{};
     s.CtlType = type;
     s.CtlID = static_cast<UINT>(c.tmpl->id);
@@ -48,13 +44,15 @@ void Draw(const OpenDialog& d, const ControlState& c, UINT type, int item, const
     s.itemAction = ODA_DRAWENTIRE;
     s.itemState = (item >= 0 && item == c.selection ? ODS_SELECTED : 0) | (c.enabled ? 0 : kOdsDisabled);
     s.hwndItem = c.hwnd;
-    s.hDC = DeviceContext(d);
+    s.hDC = CreateHostDC(c.hwnd);
     s.rcItem = rect;
     s.itemData = item >= 0 && item < static_cast<int>(c.items.size()) ? c.items[static_cast<size_t>(item)].data : 0;
     c.binding->draw(WM_DRAWITEM, &s);
+    ForgetSavedStates(s.hDC);
+    ReleaseHostDC(s.hDC);
 }
 
-void PaintList(const OpenDialog& d, ControlState& c) {
+void PaintList(ControlState& c) {
     bool variable = (c.tmpl->style & kOwnerDrawVariable) != 0;
     int border = (c.tmpl->style & kBorderStyle) ? kBorder : 0;
     int width = PixelsX(c.tmpl->width) - 2 * border;
@@ -77,28 +75,28 @@ void PaintList(const OpenDialog& d, ControlState& c) {
     int y = 0;
     for (int i = c.top; i < count && y < client; ++i) {
         int h = heights[static_cast<size_t>(i)];
-        Draw(d, c, kOdtListBox, i, RECT{0, y, width, y + h});
+        Draw(c, kOdtListBox, i, RECT{0, y, width, y + h});
         y += h;
     }
 }
 
-void PaintCombo(const OpenDialog& d, const ControlState& c) {
+void PaintCombo(const ControlState& c) {
     int h = static_cast<int>(Measure(c, kOdtComboBox, -1));
-    Draw(d, c, kOdtComboBox, c.selection, RECT{0, 0, PixelsX(c.tmpl->width), h});
+    Draw(c, kOdtComboBox, c.selection, RECT{0, 0, PixelsX(c.tmpl->width), h});
 }
 
-void Paint(const OpenDialog& d, ControlState& c) {
+void Paint(ControlState& c) {
     if (c.binding == nullptr || c.binding->draw == nullptr || !c.visible) return;
     uint32_t owner = c.tmpl->style & (kOwnerDrawFixed | kOwnerDrawVariable);
     switch (KindOf(*c.tmpl)) {
         case Kind::List:
-            if (owner) PaintList(d, c);
+            if (owner) PaintList(c);
             break;
         case Kind::Combo:
-            if (owner) PaintCombo(d, c);
+            if (owner) PaintCombo(c);
             break;
         case Kind::OwnerButton:
-            Draw(d, c, kOdtButton, 0, RECT{0, 0, PixelsX(c.tmpl->width), PixelsY(c.tmpl->height)});
+            Draw(c, kOdtButton, 0, RECT{0, 0, PixelsX(c.tmpl->width), PixelsY(c.tmpl->height)});
             break;
         default:
             break;
@@ -113,7 +111,7 @@ void PaintPending(OpenDialog& d) {
     for (ControlState& c : d.controls) {
         if (!c.paintPending) continue;
         c.paintPending = false;
-        Paint(d, c);
+        Paint(c);
     }
 }
 

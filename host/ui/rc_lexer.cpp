@@ -328,6 +328,7 @@ Token Preprocessor::Next() {
             if (conditions_.size() > conditionBase_.back()) return Fail(t, "#if without #endif");
             lexers_.pop_back();
             conditionBase_.pop_back();
+            if (lexers_.empty()) end_ = t;
             continue;
         }
         if (directive) {
@@ -337,9 +338,7 @@ Token Preprocessor::Next() {
         }
         if (Active()) return t;
     }
-    Token end;
-    end.file = files_.front().get();
-    return end;
+    return end_;
 }
 
 }  // namespace qlhost::rc

@@ -67,6 +67,7 @@ private:
     std::vector<std::unique_ptr<Lexer>> lexers_;
     std::vector<Condition> conditions_;
     std::vector<size_t> conditionBase_;  // conditions_ size when each lexer started
+    Token end_;                          // where the script ended
     const IncludeReader& include_;
     Defines& defines_;
 };
