@@ -76,6 +76,12 @@ bool OwnExtent(const unsigned char* rec, ExtentRec& e) {
             ExtentAddPoint(e, t.x, t.y);
             return true;
         }
+        case kSymbolRef: {
+            // The insertion point; the members add their own extents.
+            if (n < kSymName) return false;
+            ExtentAddPoint(e, Get<double>(rec, n, kSymTx), Get<double>(rec, n, kSymTy));
+            return true;
+        }
         case kWall: {
             if (n < kWallLength) return false;
             double h = std::fabs(Get<double>(rec, n, kWallThickness)) / 2;

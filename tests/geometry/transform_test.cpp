@@ -171,3 +171,54 @@ TEST_F(Transforms, TruncatedRecordsAreLeftAlone) {
     qlhost::layout::Put<uint32_t>(line.data(), line.size(), 0, 64);
     EXPECT_EQ(D(line.data(), 48), 3);
 }
+
+TEST_F(Transforms, StoredArcUnderSkewBecomesAnEllipticalArcOnTheMappedCurve) {
+    Record source = qlhost::MakeArc(1, 1, 2, 0.4, 2.0);
+    EntRec* arc = AddEntity(work, source.data());
+    qlhost::Matrix m = Skewed();
+    double hm[16];
+    HostMatrixOf(m, hm);
+    EntRec* e = ETran(arc, hm);
+    EXPECT_EQ(lay::TypeOf(e), 9);
+    for (int k = 0; k <= 10; ++k) EXPECT_LT(DistanceTo(e, m.Apply(PointAt(source, k / 10.0))), 1e-9);
+    Record result(e, e + lay::LengthOf(e));
+    Pt start = PointAt(result, 0), end = PointAt(result, 1);
+    Pt mappedStart = m.Apply(PointAt(source, 0)), mappedEnd = m.Apply(PointAt(source, 1));
+    EXPECT_LT(std::min(Norm(start - mappedStart), Norm(start - mappedEnd)), 1e-9);
+    EXPECT_LT(std::min(Norm(end - mappedStart), Norm(end - mappedEnd)), 1e-9);
+}
+
+TEST_F(Transforms, OtherKindsComeBackUnderTheInverse) {
+    qlhost::TextStyle style;
+    style.height = 3;
+    style.angle = 0.4;
+    double m12[12] = {1, 0, 0, 2, 0, 1, 0, 3, 0, 0, 1, 0};
+    std::vector<Record> records = {
+        qlhost::MakePoint(3, 4),
+        qlhost::MakeText(1, 2, style, "Text"),
+        qlhost::MakeTextBearing(1, 2, style, "Tag"),
+        qlhost::MakeAttribute(4, 5, style, std::string("V1"), "TAG"),
+        qlhost::MakeSymbolRef(0, m12, "S"),
+        qlhost::MakeWall(0, 0, 10, 0, 0.5),
+        qlhost::MakeArcDimension(nullptr, {1, 1}, 3, 0.2, 1.1, 2, 2, {4, 4}),
+    };
+    qlhost::Matrix m = qlhost::Then(qlhost::Matrix::Scaling(-2, 2), qlhost::Matrix::Rotation(0.7)), inv;
+    ASSERT_TRUE(m.Inverse(inv));
+    double fwd[16], back[16];
+    HostMatrixOf(m, fwd);
+    HostMatrixOf(inv, back);
+    for (Record& r : records) {
+        SCOPED_TRACE(lay::TypeOf(r.data()));
+        ExtentRec before{}, after{}, moved{};
+        EXCheck(r.data(), &before);
+        ETran(r.data(), fwd);
+        EXCheck(r.data(), &moved);
+        ETran(r.data(), back);
+        EXCheck(r.data(), &after);
+        ASSERT_TRUE(before.valid);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_NEAR(after.min[i], before.min[i], 1e-5);
+            EXPECT_NEAR(after.max[i], before.max[i], 1e-5);
+        }
+    }
+}
