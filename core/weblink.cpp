@@ -8,6 +8,7 @@ namespace {
 constexpr int kShownCharacters = 24;
 constexpr UINT kLinkFormat = 0x1108;  // DT_INTERNAL | DT_NOCLIP | DT_BOTTOM
 constexpr DWORD kSwissVariablePitch = 0x22;  // FF_SWISS | VARIABLE_PITCH
+static_assert(sizeof kMakerAddress - 1 >= kShownCharacters, "the button shows 24 characters");
 
 }  // namespace
 
