@@ -124,7 +124,10 @@ private:
         bool on;
         if (!Argument(2, word)) return;
         if (!OnOff(word, on)) return Fault("`dialog check` takes on or off");
-        if (KindOf(*c.tmpl) != Kind::Check) return Fault(Name(c) + " is not a check box");
+        Kind k = KindOf(*c.tmpl);
+        if (k != Kind::Check && k != Kind::Radio) return Fault(Name(c) + " is not a check box or radio button");
+        // A radio button goes off only when another of its group is chosen.
+        if (k == Kind::Radio && !on) return Fault(Name(c) + " is a radio button: choose another one instead");
         if (Usable(c) && c.checked != on) ClickControl(d_, c);
     }
 

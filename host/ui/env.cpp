@@ -1,8 +1,6 @@
 // The ui room's environment: the runtime's functions unless a test replaced them.
 #include "host/ui/env.h"
 
-#include "host/platform/hooks.h"
-
 namespace qlhost {
 namespace {
 
@@ -12,9 +10,6 @@ UiEnvironment RuntimeEnvironment() {
     env.peek = [](UiAction& a) { return PeekUiAction(a); };
     env.fault = [](const std::string& m) { ScriptFault(m); };
     env.transcript = [](const std::string& l) { Transcript(l); };
-    env.deliverKey = [](int vk, bool down) { return DeliverKey(vk, down); };
-    env.deliverMouse = [](UINT msg, int x, int y) { DeliverMouse(msg, x, y); };
-    env.keyByName = [](const char* name) { return VirtualKeyByName(name); };
     return env;
 }
 
@@ -33,9 +28,6 @@ void SetUiEnvironment(const UiEnvironment& env) {
     if (env.peek) merged.peek = env.peek;
     if (env.fault) merged.fault = env.fault;
     if (env.transcript) merged.transcript = env.transcript;
-    if (env.deliverKey) merged.deliverKey = env.deliverKey;
-    if (env.deliverMouse) merged.deliverMouse = env.deliverMouse;
-    if (env.keyByName) merged.keyByName = env.keyByName;
     Current() = merged;
 }
 

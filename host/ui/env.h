@@ -1,12 +1,12 @@
-// How the ui room reaches the rest of the host: script actions, faults, transcript and the
-// delivery of scripted keys and mouse buttons. The defaults call the runtime room; unit tests
-// install their own to feed actions and watch what is reported.
+// How the ui room reaches the rest of the host: script actions, faults and the transcript.
+// The defaults call the runtime room; unit tests install their own to feed actions and watch
+// what is reported. (Keys and mouse buttons of the script reach the plug-in's hooks through
+// the runtime, which runs those actions itself while a modal window waits.)
 #pragma once
 
 #include <functional>
 #include <string>
 
-#include "core/win32.h"
 #include "host/script/actions.h"
 
 namespace qlhost {
@@ -16,9 +16,6 @@ struct UiEnvironment {
     std::function<bool(UiAction&)> peek;                      // PeekUiAction
     std::function<void(const std::string&)> fault;            // ScriptFault
     std::function<void(const std::string&)> transcript;       // Transcript
-    std::function<bool(int, bool)> deliverKey;                // DeliverKey
-    std::function<void(UINT, int, int)> deliverMouse;         // DeliverMouse
-    std::function<int(const char*)> keyByName;                // VirtualKeyByName
 };
 
 // The environment in use.

@@ -102,7 +102,9 @@ std::shared_ptr<const ResourceFolder> ResourcesOf(HINSTANCE instance, std::strin
     if (auto it = Overrides().find(instance); it != Overrides().end()) {
         folder = it->second;
     } else {
-        std::string file = ModuleFile(instance);
+        // A null instance is the host's own module, as for the Windows resource calls.
+        const void* address = instance ? static_cast<const void*>(instance) : reinterpret_cast<const void*>(&ModuleFile);
+        std::string file = ModuleFile(address);
         if (file.empty()) {
             error = "the module instance is not a loaded library";
             return nullptr;

@@ -128,6 +128,11 @@ TEST_F(DialogTest, BindingsTheTemplateDoesNotFitAreRejected) {
     void* missing = DefDlg("NOSUCHDIALOG", 0, 0, nullptr, 0, 0);
     EXPECT_EQ(Run(missing), IDCANCEL);
     EXPECT_NE(script.faults.back().find("no such template"), std::string::npos);
+    // A null instance is the host's own module: the resources folder beside the executable.
+    void* own = DefDlg("NOSUCHDIALOG", 0, 0, nullptr, 0, 0);
+    EXPECT_EQ(Dialog(own, nullptr, 0), IDCANCEL);
+    RelDlg(own);
+    EXPECT_NE(script.faults.back().find("/resources"), std::string::npos);
 }
 
 TEST_F(DialogTest, RefreshAndControlProceduresRunAfterChanges) {
@@ -144,10 +149,13 @@ TEST_F(DialogTest, RefreshAndControlProceduresRunAfterChanges) {
         .Dialog({"check", "1005", "on"})
         .Dialog({"choose", "1006"})
         .Dialog({"expect-checked", "1007", "off"})
+        .Dialog({"check", "1006", "on"})
+        .Dialog({"check", "1007", "off"})
         .Dialog({"click", "1005"})
         .Add("esc");
     EXPECT_EQ(Run(dlg), IDCANCEL);
-    EXPECT_TRUE(script.faults.empty()) << script.faults[0];
+    ASSERT_EQ(script.faults.size(), 1u);
+    EXPECT_EQ(script.faults[0], "control 1007 of dialog DLGENGINE is a radio button: choose another one instead");
     EXPECT_EQ(flags, 1u);  // on, then clicked off again; other bits kept
     EXPECT_EQ(choice, 1);
     EXPECT_EQ(g.refreshes, 1);
