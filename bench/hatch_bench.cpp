@@ -46,7 +46,8 @@ std::vector<qlhost::Pt> StarPoints() {
 }
 
 void SelectAll() {
-    for (qlhost::Node* n = qlhost::TheDrawing().work->head; n != nullptr; n = n->next) n->flags |= qlhost::Node::kSelected;
+    for (qlhost::Node* n = qlhost::TheDrawing().work->head; n != nullptr; n = n->next)
+        n->flags |= qlhost::Node::kSelected;
 }
 
 // One regular hatch of the selection: border, families, lines in a target list.
@@ -99,9 +100,11 @@ void BM_FillCoreStar(benchmark::State& state) {
     family.spacing = kStarSpacing;
     const SweepBounds bounds{-kStarOuter, kStarOuter, -kStarOuter, kStarOuter};
     size_t crossings = 0, segments = 0, lines = 0;
+    double length = 0;
     for (auto _ : state) {
         CrossingSweep sweep(pieces);
         crossings = segments = lines = 0;
+        length = 0;
         SweepFamily(
             family, bounds,
             [&](double x, std::vector<double>& found) {
@@ -109,11 +112,16 @@ void BM_FillCoreStar(benchmark::State& state) {
                 crossings += found.size();
                 ++lines;
             },
-            [&](double, double, double) { ++segments; });
+            [&](double, double yFrom, double yTo) {
+                ++segments;
+                length += yTo - yFrom;
+            });
     }
     state.counters["hatch_lines"] = static_cast<double>(lines);
-    state.counters["crossings_per_line"] = static_cast<double>(crossings) / static_cast<double>(lines);
+    state.counters["crossings_per_line"] =
+        static_cast<double>(crossings) / static_cast<double>(lines);
     state.counters["segments"] = static_cast<double>(segments);
+    state.counters["total_length"] = length;
 }
 BENCHMARK(BM_FillCoreStar)->Unit(benchmark::kMillisecond);
 
@@ -132,7 +140,8 @@ void BM_PatFloorPlan(benchmark::State& state) {
         ThePatLibrary().Parse(kFourFamilies);
         HatchRun run{DefaultHatchOptions(), DefaultLineSettings()};
         run.options.patternKind = kPatternPat;
-        std::snprintf(run.options.patName, sizeof run.options.patName, "%s", "BENCH4, four families, dashes and dots");
+        std::snprintf(run.options.patName, sizeof run.options.patName, "%s",
+                      "BENCH4, four families, dashes and dots");
         lines = HatchSelection(run);
     }
     state.counters["lines_drawn"] = static_cast<double>(lines);

@@ -12,7 +12,9 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kFullTurn = 2 * std::numbers::pi;
 
-bool Finite(const double* p) { return std::isfinite(p[0]) && std::isfinite(p[1]); }
+bool Finite(const double* p) {
+    return std::isfinite(p[0]) && std::isfinite(p[1]);
+}
 
 // Across-coordinate of the point of the arc at angle t. At the splits between the halves
 // (multiples of pi) it is exactly the circle's extreme, so both parts meeting there agree.
@@ -147,7 +149,8 @@ bool AppendEntityPieces(const EntRec* record, bool vertical, std::vector<BorderP
 
 double PieceCrossing(const BorderPiece& piece, double at) {
     if (piece.side == 0) {
-        return piece.a[1] + (at - piece.a[0]) / (piece.b[0] - piece.a[0]) * (piece.b[1] - piece.a[1]);
+        return piece.a[1] +
+               (at - piece.a[0]) / (piece.b[0] - piece.a[0]) * (piece.b[1] - piece.a[1]);
     }
     const double d = at - piece.a[0];
     const double h = std::sqrt(std::max(0.0, piece.radius * piece.radius - d * d));
@@ -179,4 +182,6 @@ void CrossingSweep::Collect(double at, std::vector<double>& crossings) {
     active_.resize(kept);
 }
 
-void SortCrossings(std::vector<double>& crossings) { std::sort(crossings.begin(), crossings.end()); }
+void SortCrossings(std::vector<double>& crossings) {
+    std::sort(crossings.begin(), crossings.end());
+}

@@ -15,12 +15,12 @@
 #include "core/host_api.h"
 
 struct BorderPiece {
-    double lo = 0;        // across-coordinate of the end nearer the start of the sweep
-    double hi = 0;        // across-coordinate of the other end; lo < hi
-    double a[2] = {0, 0}; // segment: the end at lo; arc part: the centre
-    double b[2] = {0, 0}; // segment: the end at hi
-    double radius = 0;    // arc part only
-    int8_t side = 0;      // 0 segment; +1 arc part beyond its centre along the line, -1 before
+    double lo = 0;         // across-coordinate of the end nearer the start of the sweep
+    double hi = 0;         // across-coordinate of the other end; lo < hi
+    double a[2] = {0, 0};  // segment: the end at lo; arc part: the centre
+    double b[2] = {0, 0};  // segment: the end at hi
+    double radius = 0;     // arc part only
+    int8_t side = 0;       // 0 segment; +1 arc part beyond its centre along the line, -1 before
 };
 
 // Adds the pieces of a segment (zero-length and parallel segments have none).
@@ -35,7 +35,9 @@ void AppendArcPieces(const double* centre, double radius, double start, double s
 // caller asks the host about. Vertex counts beyond the record's length are cut.
 bool AppendEntityPieces(const EntRec* record, bool vertical, std::vector<BorderPiece>& pieces);
 
-inline bool PieceCrosses(const BorderPiece& piece, double at) { return piece.lo <= at && at < piece.hi; }
+inline bool PieceCrosses(const BorderPiece& piece, double at) {
+    return piece.lo <= at && at < piece.hi;
+}
 // The along-coordinate where the line at `at` crosses the piece (lo <= at < hi).
 double PieceCrossing(const BorderPiece& piece, double at);
 

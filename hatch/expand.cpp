@@ -29,7 +29,9 @@ constexpr size_t kFillStyleDataOffset = 7;
 
 const char kProgressText[] = "Hatching... (press ESC to cancel)";
 
-bool EscapeHeld() { return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)) >= kKeyHeld; }
+bool EscapeHeld() {
+    return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)) >= kKeyHeld;
+}
 
 void RotatePoint(double* point, double angle) {
     HostMatrix matrix;
@@ -42,7 +44,9 @@ struct Orientation {
     double current;
     HostMatrix toDrawing;
 
-    explicit Orientation(double angle) : current(angle) { RotationMatrix(angle - kQuarterTurn, toDrawing); }
+    explicit Orientation(double angle) : current(angle) {
+        RotationMatrix(angle - kQuarterTurn, toDrawing);
+    }
 
     void TurnTo(HatchBorder& border, double angle) {
         RotationMatrix(angle - kQuarterTurn, toDrawing);
@@ -60,7 +64,8 @@ struct Driver {
     ExpandResult result;
 
     void Fill(const HatchFamily& family) {
-        if (FillFamily(target, family, border, orientation.toDrawing, templateEntity) == FillOutcome::kTooDense) {
+        if (FillFamily(target, family, border, orientation.toDrawing, templateEntity) ==
+            FillOutcome::kTooDense) {
             result.tooDense = true;
         }
     }
@@ -83,7 +88,8 @@ struct Driver {
 
     void Scalable() {
         HatchOptions& options = run.options;
-        const std::string name(options.scalableName, strnlen(options.scalableName, kScalableNameSize));
+        const std::string name(options.scalableName,
+                               strnlen(options.scalableName, kScalableNameSize));
         const unsigned char* style = FindFStyleName(name.c_str());
         if (style == nullptr || GetU8(style, kFillStyleKind) != kHatchPatternStyle) return;
         const size_t length = GetU32(style, kEntryLength);
@@ -94,18 +100,22 @@ struct Driver {
         size_t at = data + kPdFamilies;
         for (int32_t i = 0; i < count && at + kHfDashes <= length; ++i) {
             const int32_t dashCount = GetI32(style, at + kHfDashCount);
-            if (dashCount < 0 || dashCount > static_cast<int32_t>((length - at - kHfDashes) / 4)) return;
+            if (dashCount < 0 || dashCount > static_cast<int32_t>((length - at - kHfDashes) / 4))
+                return;
             const double hostAngle = GetF32(style, at + kHfAngle);
             const double angle = hostAngle + options.rotateBy;
             if (angle != orientation.current) orientation.TurnTo(border, angle);
             HatchFamily family;
             family.angle = angle;
-            family.origin[0] = GetF32(style, at + kHfOriginX) * options.scaleBy + options.offsetBy[0];
-            family.origin[1] = GetF32(style, at + kHfOriginY) * options.scaleBy + options.offsetBy[1];
+            family.origin[0] =
+                GetF32(style, at + kHfOriginX) * options.scaleBy + options.offsetBy[0];
+            family.origin[1] =
+                GetF32(style, at + kHfOriginY) * options.scaleBy + options.offsetBy[1];
             RotatePoint(family.origin, -hostAngle);
             family.spacing = GetF32(style, at + kHfSpacing);
             family.cycleLength = GetF32(style, at + kHfCycle);
-            for (int32_t j = 0; j < dashCount; ++j) family.dashes.push_back(GetF32(style, at + kHfDashes + 4 * j));
+            for (int32_t j = 0; j < dashCount; ++j)
+                family.dashes.push_back(GetF32(style, at + kHfDashes + 4 * j));
             family.scale = options.scaleBy;
             Fill(family);
             at += kHfDashes + 4 * static_cast<size_t>(dashCount);
@@ -128,7 +138,8 @@ struct Driver {
                 break;
             }
             const double angle = options.rotateBy + pat.angle;
-            if (std::fabs(orientation.current - angle) > kPatAngleTolerance) orientation.TurnTo(border, angle);
+            if (std::fabs(orientation.current - angle) > kPatAngleTolerance)
+                orientation.TurnTo(border, angle);
             HatchFamily family;
             family.angle = angle;
             family.origin[0] = options.scaleBy * pat.originX + options.offsetBy[0];
@@ -151,7 +162,8 @@ struct Driver {
 
 }  // namespace
 
-ExpandResult ExpandPattern(DList* target, HatchBorder& border, const EntRec* templateEntity, HatchRun& run) {
+ExpandResult ExpandPattern(DList* target, HatchBorder& border, const EntRec* templateEntity,
+                           HatchRun& run) {
     Driver driver{target, border, templateEntity, run, Orientation(run.line.angle), {}};
     switch (run.options.patternKind) {
         case kPatternSimple:

@@ -205,7 +205,8 @@ void EmitDashes(const HatchFamily& family, double cycle, double phase, double x,
         for (const float dash : family.dashes) {
             if (at >= hi) break;
             const double length = dash * family.scale;
-            if (length >= 0 && at + length > lo) emit(x, std::max(at, lo), std::min(at + length, hi));
+            if (length >= 0 && at + length > lo)
+                emit(x, std::max(at, lo), std::min(at + length, hi));
             at += std::fabs(length);
         }
     }
@@ -219,12 +220,13 @@ FillOutcome SweepFamily(const HatchFamily& family, const SweepBounds& bounds,
     const double stagger = family.stagger * family.scale;
     const double x0 = family.origin[0];
     const double y0 = family.origin[1];
-    if (!(spacing > 0) || !std::isfinite(spacing) || !std::isfinite(stagger) || !std::isfinite(x0) ||
-        !std::isfinite(y0)) {
+    if (!(spacing > 0) || !std::isfinite(spacing) || !std::isfinite(stagger) ||
+        !std::isfinite(x0) || !std::isfinite(y0)) {
         return FillOutcome::kRefused;
     }
-    if (!(bounds.xMin <= bounds.xMax) || !(bounds.yMin <= bounds.yMax) || !std::isfinite(bounds.xMin) ||
-        !std::isfinite(bounds.xMax) || !std::isfinite(bounds.yMin) || !std::isfinite(bounds.yMax)) {
+    if (!(bounds.xMin <= bounds.xMax) || !(bounds.yMin <= bounds.yMax) ||
+        !std::isfinite(bounds.xMin) || !std::isfinite(bounds.xMax) || !std::isfinite(bounds.yMin) ||
+        !std::isfinite(bounds.yMax)) {
         return FillOutcome::kRefused;
     }
     // The first line is the first of the family at or right of x-min.
@@ -239,8 +241,10 @@ FillOutcome SweepFamily(const HatchFamily& family, const SweepBounds& bounds,
     const double cycle = static_cast<float>(family.cycleLength * family.scale);
     if (dashed) {
         const double magnitude = std::max(std::fabs(bounds.yMin), std::fabs(bounds.yMax));
-        if (!(cycle > 0) || !std::isfinite(cycle) || magnitude + cycle == magnitude) return FillOutcome::kRefused;
-        if (lines * ((bounds.yMax - bounds.yMin) / cycle + 1) > kMaxDashCycles) return FillOutcome::kTooDense;
+        if (!(cycle > 0) || !std::isfinite(cycle) || magnitude + cycle == magnitude)
+            return FillOutcome::kRefused;
+        if (lines * ((bounds.yMax - bounds.yMin) / cycle + 1) > kMaxDashCycles)
+            return FillOutcome::kTooDense;
     }
 
     std::vector<double> found;
@@ -301,7 +305,8 @@ FillOutcome FillFamily(DList* target, const HatchFamily& family, const HatchBord
 }
 
 void ShowTooDenseWarning() {
-    ShowMessage("The pattern is too dense for this area: some of its line families were not drawn."
-                "\n\nUse a larger scale or distance.",
-                "Warning", MS_WARNING);
+    ShowMessage(
+        "The pattern is too dense for this area: some of its line families were not drawn."
+        "\n\nUse a larger scale or distance.",
+        "Warning", MS_WARNING);
 }

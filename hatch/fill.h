@@ -32,7 +32,7 @@ struct HatchFamily {
     double stagger = 0;
     int16_t lineStyle = 0;
     float cycleLength = 0;
-    std::vector<float> dashes;   // empty: continuous lines; negative gap, 0 dot
+    std::vector<float> dashes;  // empty: continuous lines; negative gap, 0 dot
     double scale = 1.0;
 };
 
@@ -70,7 +70,7 @@ void RotateBorder(HatchBorder& border, double angle);
 struct ScanLine {
     bool vertical = true;  // x = at; else y = at
     double at = 0;
-    double from = 0;       // along-coordinates of the line's ends
+    double from = 0;  // along-coordinates of the line's ends
     double to = 0;
 };
 

@@ -19,8 +19,12 @@ constexpr DWORD kValueNameBuffer = 255;
 const char kPatFilesSubKey[] = "QLHatch\\PAT Files\\";
 const char kPatFilesKey[] = "Software\\Tarnwell\\Quillet\\QLHatch\\PAT Files\\";
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 }  // namespace
 
@@ -188,7 +192,8 @@ bool ForEachListedFile(const std::function<void(const char*)>& callback) {
     for (DWORD index = 0;; ++index) {
         char name[kValueNameBuffer] = {};
         DWORD length = kValueNameBuffer;
-        const LSTATUS status = RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        const LSTATUS status =
+            RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) break;
         name[kValueNameBuffer - 1] = '\0';
@@ -214,16 +219,21 @@ void ReadPatLibrary() {
     ForEachListedFile(ReadPatFile);
 }
 
-void FreePatLibrary() { ThePatLibrary().Clear(); }
+void FreePatLibrary() {
+    ThePatLibrary().Clear();
+}
 
-const PatPattern* FindPatPattern(const char* name) { return ThePatLibrary().Find(name); }
+const PatPattern* FindPatPattern(const char* name) {
+    return ThePatLibrary().Find(name);
+}
 
 void ListPatPatterns(const char* filter, const std::function<void(const PatPattern&)>& callback) {
     PatLibrary& library = ThePatLibrary();
     if (library.Empty()) ReadPatLibrary();
     for (size_t i = 0; i < library.Size(); ++i) {
         const PatPattern& pattern = library.At(i);
-        if (filter == nullptr || filter[0] == '\0' || StMatch(filter, pattern.name)) callback(pattern);
+        if (filter == nullptr || filter[0] == '\0' || StMatch(filter, pattern.name))
+            callback(pattern);
     }
 }
 
@@ -236,9 +246,12 @@ void AddPatFile(const char* path) {
 
 void RemovePatFile(const char* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kPatFilesKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kPatFilesKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
     RegDeleteValueA(key, path);
     RegCloseKey(key);
 }
 
-void EnumPatFiles(const std::function<void(const char* path)>& callback) { ForEachListedFile(callback); }
+void EnumPatFiles(const std::function<void(const char* path)>& callback) {
+    ForEachListedFile(callback);
+}

@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-constexpr int kPatNameLength = 80;   // characters kept of a header line
-constexpr int kPatMaxDashes = 200;   // dashes kept per family; later ones are dropped
+constexpr int kPatNameLength = 80;  // characters kept of a header line
+constexpr int kPatMaxDashes = 200;  // dashes kept per family; later ones are dropped
 
 // One line family of a PAT pattern, as read (angle in radians, the rest in pattern units).
 struct PatFamily {
@@ -16,9 +16,9 @@ struct PatFamily {
     double originX = 0;
     double originY = 0;
     double deltaX = 0;
-    double deltaY = 0;             // never 0: such families are dropped while reading
-    float cycleLength = 0;         // sum of the absolute dash values, single precision
-    std::vector<float> dashes;     // at most kPatMaxDashes; positive dash, negative gap, 0 dot
+    double deltaY = 0;          // never 0: such families are dropped while reading
+    float cycleLength = 0;      // sum of the absolute dash values, single precision
+    std::vector<float> dashes;  // at most kPatMaxDashes; positive dash, negative gap, 0 dot
 };
 
 // One pattern: the whole header line after the star, and its families in library order

@@ -21,13 +21,13 @@ constexpr size_t kStyleNameSize = 200;
 
 // All hatch options (stored as one 874-byte packed value "Options").
 struct HatchOptions {
-    unsigned char reserved[69];   // written back exactly as read
+    unsigned char reserved[69];  // written back exactly as read
     int32_t method;
     char searchText[kSearchTextSize];
     int32_t patternKind;
-    int32_t modify;               // 1 = apply scale, rotate and offset
+    int32_t modify;  // 1 = apply scale, rotate and offset
     double scaleBy;
-    double rotateBy;              // radians
+    double rotateBy;  // radians
     double offsetBy[2];
     char scalableName[kScalableNameSize];
     char patName[kPatNameSize];
@@ -39,12 +39,12 @@ struct HatchOptions {
 struct LineSettings {
     char name[kSettingsNameSize];
     double distance;
-    double angle;                 // radians
+    double angle;  // radians
     double offset[2];
     int32_t rowOn[kRowCount];
     double rowOffset[kRowCount];
     char rowStyle[kRowCount][kStyleNameSize];
-    int32_t scaleOffsets;         // 1 = row offsets are fractions of the distance
+    int32_t scaleOffsets;  // 1 = row offsets are fractions of the distance
 };
 
 constexpr uint32_t kHatchOptionsSize = 874;

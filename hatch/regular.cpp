@@ -24,7 +24,8 @@ void HatchSelection(int status) {
     }
     HatchBorder border;
     if (!CreateHatchBorder(border)) {
-        ShowMessage("Error: Couldn't create temporary drawing list 1\n\nExiting...", "Error", MS_ERROR);
+        ShowMessage("Error: Couldn't create temporary drawing list 1\n\nExiting...", "Error",
+                    MS_ERROR);
         CmdEnd();
         return;
     }

@@ -15,9 +15,11 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-std::vector<double> Cross(const std::vector<const RecordBuffer*>& records, double at, bool vertical = true) {
+std::vector<double> Cross(const std::vector<const RecordBuffer*>& records, double at,
+                          bool vertical = true) {
     std::vector<BorderPiece> pieces;
-    for (const RecordBuffer* record : records) EXPECT_TRUE(AppendEntityPieces(record->data(), vertical, pieces));
+    for (const RecordBuffer* record : records)
+        EXPECT_TRUE(AppendEntityPieces(record->data(), vertical, pieces));
     std::vector<double> found;
     for (const BorderPiece& piece : pieces) {
         if (PieceCrosses(piece, at)) found.push_back(PieceCrossing(piece, at));
@@ -26,7 +28,9 @@ std::vector<double> Cross(const std::vector<const RecordBuffer*>& records, doubl
     return found;
 }
 
-RecordBuffer Polygon(std::vector<double> points) { return BuildPolygon(points.data(), points.size() / 2); }
+RecordBuffer Polygon(std::vector<double> points) {
+    return BuildPolygon(points.data(), points.size() / 2);
+}
 
 TEST(Crossings, LineThroughAPolygonCornerCountsOnce) {
     // A square standing on its corner, crossed through its top and bottom corners, running
@@ -50,7 +54,7 @@ TEST(Crossings, LineThroughAPolygonCornerCountsOnce) {
 TEST(Crossings, TouchingCornerCountsTwiceOrNotAtAll) {
     RecordBuffer right = Polygon({-2, -1, 0, 0, -2, 1});  // peak touching x = 0 from the left
     EXPECT_TRUE(Cross({&right}, 0).empty());
-    RecordBuffer left = Polygon({2, -1, 0, 0, 2, 1});     // valley touching x = 0 from the right
+    RecordBuffer left = Polygon({2, -1, 0, 0, 2, 1});  // valley touching x = 0 from the right
     std::vector<double> found = Cross({&left}, 0);
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0], found[1]);
@@ -123,8 +127,8 @@ TEST(Crossings, CirclesAndArcs) {
     ASSERT_EQ(found.size(), 2u);
     EXPECT_NEAR(found[0], 2 - std::sqrt(0.75), 1e-12);
     EXPECT_NEAR(found[1], 2 + std::sqrt(0.75), 1e-12);
-    EXPECT_TRUE(Cross({&circle}, 2).empty());     // touched on the right: not at all
-    EXPECT_EQ(Cross({&circle}, 0).size(), 2u);    // touched on the left: twice
+    EXPECT_TRUE(Cross({&circle}, 2).empty());   // touched on the right: not at all
+    EXPECT_EQ(Cross({&circle}, 0).size(), 2u);  // touched on the left: twice
     EXPECT_TRUE(Cross({&circle}, 2.5).empty());
 
     // Upper half from 0 to pi, clockwise the other way round: one crossing each.

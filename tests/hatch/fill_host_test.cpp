@@ -25,7 +25,8 @@ void ExpectInRing(const std::vector<Segment>& lines, double outer, double inner1
         for (int k = 0; k <= 8; ++k) {
             const double x = s.x1 + (s.x2 - s.x1) * k / 8, y = s.y1 + (s.y2 - s.y1) * k / 8;
             ASSERT_TRUE(InBox(x, y, 0, 0, outer, outer, kTolerance * outer)) << x << " " << y;
-            ASSERT_FALSE(InBox(x, y, inner1, inner1, inner2, inner2, -kTolerance * outer)) << x << " " << y;
+            ASSERT_FALSE(InBox(x, y, inner1, inner1, inner2, inner2, -kTolerance * outer))
+                << x << " " << y;
         }
     }
 }
@@ -39,7 +40,8 @@ TEST_F(HatchHostTest, RectangleWithAnIslandIsHatchedInTheRingOnly) {
     ASSERT_FALSE(lines.empty());
     ExpectInRing(lines, 40, 12, 28);
     EXPECT_NEAR(TotalLength(lines), (1600.0 - 256.0) / 0.2, 0.01 * (1344 / 0.2));
-    for (const Segment& s : lines) EXPECT_NEAR(std::atan2(s.y2 - s.y1, s.x2 - s.x1), kQuarterTurn / 2, 1e-6);
+    for (const Segment& s : lines)
+        EXPECT_NEAR(std::atan2(s.y2 - s.y1, s.x2 - s.x1), kQuarterTurn / 2, 1e-6);
 }
 
 TEST_F(HatchHostTest, BorderCollectsBoundariesExplodesCurvesAndWalksGroups) {
@@ -213,7 +215,8 @@ TEST_F(HatchHostTest, RowsAreDrawnWithTheirOffsetsAndLineStyles) {
     Hatch(run);
     int dashed = 0;
     const auto* list = static_cast<const qlhost::HostList*>(target_);
-    for (const qlhost::Node* n = list->head; n; n = n->next) dashed += GetI16(n->record(), kRecLineStyle) != 0;
+    for (const qlhost::Node* n = list->head; n; n = n->next)
+        dashed += GetI16(n->record(), kRecLineStyle) != 0;
     const std::vector<Segment> lines = Lines();
     EXPECT_EQ(lines.size(), 20u);
     EXPECT_EQ(dashed, 10);

@@ -28,7 +28,9 @@ struct Segment {
     double Length() const { return std::hypot(x2 - x1, y2 - y1); }
 };
 
-inline std::string DataFile(const std::string& name) { return std::string(QL_SOURCE_DIR) + "/tests/data/" + name; }
+inline std::string DataFile(const std::string& name) {
+    return std::string(QL_SOURCE_DIR) + "/tests/data/" + name;
+}
 
 inline std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -23,7 +23,8 @@ struct Ring {
     bool Contains(double x, double y) const {
         const double tol = kRingTolerance * side;
         const bool inOuter = x >= -tol && x <= side + tol && y >= -tol && y <= side + tol;
-        const bool inHole = x > hole1() + tol && x < hole2() - tol && y > hole1() + tol && y < hole2() - tol;
+        const bool inHole =
+            x > hole1() + tol && x < hole2() - tol && y > hole1() + tol && y < hole2() - tol;
         return inOuter && !inHole;
     }
 };
@@ -66,7 +67,8 @@ TEST_F(PatternGeometryTest, EveryPatternStaysInTheRing) {
         for (size_t i = 0; i < library.Size(); ++i) {
             const PatPattern& pattern = library.At(i);
             double widest = 0;
-            for (const PatFamily& f : pattern.families) widest = std::max(widest, std::fabs(f.deltaY));
+            for (const PatFamily& f : pattern.families)
+                widest = std::max(widest, std::fabs(f.deltaY));
             const Ring ring{20 * std::max(widest, 0.05)};
             const std::vector<Segment> lines = HatchText(text, pattern.name, ring);
             if (!pattern.families.empty()) {
@@ -75,7 +77,8 @@ TEST_F(PatternGeometryTest, EveryPatternStaysInTheRing) {
             for (const Segment& s : lines) {
                 for (int k = 0; k <= 8; ++k) {
                     const double x = s.x1 + (s.x2 - s.x1) * k / 8, y = s.y1 + (s.y2 - s.y1) * k / 8;
-                    ASSERT_TRUE(ring.Contains(x, y)) << file << ": " << pattern.name << " at " << x << ", " << y;
+                    ASSERT_TRUE(ring.Contains(x, y))
+                        << file << ": " << pattern.name << " at " << x << ", " << y;
                 }
             }
             ++patterns;
@@ -93,12 +96,13 @@ TEST_F(PatternGeometryTest, ContinuousFamiliesCoverTheAreaAtTheirSpacing) {
             for (const PatFamily& f : library.At(i).families) {
                 if (!f.dashes.empty()) continue;
                 char text[256];
-                std::snprintf(text, sizeof text, "*ONE\n%.17g,%.17g,%.17g,%.17g,%.17g\n", f.angle * 180 / 3.14159265,
-                              f.originX, f.originY, f.deltaX, f.deltaY);
+                std::snprintf(text, sizeof text, "*ONE\n%.17g,%.17g,%.17g,%.17g,%.17g\n",
+                              f.angle * 180 / 3.14159265, f.originX, f.originY, f.deltaX, f.deltaY);
                 const Ring ring{400 * std::fabs(f.deltaY)};
                 const double expected = ring.Area() / std::fabs(f.deltaY);
                 const double total = TotalLength(HatchText(text, "ONE", ring));
-                EXPECT_NEAR(total, expected, kLengthTolerance * expected) << file << ": " << library.At(i).name;
+                EXPECT_NEAR(total, expected, kLengthTolerance * expected)
+                    << file << ": " << library.At(i).name;
                 ++families;
             }
         }

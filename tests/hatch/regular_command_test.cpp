@@ -62,11 +62,12 @@ protected:
         for (qlhost::Node* node = Work().head; node != nullptr; node = node->next) {
             if (node->type() != ET_GROUP) continue;
             ++groups;
-            for (const qlhost::Node* m = node->children ? node->children->head : nullptr; m; m = m->next) {
+            for (const qlhost::Node* m = node->children ? node->children->head : nullptr; m;
+                 m = m->next) {
                 const EntRec* r = m->record();
                 EXPECT_EQ(m->type(), ET_LINE);
-                lines.push_back({GetF64(r, kLineStart), GetF64(r, kLineStart + 8), GetF64(r, kLineEnd),
-                                 GetF64(r, kLineEnd + 8)});
+                lines.push_back({GetF64(r, kLineStart), GetF64(r, kLineStart + 8),
+                                 GetF64(r, kLineEnd), GetF64(r, kLineEnd + 8)});
             }
         }
         EXPECT_EQ(groups, 1);
@@ -116,11 +117,13 @@ TEST_F(RegularCommandTest, DashesAreCutAtTheBoundaryAndGapsStayEmpty) {
     std::vector<Segment> lines = RunCommand();
     ASSERT_FALSE(lines.empty());
     std::vector<std::pair<double, double>> expected = {{0.1, 0.25}};
-    for (double start = 0.375; start < 2.1; start += 0.375) expected.push_back({start, std::min(start + 0.25, 2.1)});
+    for (double start = 0.375; start < 2.1; start += 0.375)
+        expected.push_back({start, std::min(start + 0.25, 2.1)});
     for (Segment& s : lines) {
         if (s.x1 > s.x2) std::swap(s.x1, s.x2);
     }
-    std::sort(lines.begin(), lines.end(), [](const Segment& a, const Segment& b) { return a.x1 < b.x1; });
+    std::sort(lines.begin(), lines.end(),
+              [](const Segment& a, const Segment& b) { return a.x1 < b.x1; });
     const size_t rows = lines.size() / expected.size();
     ASSERT_EQ(rows * expected.size(), lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {

@@ -73,7 +73,7 @@ TEST_F(StoredTest, PatFilesAreListedReadInOrderAndRemoved) {
     AddPatFile(first.c_str());
     AddPatFile("/no/such/file.pat");
     AddPatFile(second.c_str());
-    AddPatFile(first.c_str());  // listed once
+    AddPatFile(first.c_str());                  // listed once
     AddPatFile(std::string(300, 'x').c_str());  // a name the list could not read back
     EXPECT_EQ(ListedFiles(), (std::vector<std::string>{first, "/no/such/file.pat", second}));
     // A value name longer than the name buffer, stored by other means, is skipped.

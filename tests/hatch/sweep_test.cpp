@@ -28,7 +28,9 @@ Swept Sweep(const HatchFamily& family, const SweepBounds& bounds, std::vector<do
             ++run.lines;
             found.insert(found.end(), crossings.begin(), crossings.end());
         },
-        [&](double x, double y1, double y2) { run.pieces.push_back({x, y1, y2}); });
+        [&](double x, double y1, double y2) {
+            run.pieces.push_back({x, y1, y2});
+        });
     return run;
 }
 
@@ -158,7 +160,8 @@ TEST(Sweep, PhaseFarFromTheAreaIsPlacedByArithmetic) {
 TEST(Sweep, DotOnlyAndVanishingCyclesDrawNothing) {
     const SweepBounds bounds{0, 10, 0, 10};
     EXPECT_EQ(Sweep(Dashed({0, 0}), bounds, {0, 10}).outcome, FillOutcome::kRefused);
-    Swept tiny = Sweep(Dashed({1e-30f, -1e-30f}), SweepBounds{0, 10, 1e6, 1e6 + 10}, {1e6, 1e6 + 10});
+    Swept tiny =
+        Sweep(Dashed({1e-30f, -1e-30f}), SweepBounds{0, 10, 1e6, 1e6 + 10}, {1e6, 1e6 + 10});
     EXPECT_EQ(tiny.outcome, FillOutcome::kRefused);
     EXPECT_TRUE(tiny.pieces.empty());
 }
