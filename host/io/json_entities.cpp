@@ -4,6 +4,8 @@
 #include "host/io/json_entities.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "host/drawing/tables.h"
@@ -160,12 +162,25 @@ void EncodeFields(Json& j, const Bytes& r, const std::vector<Field>& fields) {
     }
 }
 
+// A float as the shortest decimal that reads back as the same float (0.15, not
+// 0.15000000596046448).
+Json FloatJson(float value) {
+    char buffer[32];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    double shortest = 0;
+    auto read = std::from_chars(buffer, written.ptr, shortest);
+    if (written.ec != std::errc() || read.ec != std::errc() || static_cast<float>(shortest) != value ||
+        std::signbit(shortest) != std::signbit(value))
+        return static_cast<double>(value);
+    return shortest;
+}
+
 void EncodeTextData(Json& j, const Bytes& r, size_t base) {
     j["pos"] = PointJson({Get<double>(r, base + L::kDataX), Get<double>(r, base + L::kDataY)});
-    j["height"] = Get<float>(r, base + L::kDataHeight);
-    j["width"] = Get<float>(r, base + L::kDataWidth);
-    j["angle"] = Get<float>(r, base + L::kDataAngle);
-    j["spacing"] = Get<float>(r, base + L::kDataSpacing);
+    j["height"] = FloatJson(Get<float>(r, base + L::kDataHeight));
+    j["width"] = FloatJson(Get<float>(r, base + L::kDataWidth));
+    j["angle"] = FloatJson(Get<float>(r, base + L::kDataAngle));
+    j["spacing"] = FloatJson(Get<float>(r, base + L::kDataSpacing));
     j["font"] = Get<uint16_t>(r, base + L::kDataFont);
     j["style"] = Get<uint16_t>(r, base + L::kDataStyle);
     j["flags"] = r[base + L::kDataFlags];
@@ -208,8 +223,8 @@ Json EncodeNamed(const Bytes& r) {
     if (type == L::kClosedCurve) j["closed"] = true;
     j["layer"] = Get<uint16_t>(r, L::kLayer);
     j["color"] = Get<uint32_t>(r, kHdrColor);
-    j["line_style"] = Get<uint16_t>(r, L::kLineStyle);
-    j["fill_style"] = Get<uint16_t>(r, L::kFillStyle);
+    if (Get<uint16_t>(r, L::kLineStyle)) j["line_style"] = Get<uint16_t>(r, L::kLineStyle);
+    if (Get<uint16_t>(r, L::kFillStyle)) j["fill_style"] = Get<uint16_t>(r, L::kFillStyle);
     if (Get<uint32_t>(r, kHdrFillColor)) j["fill_color"] = Get<uint32_t>(r, kHdrFillColor);
     if (Get<int8_t>(r, kHdrWidth)) j["line_width"] = Get<int8_t>(r, kHdrWidth);
     if (Get<uint32_t>(r, kHdrFillParam)) j["fill_param"] = Get<uint32_t>(r, kHdrFillParam);
@@ -231,23 +246,23 @@ Json EncodeNamed(const Bytes& r) {
         EncodePoints(j, r, L::kCurveCount, L::kCurvePoints);
         if (r[L::kCurveSteps] != kDefaultCurveSteps) j["steps"] = r[L::kCurveSteps];
         float f1 = Get<float>(r, L::kCurveF1), f2 = Get<float>(r, L::kCurveF2);
-        if (f1 != 0 || f2 != 0 || std::signbit(f1) || std::signbit(f2)) j["params"] = Json::array({f1, f2});
+        if (f1 != 0 || f2 != 0 || std::signbit(f1) || std::signbit(f2)) j["params"] = Json::array({FloatJson(f1), FloatJson(f2)});
         double spans = Get<double>(r, L::kCurveSpans);
         if (count == 0 || spans != count - 1.0) j["spans"] = spans;
     } else if (type == L::kText && r.size() > L::kTextString) {
-        EncodeTextData(j, r, L::kTextData);
         PutText(j, "string", ReadString(r, L::kTextString, terminated));
+        EncodeTextData(j, r, L::kTextData);
     } else if (type == L::kTextBearing && r.size() > L::kTbString) {
         j["anchor"] = PointJson({Get<double>(r, L::kTbAnchor), Get<double>(r, L::kTbAnchor + 8)});
         if (!AllZero(r.data() + L::kTbAnchor + 16, 16)) j["host"] = ToHex(r.data() + L::kTbAnchor + 16, 16);
-        EncodeTextData(j, r, L::kTbData);
         PutText(j, "string", ReadString(r, L::kTbString, terminated));
+        EncodeTextData(j, r, L::kTbData);
     } else if (type == L::kAttribute && r.size() >= L::kAttVariable) {
         if (Get<uint16_t>(r, L::kAttFlags)) j["attribute_flags"] = Get<uint16_t>(r, L::kAttFlags);
-        EncodeTextData(j, r, L::kAttData);
-        if (uint32_t value = Get<uint32_t>(r, L::kAttString)) PutText(j, "value", ReadString(r, value, terminated));
         PutText(j, "tag", ReadString(r, Get<uint32_t>(r, L::kAttPart1), terminated));
+        if (uint32_t value = Get<uint32_t>(r, L::kAttString)) PutText(j, "value", ReadString(r, value, terminated));
         PutText(j, "prompt", ReadString(r, Get<uint32_t>(r, L::kAttPart2), terminated));
+        EncodeTextData(j, r, L::kAttData);
     } else if (type == L::kSymbolRef && r.size() > L::kSymName) {
         PutText(j, "name", ReadString(r, L::kSymName, terminated));
         EncodeSymbolDefinition(j, r, false);

@@ -19,7 +19,7 @@ using io::Json;
 
 constexpr const char* kFormatTag = "quillet-drawing";
 constexpr int kFormatVersion = 1;
-constexpr size_t kCompactWidth = 100;
+constexpr size_t kCompactWidth = 120;
 constexpr uint32_t kKnownLayerFlags = kLayerHidden | kLayerFrozen;
 
 struct FileLayer {
@@ -162,23 +162,44 @@ std::string Compact(const Json& value) {
     return out + (value.is_object() ? "}" : "]");
 }
 
+// Short values stay on one line; longer objects and arrays wrap their short items into
+// lines of at most kCompactWidth characters and give long ones lines of their own.
 void Print(const Json& value, int indent, std::string& out) {
     std::string compact = Compact(value);
     bool nested = value.is_object() && (value.contains("members") || value.contains("entities"));
-    if ((!value.is_object() && !value.is_array()) || (compact.size() <= kCompactWidth && !nested) ||
-        value.empty()) {
+    if ((!value.is_object() && !value.is_array()) || value.empty() ||
+        (indent + compact.size() <= kCompactWidth && !nested)) {
         out += compact;
         return;
     }
-    std::string pad(indent + 2, ' ');
     bool object = value.is_object();
+    std::string pad(indent + 2, ' ');
     out += object ? "{\n" : "[\n";
+    std::string line;
+    auto flush = [&] {
+        if (!line.empty()) out += pad + line + ",\n";
+        line.clear();
+    };
     size_t i = 0;
     for (auto it = value.begin(); it != value.end(); ++it, ++i) {
-        out += pad;
-        if (object) out += Scalar(Json(it.key())) + ": ";
-        Print(*it, indent + 2, out);
-        out += i + 1 < value.size() ? ",\n" : "\n";
+        std::string key = object ? Scalar(Json(it.key())) + ": " : "";
+        std::string item = key + Compact(*it);
+        bool own = (it->is_object() || it->is_array()) &&
+                   (pad.size() + item.size() > kCompactWidth || (object && (it.key() == "members" || it.key() == "entities")));
+        bool last = i + 1 == value.size();
+        if (own || (it->is_object() && !object)) {
+            flush();
+            out += pad + key;
+            Print(*it, indent + 2, out);
+            out += last ? "\n" : ",\n";
+            continue;
+        }
+        if (!line.empty() && pad.size() + line.size() + 2 + item.size() > kCompactWidth) flush();
+        line += (line.empty() ? "" : ", ") + item;
+        if (last) {
+            out += pad + line + "\n";
+            line.clear();
+        }
     }
     out += std::string(indent, ' ') + (object ? "}" : "]");
 }

@@ -23,12 +23,17 @@ int LayerOf(const Node& node) { return L::Get<uint16_t>(node.record(), node.leng
 
 class Painter {
 public:
-    Painter(const Tables* tables, const SvgOptions& options, SvgCanvas& canvas) : tables_(tables), options_(options) {
+    Painter(const Tables* tables, const SvgOptions& options, SvgCanvas& canvas) : options_(options) {
         ctx_.canvas = &canvas;
         ctx_.tables = tables;
+        if (!tables) return;
+        for (const TableEntry& entry : TableEntries(tables->layers, kTableEntries)) {
+            int number = EntryNumber(tables->layers, entry);
+            if (LayerFlags(*tables, number) & kLayerHidden) hidden_.insert(number);
+        }
     }
 
-    bool Hidden(int layer) const { return tables_ && (LayerFlags(*tables_, layer) & kLayerHidden); }
+    bool Hidden(int layer) const { return hidden_.count(layer) != 0; }
 
     // Layers that hold at least one visible entity, anywhere in the list.
     void UsedLayers(const HostList& list, std::set<int>& used) const {
@@ -82,7 +87,7 @@ private:
         }
     }
 
-    const Tables* tables_;
+    std::set<int> hidden_;
     const SvgOptions& options_;
     RenderContext ctx_;
 };
