@@ -158,6 +158,10 @@ uint32_t Cp1252ToUnicode(unsigned code) {
 }
 
 std::string TrueTypeFile(const std::string& face, bool bold, bool italic) {
+    static std::map<std::string, std::string> found;  // the font folder does not change
+    const std::string key = face + (bold ? "\1" : "\0") + (italic ? "\1" : "\0");
+    auto it = found.find(key);
+    if (it != found.end()) return it->second;
     std::string base;
     for (char c : face)
         if (c != ' ') base += c;
@@ -173,9 +177,14 @@ std::string TrueTypeFile(const std::string& face, bool bold, bool italic) {
         if (italic) names.insert(names.end(), {b + "-Oblique", b + "-Italic"});
         names.push_back(b);
     }
+    std::string file;
     for (const std::string& n : names)
-        if (!n.empty() && exists(dir + n + ".ttf")) return dir + n + ".ttf";
-    return {};
+        if (!n.empty() && exists(dir + n + ".ttf")) {
+            file = dir + n + ".ttf";
+            break;
+        }
+    found[key] = file;
+    return file;
 }
 
 bool LoadGlyphOutline(const std::string& file, FontSize size, unsigned code, const MAT2* m, GlyphOutline& out) {
