@@ -141,6 +141,10 @@ void CTMPSH(void);
 void CTMPOP(void);
 void STCTM(double* matrix);           // copy the current matrix out (HostMatrix)
 void LDSymTM(const double* symbolMatrix);  // compose a 3 x 4 symbol matrix (12 doubles)
+// The symbol definition a reference (type 12) names through the 32-bit field at its byte 32
+// (on the 32-bit host that field is the definition's address): base point x, y at bytes 36
+// and 44. Null when the reference names none.
+const unsigned char* SymDefAdr(const EntRec* reference);
 
 // ---------------------------------------------------------------------------------------
 // Entities
