@@ -72,7 +72,11 @@ void ResetHostState() {
     ResetClock();
     ResetMatrixStack();
     TheDrawing().Reset();
+    ClearSymbolDefinitions();
     BeginFrame(ViewWidth(), ViewHeight());
+    ClearControlPreviews();
+    ClearHighlights();
+    ResetScreenCounters();
     SetFocusWindow(nullptr);
 }
 

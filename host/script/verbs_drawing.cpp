@@ -7,6 +7,7 @@
 #include <numbers>
 #include <sstream>
 
+#include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
 #include "host/io/preview.h"
@@ -116,6 +117,7 @@ void VerbLoad(const ScriptAction& a) {
     if (!NeedArgs(a, 1, 1) || !Idle(a)) return;
     Drawing& drawing = TheDrawing();
     drawing.Reset();
+    ClearSymbolDefinitions();
     std::string error;
     if (!LoadDrawingFile(ScriptPath(a.action.args[0]), *drawing.work, error)) return ScriptFault("load: " + error);
     NameDrawing(a.action.args[0]);
@@ -125,6 +127,7 @@ void VerbLoad(const ScriptAction& a) {
 void VerbNew(const ScriptAction& a) {
     if (!NeedArgs(a, 0, 0) || !Idle(a)) return;
     TheDrawing().Reset();
+    ClearSymbolDefinitions();
     Run().names.clear();
 }
 
