@@ -99,5 +99,20 @@ TEST(RegFileTest, MalformedFilesAreRejectedWithTheLine) {
     }
 }
 
+TEST(RegFileTest, EveryPrefixParsesOrNamesALine) {
+    RegistryStore store;
+    RegKey& k = store.Create("HKEY_CURRENT_USER\\Software\\A \"b\"");
+    k.Set("x\\y", REG_BINARY, std::vector<unsigned char>(60, 0xAB));
+    k.Set("s", 1, Bytes({'q', '"', 0}));
+    std::string text = WriteRegText(store);
+    for (size_t n = 0; n <= text.size(); ++n) {
+        RegistryStore out;
+        std::string error;
+        if (!ReadRegText(text.substr(0, n), "p.reg", out, error)) {
+            EXPECT_EQ(error.rfind("p.reg:", 0), 0u) << error;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qlhost
