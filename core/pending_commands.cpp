@@ -14,14 +14,8 @@ void QLSAMEAS() { CmdEnd(); }
 void QLDIMSCALE() { CmdEnd(); }
 void QLDIMSCALENOW() { CmdEnd(); }
 void QLGROUP1() { CmdEnd(); }
-void QLTEXT() { CmdEnd(); }
-void QLTEXTML() { CmdEnd(); }
-void QLTEXTB() { CmdEnd(); }
-void QLTEXTC() { CmdEnd(); }
 void QLTINC() { CmdEnd(); }
 void QLTREPLACE() { CmdEnd(); }
-void QLTEDIT() { CmdEnd(); }
-void QLTEDITDBG() { CmdEnd(); }
 void QLTCASE() { CmdEnd(); }
 void QLTSEQ() { CmdEnd(); }
 void QLATTREXPL() { CmdEnd(); }
@@ -39,5 +33,3 @@ void QLHATCHOPT() { CmdEnd(); }
 void QLDIST() { CmdEnd(); }
 void QLLENGTH() { CmdEnd(); }
 void QLDIMA() { CmdEnd(); }
-
-void FreeTextWorkRecord() {}
