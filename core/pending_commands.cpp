@@ -3,25 +3,17 @@
 #include "core/commands.h"
 #include "core/host_api.h"
 
-void QLLAYERS() { CmdEnd(); }
-void QLHIDEF() { CmdEnd(); }
-void QLSHOWF() { CmdEnd(); }
-void QLTHAWF() { CmdEnd(); }
-void QLFREEZEF() { CmdEnd(); }
 void QLMTRIM() { CmdEnd(); }
 void QLCUT() { CmdEnd(); }
 void QLSAMEAS() { CmdEnd(); }
 void QLDIMSCALE() { CmdEnd(); }
 void QLDIMSCALENOW() { CmdEnd(); }
-void QLGROUP1() { CmdEnd(); }
 void QLTINC() { CmdEnd(); }
 void QLTREPLACE() { CmdEnd(); }
 void QLTCASE() { CmdEnd(); }
 void QLTSEQ() { CmdEnd(); }
 void QLATTREXPL() { CmdEnd(); }
 void QLTEXTEXPL() { CmdEnd(); }
-void QLFRONT() { CmdEnd(); }
-void QLBACK() { CmdEnd(); }
 void QLHATCH() { CmdEnd(); }
 void QLHATCHSCAN() { CmdEnd(); }
 void QLHATCHSMART() { CmdEnd(); }

@@ -56,7 +56,7 @@ int RunHostScript(const char* text) {
     Transcript("script: " + script);
     const size_t semicolon = script.find(';');
     if (semicolon != std::string::npos && g_isCommand && g_isCommand(script.substr(0, semicolon)))
-        g_queued.push_back(script.substr(0, semicolon));
+        g_queued.push_back(script);
     return 1;
 }
 

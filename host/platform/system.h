@@ -23,11 +23,11 @@ bool MacroVar(const std::string& name, std::string& value);
 void ClearMacroVars();
 
 // Host scripts (ExecScriptCopy): every text is recorded in the transcript; a text that
-// starts with a plug-in command name and ";" queues that command to run when the current
-// one has ended. isCommand tells the names of the loaded plug-in apart.
+// starts with a command name (the plug-in's or the host's) and ";" is queued to run when the
+// current command has ended. isCommand tells the command names apart.
 void SetCommandNameCheck(bool (*isCommand)(const std::string& name));
 int RunHostScript(const char* text);
-// The next queued plug-in command, or empty.
+// The next queued script text, or empty.
 std::string TakeQueuedCommand();
 void ClearQueuedCommands();
 

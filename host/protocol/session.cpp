@@ -2,6 +2,7 @@
 // continuations), the open prompt, CmdEnd, and the faults of the protocol.
 #include <optional>
 
+#include "host/commands/commands.h"
 #include "host/drawing/drawing.h"
 #include "host/io/preview.h"
 #include "host/platform/system.h"
@@ -43,7 +44,7 @@ bool KnownKind(int kind) {
     }
 }
 
-bool IsCommandName(const std::string& name) { return FindCommand(name) >= 0; }
+bool IsCommandName(const std::string& name) { return FindCommand(name) >= 0 || FindHostCommand(name); }
 
 void EndCommand() {
     const std::string name = g_session.command;
@@ -104,18 +105,20 @@ std::string RunningCommand() { return g_session.command; }
 const PromptInfo* CurrentPrompt() { return g_session.prompt ? &*g_session.prompt : nullptr; }
 
 bool StartCommand(const std::string& name) {
+    // The plug-in's commands first, then the host's own drawing commands.
     const int index = FindCommand(name);
-    if (index < 0) return false;
+    const char* hostName = index < 0 ? FindHostCommand(name) : nullptr;
+    if (index < 0 && !hostName) return false;
     if (g_session.running) {
         ScriptFault("run " + name + " while " + g_session.command + " is running");
         return true;
     }
     g_session.running = true;
-    g_session.command = g_commands.names[static_cast<size_t>(index)];
+    g_session.command = hostName ? hostName : g_commands.names[static_cast<size_t>(index)];
     g_session.prompt.reset();
     ResetScreenCounters();
     Transcript(g_session.command + " started");
-    CmdProc proc = g_commands.procs[static_cast<size_t>(index) + 1];
+    CmdProc proc = hostName ? RunHostCommand : g_commands.procs[static_cast<size_t>(index) + 1];
     RunStep("the command procedure", [](void* p) { reinterpret_cast<CmdProc>(p)(); },
             reinterpret_cast<void*>(proc));
     PumpMessages();
@@ -166,9 +169,9 @@ void ResetSession() {
 
 void RunQueuedCommands() {
     while (!g_session.running) {
-        const std::string name = TakeQueuedCommand();
-        if (name.empty()) return;
-        StartCommand(name);
+        const std::string script = TakeQueuedCommand();
+        if (script.empty()) return;
+        RunScriptText(script);
     }
 }
 
