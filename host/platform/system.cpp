@@ -10,6 +10,7 @@ namespace qlhost {
 namespace {
 
 uint32_t g_clock = kClockStart;
+uint32_t g_clockStep = kClockStep;
 std::map<std::string, std::string> g_vars;
 std::deque<std::string> g_queued;
 bool (*g_isCommand)(const std::string&) = nullptr;
@@ -21,7 +22,13 @@ int g_cursorSets = 0;
 
 uint32_t TickCount() { return g_clock; }
 void AdvanceClock(uint32_t ms) { g_clock += ms; }
-void ResetClock() { g_clock = kClockStart; }
+void ClockStep() { g_clock += g_clockStep; }
+void SetClockStep(uint32_t ms) { g_clockStep = ms; }
+
+void ResetClock() {
+    g_clock = kClockStart;
+    g_clockStep = kClockStep;
+}
 
 void SetMacroVar(const std::string& name, const std::string& value) {
     g_vars[name] = value;

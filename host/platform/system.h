@@ -12,9 +12,13 @@ namespace qlhost {
 
 // The scripted clock (GetTickCount): starts at 1,000,000 ms; the script advances it.
 constexpr uint32_t kClockStart = 1000000;
-constexpr uint32_t kClockStep = 250;  // per user action of a script
+constexpr uint32_t kClockStep = 250;  // per user action of a script, unless a script sets it
 uint32_t TickCount();
 void AdvanceClock(uint32_t ms);
+// One user action's time: the clock moves by the step (`clock MS` sets it).
+void ClockStep();
+void SetClockStep(uint32_t ms);
+// Back to the start time and the default step.
 void ResetClock();
 
 // Macro variables (SetVar).

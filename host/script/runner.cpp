@@ -162,7 +162,7 @@ void RunAction(const ScriptAction& action) {
         ScriptFault("unknown verb `" + action.action.verb + "`");
         return;
     }
-    if (verb->userInput && action.action.verb != "wait") AdvanceClock(kClockStep);
+    if (verb->userInput && action.action.verb != "wait") ClockStep();
     verb->proc(action);
 }
 
@@ -176,7 +176,7 @@ bool NextUiAction(UiAction& out, const std::string& what) {
         g_run.current = &action;
         const std::string& name = action.action.verb;
         if (IsModalAnswer(name)) {
-            AdvanceClock(kClockStep);
+            ClockStep();
             out = action.action;
             found = true;
             break;

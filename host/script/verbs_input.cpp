@@ -222,6 +222,13 @@ void VerbWait(const ScriptAction& a) {
     AdvanceClock(static_cast<uint32_t>(ms));
 }
 
+void VerbClock(const ScriptAction& a) {
+    long long ms;
+    if (!NeedArgs(a, 1, 1) || !WholeArg(a, 0, ms)) return;
+    if (ms < 0 || ms > 60000) return ScriptFault("clock: a step of " + std::to_string(ms) + " ms is out of range");
+    SetClockStep(static_cast<uint32_t>(ms));
+}
+
 void VerbView(const ScriptAction& a) {
     double w, h, x = 0, y = 0;
     if (!NeedArgs(a, 2, 4) || a.action.args.size() == 3 || !NumberArg(a, 0, w) || !NumberArg(a, 1, h)) return;
@@ -248,7 +255,8 @@ const std::vector<Verb>& InputVerbs() {
         {"key", VerbKey, true, true},           {"keydown", VerbKeyDown, true, true},
         {"keyup", VerbKeyUp, true, true},       {"lbutton", VerbLButton, true, true},
         {"rbutton", VerbRButton, true, true},   {"wait", VerbWait, true, true},
-        {"view", VerbView, false, true},        {"list", VerbList, false, true},        {"dialog", VerbNoWindow, true, false},
+        {"view", VerbView, false, true},        {"list", VerbList, false, true},
+        {"clock", VerbClock, false, true},        {"dialog", VerbNoWindow, true, false},
         {"answer", VerbNoWindow, true, false},  {"file", VerbNoWindow, true, false},
         {"menu", VerbNoWindow, true, false},
     };

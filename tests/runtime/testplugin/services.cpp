@@ -97,7 +97,8 @@ void TPNEXT() {
 }
 
 void TPSCRIPT() {
-    ExecScriptCopy("LINE;");
+    ExecScriptCopy("ZOOMALL;");
+    ExecScriptCopy("LINE;0,0;10,0;");
     ExecScriptCopy("TPNEXT;");
     CmdEnd();
 }
