@@ -164,6 +164,7 @@ void PlacementDrag(void* ctx) {
         g_state.lastCursor[1] = raw[1];
         GetPoint(record, kTextX, position);
     }
+    GetPoint(record, kTextX, g_state.shownAt);
     GetGDraw2()->DrawTextData(ctx, record + kTextData);
     DrawSurroundingPreview(ctx, record);
     if (g_state.modifierMode != 0) GetGDraw2()->DrawLine(ctx, position, raw);
@@ -192,7 +193,7 @@ void OnPosition(int status) {
     if (status == ST_NUMBER) {
         double typed = GetF64(record, kTextX);
         // The host put the number where the position lives.
-        PutF64(record, kTextX, g_state.askedAt[0]);
+        PutF64(record, kTextX, g_state.shownAt[0]);
         if (!g_state.ignoreNextNumber) {
             PutF32(record, kTextHeight, static_cast<float>(std::fabs(typed)));
             PutU8(record, kTextLayout, 0);
@@ -231,7 +232,7 @@ void AskPosition() {
         InstallTextKeyHook();
     else
         InstallKeyHook();
-    GetPoint(record, kTextX, g_state.askedAt);
+    GetPoint(record, kTextX, g_state.shownAt);
     const char* prompt = (g_state.flags & kPlaceEditMode) ? kPromptEdit : kPrompt;
     ReqData(REQ_POINT2, record + kTextX, prompt, QL_DRAG(PlacementDrag), OnPosition, g_state.requestFlags, 0);
 }

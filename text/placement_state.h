@@ -27,7 +27,7 @@ struct PlacementState {
     bool keyHandled = false;
     uint32_t lastKeyTime = 0;
     bool ignoreNextNumber = false;
-    double askedAt[2] = {0, 0};  // the position when the point was asked for
+    double shownAt[2] = {0, 0};  // the position the text was last asked for or drawn at
     EntRec* edited = nullptr;
 };
 
