@@ -5,7 +5,6 @@
 
 void QLMTRIM() { CmdEnd(); }
 void QLCUT() { CmdEnd(); }
-void QLSAMEAS() { CmdEnd(); }
 void QLDIMSCALE() { CmdEnd(); }
 void QLDIMSCALENOW() { CmdEnd(); }
 void QLTINC() { CmdEnd(); }
