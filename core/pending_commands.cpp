@@ -3,8 +3,6 @@
 #include "core/commands.h"
 #include "core/host_api.h"
 
-void QLMTRIM() { CmdEnd(); }
-void QLCUT() { CmdEnd(); }
 void QLDIMSCALE() { CmdEnd(); }
 void QLDIMSCALENOW() { CmdEnd(); }
 void QLTINC() { CmdEnd(); }
