@@ -1,28 +1,36 @@
 // Colour, line type and justification mappings between the host and DXF.
 #include "host/io/dxf_common.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "host/drawing/tables.h"
+#include "host/io/json_fields.h"
 
 namespace qlhost::io {
 namespace {
 
 constexpr int kAciWhite = 7;
-constexpr int kAciByBlock = 0;
-constexpr int kAciByLayer = 256;
 constexpr int kLastDirectColor = 9;  // palette 1..9 and ACI 1..9 name the same colours
 
 }  // namespace
 
+// Palette 10 to 15 are the darker shades: ACI's half-bright red, yellow, green, cyan, blue
+// and magenta.
+constexpr int kDarkShades[] = {16, 56, 96, 136, 176, 216};
+
 int PaletteFromAci(int aci) {
     if (aci < 0) aci = -aci;  // a layer that is off keeps its colour negated
-    if (aci == kAciByBlock || aci == kAciByLayer || aci == kAciWhite || aci > kLastDirectColor) return 0;
-    return aci;
+    if (aci >= 1 && aci <= kLastDirectColor && aci != kAciWhite) return aci;
+    for (int i = 0; i < 6; ++i)
+        if (aci == kDarkShades[i]) return 10 + i;
+    return 0;
 }
 
 int AciFromPalette(int color) {
     if (color >= 1 && color <= kLastDirectColor) return color;
+    if (color >= 10 && color <= 15) return kDarkShades[color - 10];
     return kAciWhite;
 }
 
@@ -72,6 +80,87 @@ int JustificationFromAttachment(int attachment) {
     return (2 - row) * 3 + column;
 }
 
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xc0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3f));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xe0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (code & 0x3f));
+    } else {
+        out += static_cast<char>(0xf0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (code & 0x3f));
+    }
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::string StringFromDxf(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 3, "\\U+") == 0 && i + 7 <= text.size()) {
+            uint32_t code = 0;
+            bool hex = true;
+            for (size_t k = 3; k < 7; ++k) {
+                int digit = HexValue(text[i + k]);
+                hex &= digit >= 0;
+                code = code * 16 + static_cast<uint32_t>(std::max(digit, 0));
+            }
+            if (hex && !(code >= 0xd800 && code <= 0xdfff)) {
+                AppendUtf8(out, code);
+                i += 6;
+                continue;
+            }
+        }
+        if (text.compare(i, 2, "%%") == 0 && i + 2 < text.size()) {
+            char code = static_cast<char>(text[i + 2] | 0x20);
+            const char* symbol = code == 'd' ? "\xc2\xb0" : code == 'p' ? "\xc2\xb1" : code == 'c' ? "\xe2\x8c\x80" : nullptr;
+            if (symbol) {
+                out += symbol;
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::string StringToDxf(const std::string& text) {
+    if (!ValidUtf8(text)) return text;
+    std::string out;
+    char escape[8];
+    for (size_t i = 0; i < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out += text[i++];
+            continue;
+        }
+        size_t extra = c >= 0xf0 ? 3 : c >= 0xe0 ? 2 : 1;
+        uint32_t code = c & (extra == 3 ? 0x07 : extra == 2 ? 0x0f : 0x1f);
+        for (size_t k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3f);
+        i += extra + 1;
+        if (code > 0xffff) code = '?';  // beyond what the escape can name
+        std::snprintf(escape, sizeof escape, "\\U+%04X", static_cast<unsigned>(code));
+        out += escape;
+    }
+    return out;
+}
+
 std::string MTextToString(const std::string& mtext) {
     std::string out;
     for (size_t i = 0; i < mtext.size(); ++i) {
@@ -89,6 +178,9 @@ std::string MTextToString(const std::string& mtext) {
         case '}': out += code; break;
         case '~': out += ' '; break;
         case 'L': case 'l': case 'O': case 'o': case 'K': case 'k': break;
+        case 'U':
+            out += "\\U";  // a character escape, read by StringFromDxf afterwards
+            break;
         default: {
             // Codes with a value run to the next semicolon (\f, \H, \C, \W, \Q, \T, \A, \S).
             size_t end = mtext.find(';', i);

@@ -9,7 +9,8 @@
 namespace qlhost::io {
 
 // AutoCAD colour index <-> host palette number. ACI 7 (white on dark, black on paper) is the
-// host's black; colours the palette lacks become black.
+// host's black; the darker shades are ACI 16, 56, 96, 136, 176 and 216; colours the palette
+// lacks become black.
 int PaletteFromAci(int aci);
 int AciFromPalette(int color);
 
@@ -24,6 +25,12 @@ int JustificationFromDxf(int horizontal, int vertical);
 // MTEXT attachment point 1..9 <-> host justification.
 int AttachmentFromJustification(int justification);
 int JustificationFromAttachment(int attachment);
+
+// DXF text <-> host string: UTF-8 characters beyond ASCII are \U+XXXX escapes in the file;
+// %%d, %%p and %%c read as the degree, plus-minus and diameter signs. Strings that are not
+// UTF-8 are written as they are.
+std::string StringFromDxf(const std::string& text);
+std::string StringToDxf(const std::string& text);
 
 // MTEXT text <-> host string: paragraph breaks "\P" are carriage returns; other formatting
 // codes are dropped on import.

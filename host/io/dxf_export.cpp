@@ -7,7 +7,9 @@
 #include <dl_dxf.h>
 #pragma GCC diagnostic pop
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -28,6 +30,8 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kRadian = 180 / kPi;
 constexpr double kShearTolerance = 1e-9;
 constexpr int kMaxBlockDepth = 16;
+constexpr double kDefaultDimTextHeight = 2.5;
+constexpr uint8_t kDimTextPlaced = 4;  // arc dimension flags: the text stands where the user put it
 
 template <typename T>
 T At(const unsigned char* r, size_t offset) {
@@ -84,7 +88,7 @@ public:
 private:
     DL_Attributes Attributes(const unsigned char* r) const {
         std::string layer = LayerName(tables_, At<uint16_t>(r, L::kLayer));
-        if (layer.empty()) layer = "0";
+        if (layer.empty()) layer.push_back('0');
         int aci = io::AciFromPalette(static_cast<int>(At<uint32_t>(r, kHdrColor)));
         return DL_Attributes(layer, aci, -1, io::LinetypeName(tables_, At<uint16_t>(r, L::kLineStyle)), 1.0);
     }
@@ -104,7 +108,10 @@ private:
         if (node.children)
             for (const Node* member = node.children->head; member; member = member->next) {
                 bytes.append(reinterpret_cast<const char*>(member->record()), member->length());
-                if (member->children) bytes += "{" + MemberBytes(*member) + "}";
+                if (!member->children) continue;
+                bytes += '{';
+                bytes += MemberBytes(*member);
+                bytes += '}';
             }
         return bytes;
     }
@@ -184,28 +191,34 @@ private:
             double spacing = get(L::kDataSpacing, float{});
             dxf_.writeMText(dw_,
                             DL_MTextData(pos.x, pos.y, 0, 0, 0, 0, height, 0, io::AttachmentFromJustification(justification),
-                                         1, 1, spacing > 0 ? spacing / 150 : 1, io::StringToMText(text), "STANDARD", angle),
+                                         1, 1, spacing > 0 ? spacing / 150 : 1, io::StringToDxf(io::StringToMText(text)),
+                                         "STANDARD", angle),
                             attributes);
             return;
         }
         int h, v;
         io::DxfJustification(justification, h, v);
-        dxf_.writeText(dw_, DL_TextData(pos.x, pos.y, 0, pos.x, pos.y, 0, height, width > 0 ? width : 1, 0, h, v, text,
-                                        "STANDARD", angle),
+        dxf_.writeText(dw_, DL_TextData(pos.x, pos.y, 0, pos.x, pos.y, 0, height, width > 0 ? width : 1, 0, h, v,
+                                        io::StringToDxf(text), "STANDARD", angle),
                        attributes);
     }
 
+    // The arc and its value; the text stands where the dimension shows it.
     void WriteArcDimension(const unsigned char* r, const DL_Attributes& attributes) {
         Pt c = PointAt(r, L::kDim30Centre);
         double radius = At<double>(r, L::kDim30Radius), start = At<double>(r, L::kDim30Start);
         double sweep = At<double>(r, L::kDim30Sweep);
         dxf_.writeArc(dw_, DL_ArcData(c.x, c.y, 0, radius, start * kRadian, (start + sweep) * kRadian), attributes);
-        Pt text = PointAt(r, L::kDim30Text);
-        float height = At<float>(r, L::kDimStyle + 4 * kDimTextHeight);
+        auto style = [&](int index) { return At<float>(r, L::kDimStyle + 4 * index); };
+        double height = style(kDimTextHeight) > 0 ? style(kDimTextHeight) : kDefaultDimTextHeight;
+        double gap = style(3) > 0 ? style(3) : 0;
+        Pt text = (r[L::kDim30Flags] & kDimTextPlaced) ? PointAt(r, L::kDim30Text)
+                                                       : Polar(c, radius + gap + height, start + sweep / 2);
+        int decimals = std::isfinite(style(9)) ? std::clamp(static_cast<int>(style(9)), 0, 8) : 2;
         char value[64];
-        std::snprintf(value, sizeof value, "%.2f%%%%d", sweep * kRadian);
-        dxf_.writeText(dw_, DL_TextData(text.x, text.y, 0, text.x, text.y, 0, height > 0 ? height : 2.5, 1, 0, 1, 2,
-                                        value, "STANDARD", 0),
+        std::snprintf(value, sizeof value, "%.*f", decimals, sweep * kRadian);
+        dxf_.writeText(dw_, DL_TextData(text.x, text.y, 0, text.x, text.y, 0, height, 1, 0, 1, 2,
+                                        io::StringToDxf(std::string(value) + "\xc2\xb0"), "STANDARD", 0),
                        attributes);
     }
 

@@ -123,7 +123,7 @@ public:
         style.angle = d.angle;
         style.justification = justification;
         style.widthFactor = d.xScaleFactor > 0 ? d.xScaleFactor : 1;
-        Add(MakeText(atStart ? d.ipx : d.apx, atStart ? d.ipy : d.apy, style, d.text));
+        Add(MakeText(atStart ? d.ipx : d.apx, atStart ? d.ipy : d.apy, style, io::StringFromDxf(d.text)));
     }
 
     void addMTextChunk(const std::string& text) override { mtext_ += text; }
@@ -134,7 +134,7 @@ public:
         style.angle = d.angle != 0 || (d.dirx == 0 && d.diry == 0) ? d.angle : std::atan2(d.diry, d.dirx);
         style.justification = io::JustificationFromAttachment(d.attachmentPoint);
         if (d.lineSpacingFactor > 0) style.lineSpacing = 150 * d.lineSpacingFactor;
-        std::string text = io::MTextToString(mtext_ + d.text);
+        std::string text = io::StringFromDxf(io::MTextToString(mtext_ + d.text));
         mtext_.clear();
         Add(MakeText(d.ipx, d.ipy, style, text));
     }

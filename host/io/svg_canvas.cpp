@@ -26,8 +26,12 @@ std::string PathData(const std::vector<std::vector<Pt>>& outlines) {
     std::string d;
     for (const auto& outline : outlines) {
         if (outline.empty()) continue;
-        d += "M" + P(outline[0]);
-        for (size_t i = 1; i < outline.size(); ++i) d += " L" + P(outline[i]);
+        d += 'M';
+        d += P(outline[0]);
+        for (size_t i = 1; i < outline.size(); ++i) {
+            d += " L";
+            d += P(outline[i]);
+        }
         d += " Z ";
     }
     return d;
@@ -114,7 +118,8 @@ void SvgCanvas::Polyline(const std::vector<Pt>& points, bool closed, const Paint
     std::string list;
     for (const Pt& p : points) {
         Include(p);
-        list += (list.empty() ? "" : " ") + P(p);
+        if (!list.empty()) list += ' ';
+        list += P(p);
     }
     body_ += std::string(closed ? "<polygon" : "<polyline") + " points=\"" + list + "\"" + Attributes(paint) + "/>\n";
 }

@@ -63,7 +63,10 @@ std::string DashArray(const std::vector<float>& dashes, double f) {
     if (!runs.front().first) runs.insert(runs.begin(), {true, 0.0});
     if (runs.back().first) runs.push_back({false, 0.0});
     std::string out;
-    for (const auto& run : runs) out += (out.empty() ? "" : ",") + Num(run.second);
+    for (const auto& run : runs) {
+        if (!out.empty()) out += ',';
+        out += Num(run.second);
+    }
     return out;
 }
 
@@ -170,7 +173,9 @@ void OtherDimension(const RenderContext& ctx, const Record& r, const Paint& pain
         Pt c = PointAt(r, L::kDim31Centre), p = PointAt(r, L::kDim31Point);
         canvas.Line(c, p, paint);
         Arrow(canvas, p, c - p, r, paint.stroke);
-        canvas.Text(DimText(r, "R" + Format(Norm(p - c), Decimals(r)), PointAt(r, L::kDim31Text), paint.stroke));
+        std::string label("R");
+        label += Format(Norm(p - c), Decimals(r));
+        canvas.Text(DimText(r, label, PointAt(r, L::kDim31Text), paint.stroke));
         break;
     }
     default: ArcDimension(ctx, r, paint);

@@ -117,7 +117,9 @@ std::string ControlPreviewsToSvg() {
         const RECT& r = control->rect;
         const PreviewFrame& frame = control->frame;
         double vw = frame.viewWidth > 0 ? frame.viewWidth : 1, vh = frame.viewHeight > 0 ? frame.viewHeight : 1;
-        std::string prefix = "c" + std::to_string(++index) + "_";
+        std::string prefix("c");
+        prefix += std::to_string(++index);
+        prefix += '_';
         std::string defs;
         std::string body = FrameDocument(frame, prefix, false, &defs);
         out += "<svg x=\"" + std::to_string(r.left) + "\" y=\"" + std::to_string(r.top) + "\" width=\"" +

@@ -50,6 +50,12 @@ std::string Close(const io::Json& a, const io::Json& b, const std::string& where
 
 std::string TempPath(const std::string& name) { return ::testing::TempDir() + "/" + name; }
 
+// A DXF file written by hand, one group code and value per line pair.
+void WriteDxf(const std::string& path, const std::vector<std::pair<int, std::string>>& pairs) {
+    std::ofstream out(path);
+    for (const auto& [code, value] : pairs) out << code << "\n" << value << "\n";
+}
+
 TEST(Dxf, ExportThenImportKeepsGeometryAndLayers) {
     Drawing& drawing = FreshDrawing();
     HostList& work = *drawing.work;
@@ -73,6 +79,11 @@ TEST(Dxf, ExportThenImportKeepsGeometryAndLayers) {
     block.widthFactor = 1;  // MTEXT has no width factor
     AddOnLayer(work, MakeText(5, 8, block, "two\rlines"), frozen);
     AddOnLayer(work, MakePoint(-1, -2), walls);
+    AddOnLayer(work, MakeText(0, 9, 1, 0, 0, 1, "\xc3\x98 20 \xc2\xb1 0.1 \xe2\x86\x92 45\xc2\xb0"), walls);
+    Record darkBlue = MakeCircle(0, 0, 3);
+    uint32_t shade = 14;
+    std::memcpy(darkBlue.data() + kHdrColor, &shade, 4);
+    AddOnLayer(work, darkBlue, walls);
     Record line = MakeLine(0, 0, 1, 0);
     uint16_t dashed = 1;
     std::memcpy(line.data() + L::kLineStyle, &dashed, 2);
@@ -102,6 +113,32 @@ TEST(Dxf, ExportThenImportKeepsGeometryAndLayers) {
     EXPECT_EQ(LayerFlags(drawing.tables, frozen), kLayerFrozen);
 }
 
+TEST(Dxf, TextCodesAndEscapes) {
+    Drawing& drawing = FreshDrawing();
+    std::string path = TempPath("codes.dxf"), error;
+    WriteDxf(path, {{0, "SECTION"}, {2, "ENTITIES"},
+                    {0, "TEXT"}, {8, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {40, "1"}, {1, "45%%d %%p1 %%c8 \\U+00e9"},
+                    {0, "ENDSEC"}, {0, "EOF"}});
+    ASSERT_TRUE(ImportDxf(path, *drawing.work, error)) << error;
+    ASSERT_EQ(drawing.work->count, 1u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(drawing.work->head->record() + L::kTextString),
+                 "45\xc2\xb0 \xc2\xb1" "1 \xe2\x8c\x80" "8 \xc3\xa9");
+}
+
+TEST(Dxf, GroupsAreWrittenAsTheirMembers) {
+    Drawing& drawing = FreshDrawing();
+    Node* group = Add(*drawing.work, MakeGroup());
+    Add(*drawing.work->Children(group), MakeLine(0, 0, 1, 1));
+    Add(*drawing.work->Children(group), MakeCircle(0, 0, 1));
+    std::string path = TempPath("group.dxf"), error;
+    ASSERT_TRUE(ExportDxf(path, *drawing.work, error)) << error;
+    HostList& back = *drawing.CreateTemporary("~group.cv7", 0);
+    ASSERT_TRUE(ImportDxf(path, back, error)) << error;
+    ASSERT_EQ(back.count, 2u);
+    EXPECT_EQ(back.head->type(), L::kLine);
+    EXPECT_EQ(back.tail->type(), L::kCircle);
+}
+
 TEST(Dxf, NamesOfLayersSurviveIntoAFreshDrawing) {
     Drawing& drawing = FreshDrawing();
     uint16_t layer = static_cast<uint16_t>(AddLayer(drawing.tables, "Site plan", 0));
@@ -113,12 +150,6 @@ TEST(Dxf, NamesOfLayersSurviveIntoAFreshDrawing) {
     ASSERT_EQ(TheDrawing().work->count, 1u);
     const Node* node = TheDrawing().work->head;
     EXPECT_EQ(LayerName(TheDrawing().tables, L::Get<uint16_t>(node->record(), node->length(), L::kLayer)), "Site plan");
-}
-
-// A DXF file written by hand, one group code and value per line pair.
-void WriteDxf(const std::string& path, const std::vector<std::pair<int, std::string>>& pairs) {
-    std::ofstream out(path);
-    for (const auto& [code, value] : pairs) out << code << "\n" << value << "\n";
 }
 
 std::vector<std::pair<int, std::string>> HandWritten() {
