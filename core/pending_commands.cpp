@@ -10,7 +10,6 @@ void QLTREPLACE() { CmdEnd(); }
 void QLTCASE() { CmdEnd(); }
 void QLTSEQ() { CmdEnd(); }
 void QLATTREXPL() { CmdEnd(); }
-void QLTEXTEXPL() { CmdEnd(); }
 void QLHATCH() { CmdEnd(); }
 void QLHATCHSCAN() { CmdEnd(); }
 void QLHATCHSMART() { CmdEnd(); }
