@@ -1,6 +1,7 @@
 // SVG picture of a drawing list: one group per visible layer (named by the layer), the
 // entities of that layer inside it in list order, members of groups and symbols included.
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "host/drawing/tables.h"
@@ -76,13 +77,26 @@ private:
         io::RenderFill(ctx_, outlines, L::Get<uint16_t>(node.record(), node.length(), L::kFillStyle), fill);
     }
 
+    // Open pieces that continue one another (the parts of one glyph outline) make one loop.
+    static void AddOutline(std::vector<std::vector<Pt>>& outlines, std::vector<Pt> piece) {
+        auto same = [](Pt a, Pt b) {
+            return std::fabs(a.x - b.x) <= kSamePointTolerance && std::fabs(a.y - b.y) <= kSamePointTolerance;
+        };
+        if (!outlines.empty() && outlines.back().size() > 1 && !piece.empty() &&
+            !same(outlines.back().front(), outlines.back().back()) && same(outlines.back().back(), piece.front())) {
+            outlines.back().insert(outlines.back().end(), piece.begin() + 1, piece.end());
+            return;
+        }
+        outlines.push_back(std::move(piece));
+    }
+
     void CollectOutlines(const HostList& list, const Matrix& m, std::vector<std::vector<Pt>>& outlines) {
         for (const Node* member = list.head; member; member = member->next) {
             if (member->deleted()) continue;
             Record copy(member->record(), member->record() + member->length());
             Record grown;
             if (!TransformRecord(copy.data(), m, &grown)) copy = std::move(grown);
-            for (auto& piece : FlattenEntity(copy.data())) outlines.push_back(std::move(piece));
+            for (auto& piece : FlattenEntity(copy.data())) AddOutline(outlines, std::move(piece));
             if (member->children) CollectOutlines(*member->children, m, outlines);
         }
     }
