@@ -33,6 +33,14 @@ int SideOf(const EntRec* line, const double* point) {
     return DistP2L(point, start, end) > 0.0 ? 1 : 0;
 }
 
+// A trim line whose ends coincide has no sides, so it cuts nothing.
+bool HasLength(const EntRec* line) {
+    double start[2], end[2];
+    GetPoint(line, kLineStart, start);
+    GetPoint(line, kLineEnd, end);
+    return start[0] != end[0] || start[1] != end[1];
+}
+
 // A piece stays (and is drawn) when its midpoint lies on the kept side; otherwise it goes.
 // A piece whose midpoint cannot be found stays.
 void JudgePiece(DList* list, EntRec* piece, const EntRec* line, int keep) {
@@ -55,7 +63,7 @@ int TrimEntity(DList* list, EntRec* entity, void* lineRecord, void* keepSide) {
     int keep = *static_cast<const int*>(keepSide);
     EErase(0, entity);
     double* found = nullptr;
-    int count = FindAllInts(const_cast<EntRec*>(line), entity, &found);
+    int count = HasLength(line) ? FindAllInts(const_cast<EntRec*>(line), entity, &found) : 0;
     std::vector<Crossing> crossings;
     for (int i = 0; found != nullptr && i < count; ++i) {
         Crossing c{};
