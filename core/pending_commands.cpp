@@ -3,8 +3,6 @@
 #include "core/commands.h"
 #include "core/host_api.h"
 
-void QLDIMSCALE() { CmdEnd(); }
-void QLDIMSCALENOW() { CmdEnd(); }
 void QLTINC() { CmdEnd(); }
 void QLTREPLACE() { CmdEnd(); }
 void QLTCASE() { CmdEnd(); }
@@ -18,6 +16,3 @@ void QLHEXPLODE() { CmdEnd(); }
 void QLHATCHOPTSEL() { CmdEnd(); }
 void QLHATCHOPTMOD() { CmdEnd(); }
 void QLHATCHOPT() { CmdEnd(); }
-void QLDIST() { CmdEnd(); }
-void QLLENGTH() { CmdEnd(); }
-void QLDIMA() { CmdEnd(); }
