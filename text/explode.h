@@ -88,5 +88,10 @@ struct ExplodeFont {
 bool OpenExplodeFont(const RecordBuffer& text, std::string_view face, ExplodeFont& font);
 // Restores the previous font, releases the device context and deletes the font.
 void CloseExplodeFont(ExplodeFont& font);
+// Adds one glyph container (fill style 1) to group: per polygon one part per curve record,
+// each starting at the end of the one before, moved by pen and placed by matrix, and a
+// closing part when the placed outline does not come back to its start.
+void AddGlyphContainer(DList* group, const RecordBuffer& text, const std::vector<OutlinePolygon>& polygons,
+                       const double* pen, const double* matrix);
 // Adds the text's group of glyph containers to list; false when the group cannot be added.
 bool ExplodeWithTrueType(DList* list, const RecordBuffer& text, HDC dc, const double* origin);

@@ -99,10 +99,12 @@ void AddPolygon(DList* parts, const RecordBuffer& text, const OutlinePolygon& po
     bool any = false;
     std::vector<double> points;
     for (const OutlineCurve& curve : polygon.curves) {
+        const size_t count = curve.points.size() / 2;
+        if (count == 0 || count > kMaxRecordPoints) continue;
         points.assign(current, current + 2);
-        for (size_t i = 0; i + 1 < curve.points.size(); i += 2) {
-            points.push_back(curve.points[i] + pen[0]);
-            points.push_back(curve.points[i + 1] + pen[1]);
+        for (size_t i = 0; i < count; ++i) {
+            points.push_back(curve.points[2 * i] + pen[0]);
+            points.push_back(curve.points[2 * i + 1] + pen[1]);
         }
         current[0] = points[points.size() - 2];
         current[1] = points.back();
@@ -114,23 +116,6 @@ void AddPolygon(DList* parts, const RecordBuffer& text, const OutlinePolygon& po
     RecordBuffer part = BuildPolyline(ET_PATH, closing, 2);
     CopyCStuff(text.data(), part.data());
     AddEntity(parts, part.data());
-}
-
-// A glyph container (fill style 1) holding the glyph's outline parts.
-void AddGlyph(DList* group, const RecordBuffer& text, const std::vector<OutlinePolygon>& polygons,
-              const double* pen, const double* matrix) {
-    const RecordBuffer record = BuildGroup(ET_FILLED);
-    EntRec* container = AddEntity(group, record.data());
-    if (container == nullptr) return;
-    CopyCStuff(text.data(), container);
-    PutU16(container, kRecFillStyle, kGlyphFillStyle);
-    DList* parts = OpenSubList(group, container);
-    if (parts == nullptr) {
-        RemoveEntity(group, container);
-        return;
-    }
-    for (const OutlinePolygon& polygon : polygons) AddPolygon(parts, text, polygon, pen, matrix);
-    EDraw(0, container);
 }
 
 // One character at the pen. A failed query adds nothing and leaves the pen; a glyph without
@@ -145,7 +130,7 @@ void ExplodeGlyph(DList* group, HDC dc, unsigned char c, const RecordBuffer& tex
         const DWORD read = GetGlyphOutlineA(dc, c, GGO_NATIVE, &metrics, size, buffer.data(), &kIdentity);
         if (read == GDI_ERROR || read == 0 || read > size) return;
         std::vector<OutlinePolygon> polygons;
-        if (ReadGlyphOutline(buffer.data(), read, polygons)) AddGlyph(group, text, polygons, pen, matrix);
+        if (ReadGlyphOutline(buffer.data(), read, polygons)) AddGlyphContainer(group, text, polygons, pen, matrix);
     }
     pen[0] += metrics.gmCellIncX;
     pen[1] += metrics.gmCellIncY;
@@ -167,6 +152,22 @@ bool ReadGlyphOutline(const unsigned char* data, size_t size, std::vector<Outlin
         at += length;
     }
     return true;
+}
+
+void AddGlyphContainer(DList* group, const RecordBuffer& text, const std::vector<OutlinePolygon>& polygons,
+                       const double* pen, const double* matrix) {
+    const RecordBuffer record = BuildGroup(ET_FILLED);
+    EntRec* container = AddEntity(group, record.data());
+    if (container == nullptr) return;
+    CopyCStuff(text.data(), container);
+    PutU16(container, kRecFillStyle, kGlyphFillStyle);
+    DList* parts = OpenSubList(group, container);
+    if (parts == nullptr) {
+        RemoveEntity(group, container);
+        return;
+    }
+    for (const OutlinePolygon& polygon : polygons) AddPolygon(parts, text, polygon, pen, matrix);
+    EDraw(0, container);
 }
 
 bool OpenExplodeFont(const RecordBuffer& text, std::string_view face, ExplodeFont& font) {
