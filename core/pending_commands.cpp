@@ -9,8 +9,6 @@ void QLTCASE() { CmdEnd(); }
 void QLTSEQ() { CmdEnd(); }
 void QLATTREXPL() { CmdEnd(); }
 void QLHATCH() { CmdEnd(); }
-void QLHATCHSCAN() { CmdEnd(); }
-void QLHATCHSMART() { CmdEnd(); }
 void QLHATCHLAST() { CmdEnd(); }
 void QLHEXPLODE() { CmdEnd(); }
 void QLHATCHOPTSEL() { CmdEnd(); }

@@ -80,13 +80,6 @@ void HostCrossings(EntRec* entity, const ScanLine& scan, std::vector<double>& cr
     }
 }
 
-// The border split into pieces, and the entities left to the host.
-struct BorderShape {
-    std::vector<BorderPiece> pieces;
-    std::vector<EntRec*> others;
-    bool vertical = true;
-};
-
 int AddToShape(DList*, EntRec* entity, void* user1, void*) {
     BorderShape& shape = *static_cast<BorderShape*>(user1);
     if (!AppendEntityPieces(entity, shape.vertical, shape.pieces)) shape.others.push_back(entity);
@@ -157,9 +150,18 @@ void RotationMatrix(double angle, double* matrix) {
 // Crossings and rows
 
 void CollectCrossings(DList* border, const ScanLine& scan, std::vector<double>& crossings) {
+    CollectCrossings(SplitBorder(border, scan.vertical), scan, crossings);
+}
+
+BorderShape SplitBorder(DList* border, bool vertical) {
     BorderShape shape;
-    shape.vertical = scan.vertical;
-    ForEachEntity(border, AddToShape, SCOPE_ALL, &shape);
+    shape.vertical = vertical;
+    if (border != nullptr) ForEachEntity(border, AddToShape, SCOPE_ALL, &shape);
+    return shape;
+}
+
+void CollectCrossings(const BorderShape& shape, const ScanLine& scan,
+                      std::vector<double>& crossings) {
     for (const BorderPiece& piece : shape.pieces) {
         if (PieceCrosses(piece, scan.at)) crossings.push_back(PieceCrossing(piece, scan.at));
     }
@@ -272,8 +274,7 @@ FillOutcome SweepFamily(const HatchFamily& family, const SweepBounds& bounds,
 FillOutcome FillFamily(DList* target, const HatchFamily& family, const HatchBorder& border,
                        const double* toDrawing, const EntRec* templateEntity) {
     if (border.list == nullptr) return FillOutcome::kRefused;
-    BorderShape shape;
-    ForEachEntity(border.list, AddToShape, SCOPE_ALL, &shape);
+    BorderShape shape = SplitBorder(border.list, true);
     if (shape.pieces.empty() && shape.others.empty()) return FillOutcome::kDrawn;
 
     const SweepBounds bounds{border.extent.min[0], border.extent.max[0], border.extent.min[1],

@@ -78,6 +78,18 @@ struct ScanLine {
 // border crosses the scan line; unsorted.
 void CollectCrossings(DList* border, const ScanLine& scan, std::vector<double>& crossings);
 
+// The border split once into pieces for scan lines of one direction, with the entities left
+// to the host; for methods that ask about many scan lines in any order.
+struct BorderShape {
+    std::vector<BorderPiece> pieces;
+    std::vector<EntRec*> others;
+    bool vertical = true;
+};
+BorderShape SplitBorder(DList* border, bool vertical);
+// CollectCrossings for a scan line of the shape's direction.
+void CollectCrossings(const BorderShape& shape, const ScanLine& scan,
+                      std::vector<double>& crossings);
+
 // ---------------------------------------------------------------------------------------
 // Row tables of the simple line pattern: lines follow each other at x, x + step[1], x +
 // step[1] + step[2], ..., and the whole cycle spans the distance.
