@@ -1,7 +1,5 @@
 // The scenario runner: the main loop over a script's actions, the actions modal windows
 // take (NextUiAction), faults, failed expectations and the transcript.
-#include <cstdio>
-#include <filesystem>
 #include <iostream>
 
 #include "host/drawing/drawing.h"
