@@ -163,7 +163,7 @@ const std::vector<Step> kFirstPoint = {{Ask::kPoint, "First point:", kFree}};
 
 }  // namespace
 
-const std::vector<CommandSpec>& AnnotationCommands() {
+const std::vector<CommandDef>& AnnotationCommands() {
     static const std::vector<Step> linear = {{Ask::kPoint, "First point:", kFree},
                                              {Ask::kPoint, "Second point:", kRubber},
                                              {Ask::kPoint, "Dimension line location:", kRubber}};
@@ -171,7 +171,7 @@ const std::vector<CommandSpec>& AnnotationCommands() {
                                               {Ask::kPoint, "Point on first leg:", kRubber},
                                               {Ask::kPoint, "Point on second leg:", kRubber},
                                               {Ask::kPoint, "Arc location:", kRubber}};
-    static const std::vector<CommandSpec> commands = {
+    static const std::vector<CommandDef> commands = {
         {"SYMBOL", {{Ask::kText, "Symbol name:", 1, SymbolKnown}, {Ask::kPoint, "Insertion point:", kFree}}, nullptr, 0,
          Symbol},
         {"DIML", linear, nullptr, 0, Linear<0>},

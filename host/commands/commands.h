@@ -44,7 +44,7 @@ struct Step {
     bool (*accept)(const Answers&) = nullptr;
 };
 
-struct CommandSpec {
+struct CommandDef {
     const char* name;
     std::vector<Step> steps;
     const char* more = nullptr;  // then further points until Enter, with this prompt
@@ -53,8 +53,8 @@ struct CommandSpec {
 };
 
 // The commands of each family (drawing_commands.cpp, annotation_commands.cpp).
-const std::vector<CommandSpec>& ShapeCommands();
-const std::vector<CommandSpec>& AnnotationCommands();
+const std::vector<CommandDef>& ShapeCommands();
+const std::vector<CommandDef>& AnnotationCommands();
 
 // Adds a record to a list with the current attributes, draws it and writes its listing line
 // to the transcript. Returns the stored node, or null when the list refused it.

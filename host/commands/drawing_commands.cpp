@@ -95,8 +95,8 @@ void Curve(const Answers& a) {
 
 }  // namespace
 
-const std::vector<CommandSpec>& ShapeCommands() {
-    static const std::vector<CommandSpec> commands = {
+const std::vector<CommandDef>& ShapeCommands() {
+    static const std::vector<CommandDef> commands = {
         {"POINT", {{Ask::kPoint, "Point:", kFree}}, nullptr, 0,
          [](const Answers& a) { Draw(MakePoint(a.points[0].x, a.points[0].y)); }},
         {"LINE", {{Ask::kPoint, "Start point:", kFree}, {Ask::kPoint, "End point:", kRubber}}, nullptr, 0,

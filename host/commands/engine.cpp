@@ -14,9 +14,9 @@ namespace {
 
 constexpr size_t kTextBuffer = kMaxInputLine + 1;
 
-// The command being drawn: its spec, the step asked last and the answers so far.
+// The command being drawn: its definition, the step asked last and the answers so far.
 struct Chain {
-    const CommandSpec* spec = nullptr;
+    const CommandDef* def = nullptr;
     size_t step = 0;
     bool more = false;  // asking further points
     Answers answers;
@@ -37,10 +37,10 @@ bool SameName(const char* a, const std::string& b) {
     return true;
 }
 
-const CommandSpec* FindSpec(const std::string& name) {
+const CommandDef* FindDef(const std::string& name) {
     for (const auto* family : {&ShapeCommands(), &AnnotationCommands()})
-        for (const CommandSpec& spec : *family)
-            if (SameName(spec.name, name)) return &spec;
+        for (const CommandDef& def : *family)
+            if (SameName(def.name, name)) return &def;
     return nullptr;
 }
 
@@ -55,9 +55,9 @@ void AskPoint(const char* prompt, int cursor) {
 }
 
 void AskNext() {
-    const CommandSpec& spec = *g_chain.spec;
-    if (g_chain.step < spec.steps.size()) {
-        const Step& step = spec.steps[g_chain.step];
+    const CommandDef& def = *g_chain.def;
+    if (g_chain.step < def.steps.size()) {
+        const Step& step = def.steps[g_chain.step];
         switch (step.ask) {
             case Ask::kPoint: return AskPoint(step.prompt, step.cursor);
             case Ask::kWhole: return ReqData(REQ_INTEGER, &g_chain.whole, step.prompt, QL_CURSOR(1), Answered, 0, 0);
@@ -68,27 +68,27 @@ void AskNext() {
                 return ReqData(REQ_TEXT, g_chain.text, step.prompt, QL_CURSOR(1), Answered, 0, 0);
         }
     }
-    if (spec.more != nullptr) {
+    if (def.more != nullptr) {
         g_chain.more = true;
-        return AskPoint(spec.more, 5);
+        return AskPoint(def.more, 5);
     }
-    if (spec.finish) spec.finish(g_chain.answers);
+    if (def.finish) def.finish(g_chain.answers);
     CmdEnd();
 }
 
 void Answered(int status) {
-    const CommandSpec& spec = *g_chain.spec;
+    const CommandDef& def = *g_chain.def;
     if (g_chain.more) {
         if (status == ST_OK) {
             g_chain.answers.points.push_back({g_chain.point[0], g_chain.point[1]});
-            return AskPoint(spec.more, 5);
+            return AskPoint(def.more, 5);
         }
-        if (status == ST_DEFAULT && g_chain.answers.points.size() >= spec.least && spec.finish)
-            spec.finish(g_chain.answers);
+        if (status == ST_DEFAULT && g_chain.answers.points.size() >= def.least && def.finish)
+            def.finish(g_chain.answers);
         return CmdEnd();
     }
     if (status != ST_OK) return CmdEnd();
-    const Step& step = spec.steps[g_chain.step];
+    const Step& step = def.steps[g_chain.step];
     switch (step.ask) {
         case Ask::kPoint: g_chain.answers.points.push_back({g_chain.point[0], g_chain.point[1]}); break;
         case Ask::kWhole: g_chain.answers.numbers.push_back(g_chain.whole); break;
@@ -105,21 +105,21 @@ void Answered(int status) {
 }  // namespace
 
 const char* FindHostCommand(const std::string& name) {
-    const CommandSpec* spec = FindSpec(name);
-    return spec ? spec->name : nullptr;
+    const CommandDef* def = FindDef(name);
+    return def ? def->name : nullptr;
 }
 
 std::vector<std::string> HostCommandNames() {
     std::vector<std::string> names;
     for (const auto* family : {&ShapeCommands(), &AnnotationCommands()})
-        for (const CommandSpec& spec : *family) names.push_back(spec.name);
+        for (const CommandDef& def : *family) names.push_back(def.name);
     return names;
 }
 
 void RunHostCommand() {
     g_chain = Chain{};
-    g_chain.spec = FindSpec(RunningCommand());
-    if (g_chain.spec == nullptr) return CmdEnd();
+    g_chain.def = FindDef(RunningCommand());
+    if (g_chain.def == nullptr) return CmdEnd();
     AskNext();
 }
 
