@@ -19,6 +19,7 @@ constexpr double kFullTurn = 6.2831853;
 constexpr double kRadiansPerDegree = 3.14159265 / 180;
 constexpr double kLeaderReach = 100;       // length of the leader segments for the crossing
 constexpr double kAtCentre = 0.001;        // a leader point this close to the centre has no angle
+constexpr double kSamePoint = 1e-9;        // a pick this close to the entity point gives no direction
 constexpr double kPickPixels = 4;          // a pick counts within this many pixels of an entity
 
 constexpr int kCursorPoint = 4;
@@ -273,6 +274,9 @@ bool FindLeaderDirection(const double* pick, double* direction) {
     ForEachEntity(work, NearestOnEntity, SCOPE_VISIBLE, &search);
     if (!search.found) return false;
     if (!(search.distance < kPickPixels * window->viewWidth / window->pixelWidth)) return false;
+    // A pick that is the entity point itself (no snap moved it) points nowhere: the user is
+    // asked for the direction instead of taking an arbitrary one.
+    if (DistanceOf(pick, search.point) <= kSamePoint) return false;
     *direction = AngleOf(pick, search.point);
     return true;
 }

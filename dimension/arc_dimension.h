@@ -21,7 +21,8 @@ struct Leader {
 ArcSpan ArcThrough(const double* centre, const Leader& first, const Leader& second, const double* point);
 
 // The direction of a leader picked at point P, from the entity (line, path or polygon on a
-// visible layer) nearest to the raw pick position within 4 pixels; false when there is none.
+// visible layer) nearest to the raw pick position within 4 pixels: from P towards the
+// entity's point nearest to that position. False when there is none, or when P is that point.
 bool FindLeaderDirection(const double* pick, double* direction);
 
 // The centre where the two leaders meet; false when they are parallel.
