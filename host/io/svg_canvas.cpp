@@ -147,7 +147,8 @@ void SvgCanvas::Arc(Pt centre, double radius, double start, double sweep, const 
     double from = std::min(start, start + sweep), to = std::max(start, start + sweep);
     for (double q = std::ceil(from / (kPi / 2)) * (kPi / 2); q <= to; q += kPi / 2) Include(Polar(centre, radius, q));
     int large = std::fabs(sweep) > kPi ? 1 : 0;
-    int clockwiseOnScreen = sweep > 0 ? 1 : 0;  // counter-clockwise in the drawing is clockwise after the flip
+    // The picture shows the drawing upright, and SVG's sweep flag 1 turns clockwise as seen.
+    int clockwiseOnScreen = sweep > 0 ? 0 : 1;
     body_ += "<path d=\"M" + P(a) + " A" + Num(radius) + "," + Num(radius) + " 0 " + std::to_string(large) + "," +
              std::to_string(clockwiseOnScreen) + " " + P(b) + "\"" + Attributes(paint) + "/>\n";
 }
