@@ -50,12 +50,13 @@ bool SegmentMeets(const double* p, const double* q, const double* a, const doubl
     const double r[2] = {q[0] - p[0], q[1] - p[1]};
     const double s[2] = {b[0] - a[0], b[1] - a[1]};
     const double denom = r[0] * s[1] - r[1] * s[0];
-    if (!(std::fabs(denom) > kParallel * std::hypot(r[0], r[1]) * std::hypot(s[0], s[1])))
-        return false;
+    if (denom == 0) return false;
     const double w[2] = {a[0] - p[0], a[1] - p[1]};
     const double t = (w[0] * s[1] - w[1] * s[0]) / denom;
     const double u = (w[0] * r[1] - w[1] * r[0]) / denom;
-    return t >= 0 && t <= 1 && u >= 0 && u <= 1;
+    if (!(t >= 0 && t <= 1 && u >= 0 && u <= 1)) return false;
+    return std::fabs(denom) > kParallel * std::sqrt(r[0] * r[0] + r[1] * r[1]) *
+                                  std::sqrt(s[0] * s[0] + s[1] * s[1]);
 }
 
 bool ArcMeets(const double* centre, double radius, double start, double sweep, bool closed,
