@@ -1,0 +1,63 @@
+// The entity types of the JSON drawing format: names, the field tables of the types with
+// fixed layouts, and the helpers the encoder and the decoder share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/drawing/tables.h"
+#include "host/geometry/layouts.h"
+#include "host/io/json_fields.h"
+
+namespace qlhost::io {
+
+constexpr size_t kMaxPoints = 65535;
+constexpr size_t kMaxNesting = 64;  // member lists inside member lists
+constexpr double kDefaultTextHeight = 2.5;
+constexpr int kDefaultFont = 1;
+constexpr float kDefaultSpacing = 150;
+constexpr int kDefaultCurveSteps = 8;
+
+enum class Kind { Point, Double, U8, U16, U32, Hex };
+
+struct Field {
+    const char* name;
+    size_t offset;
+    Kind kind;
+    size_t size = 0;        // Hex
+    bool optional = false;  // zero when absent; written only when not zero
+};
+
+// A type whose record has one length and named fields at fixed offsets.
+struct FixedType {
+    int code;
+    uint32_t length;
+    std::vector<Field> fields;
+};
+
+const FixedType* FixedTypeOf(int code);
+
+// Header fields with names of their own; "attrs" carries the remaining header bytes.
+struct NamedHeaderField {
+    size_t offset;
+    size_t width;
+};
+inline constexpr NamedHeaderField kNamedHeader[] = {
+    {kHdrWidth, 1}, {kHdrColor, 4},          {kHdrFillColor, 4},     {layout::kFillStyle, 2},
+    {layout::kLineStyle, 2}, {layout::kLayer, 2}, {kHdrFillParam, 4},
+};
+
+inline bool IsDimension(int type) { return type >= layout::kDimLinear && type <= layout::kDimRadial; }
+// "linear", "angular", "arc", "radial" for types 28 to 31.
+const char* DimName(int type);
+
+// The zero-terminated string at offset (cut at the record end; terminated tells whether the
+// terminator lies inside the record).
+std::string ReadString(const Bytes& record, size_t offset, bool& terminated);
+// Writes text and its terminator at offset; the record must have room.
+void WriteString(Bytes& record, size_t offset, const std::string& text);
+// A zero-filled record of a type and length, the length written at offset 0.
+Bytes Sized(int type, size_t length);
+
+}  // namespace qlhost::io
