@@ -30,6 +30,8 @@ void RenderRecord(const RenderContext& ctx, const unsigned char* record, const M
 // A text data part (72 bytes) followed by its string, in a colour.
 void RenderTextData(const RenderContext& ctx, const unsigned char* data, const std::string& text,
                     const std::string& color);
+// A dimension record (types 28 to 31) in drawing coordinates.
+void RenderDimension(const RenderContext& ctx, const Record& record, const Paint& paint);
 // Fills a closed outline by a fill style number in a colour (solid or hatch pattern).
 void RenderFill(const RenderContext& ctx, const std::vector<std::vector<Pt>>& outlines, int fillStyle,
                 const std::string& color);
