@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 TEST(Records, FieldsAtOddOffsetsRoundTripLittleEndian) {
@@ -134,8 +136,9 @@ std::vector<unsigned char> LayerTable(std::initializer_list<std::pair<int, uint3
         PutU32(entry.data(), kEntryLength, 32);
         PutU16(entry.data(), kLayerNumber, static_cast<uint16_t>(number));
         PutU32(entry.data(), kLayerFlags, flags);
-        std::string name = "L" + std::to_string(number);
-        std::memcpy(entry.data() + kLayerName, name.data(), name.size());
+        char name[16];
+        int n = std::snprintf(name, sizeof name, "L%d", number);
+        std::memcpy(entry.data() + kLayerName, name, static_cast<size_t>(n));
         table.insert(table.end(), entry.begin(), entry.end());
     }
     table.resize(table.size() + 4, 0);
