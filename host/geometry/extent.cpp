@@ -6,12 +6,12 @@
 #include "host/geometry/geometry.h"
 #include "host/geometry/layouts.h"
 #include "host/geometry/shape.h"
+#include "host/geometry/shown.h"
 
 namespace qlhost {
 namespace {
 using namespace layout;
 
-constexpr int kMaxDepth = 64;  // nesting of groups and symbols followed
 
 Pt At(const unsigned char* rec, size_t n, size_t off) { return {Get<double>(rec, n, off), Get<double>(rec, n, off + 8)}; }
 
@@ -109,26 +109,9 @@ bool OwnExtent(const unsigned char* rec, ExtentRec& e) {
     return true;
 }
 
-bool ExtentUnder(const unsigned char* rec, const Matrix* m, ExtentRec& e, int depth) {
+bool ExtentUnder(const unsigned char* rec, ExtentRec& e) {
     bool any = false;
-    if (m) {
-        Record copy(rec, rec + LengthOf(rec));
-        Record grown;
-        if (!TransformRecord(copy.data(), *m, &grown)) copy = std::move(grown);
-        any = OwnExtent(copy.data(), e);
-    } else {
-        any = OwnExtent(rec, e);
-    }
-    const Node* node = NodeOf(rec);
-    if (!node || !node->children || depth >= kMaxDepth) return any;
-    Matrix inner = m ? *m : Matrix::Identity();
-    bool haveMatrix = m != nullptr;
-    if (TypeOf(rec) == kSymbolRef) {
-        inner = Then(SymbolToWorld(rec), inner);
-        haveMatrix = true;
-    }
-    for (const Node* c = node->children->head; c; c = c->next)
-        if (!c->deleted()) any = ExtentUnder(c->record(), haveMatrix ? &inner : nullptr, e, depth + 1) || any;
+    VisitShown(rec, nullptr, [&](const unsigned char* shown) { any = OwnExtent(shown, e) || any; });
     return any;
 }
 
@@ -152,7 +135,7 @@ void ExtentAddPoint(ExtentRec& extent, double x, double y, double z) {
 
 bool EntityExtent(const unsigned char* rec, ExtentRec& extent) {
     if (LengthOf(rec) < kHeaderSize) return false;
-    return ExtentUnder(rec, nullptr, extent, 0);
+    return ExtentUnder(rec, extent);
 }
 
 }  // namespace qlhost

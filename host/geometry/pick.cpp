@@ -3,17 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/layouts.h"
 #include "host/geometry/pick.h"
+#include "host/geometry/shown.h"
 
 namespace qlhost {
 namespace {
 using namespace layout;
 
-constexpr int kMaxDepth = 64;
 
 double SegDist(Pt a, Pt b, Pt p) {
     Pt d = b - a;
@@ -71,26 +72,9 @@ double OwnDistance(const unsigned char* rec, Pt p) {
     }
 }
 
-double DistanceUnder(const unsigned char* rec, const Matrix* m, Pt p, int depth) {
-    double best;
-    if (m) {
-        Record copy(rec, rec + LengthOf(rec));
-        Record grown;
-        if (!TransformRecord(copy.data(), *m, &grown)) copy = std::move(grown);
-        best = OwnDistance(copy.data(), p);
-    } else {
-        best = OwnDistance(rec, p);
-    }
-    const Node* node = NodeOf(rec);
-    if (!node || !node->children || depth >= kMaxDepth) return best;
-    Matrix inner = m ? *m : Matrix::Identity();
-    bool haveMatrix = m != nullptr;
-    if (TypeOf(rec) == kSymbolRef) {
-        inner = Then(SymbolToWorld(rec), inner);
-        haveMatrix = true;
-    }
-    for (const Node* c = node->children->head; c; c = c->next)
-        if (!c->deleted()) best = std::min(best, DistanceUnder(c->record(), haveMatrix ? &inner : nullptr, p, depth + 1));
+double DistanceUnder(const unsigned char* rec, Pt p) {
+    double best = std::numeric_limits<double>::infinity();
+    VisitShown(rec, nullptr, [&](const unsigned char* shown) { best = std::min(best, OwnDistance(shown, p)); });
     return best;
 }
 
@@ -98,7 +82,7 @@ double DistanceUnder(const unsigned char* rec, const Matrix* m, Pt p, int depth)
 
 double PickDistance(const unsigned char* rec, Pt p) {
     if (LengthOf(rec) < kHeaderSize) return INFINITY;
-    return DistanceUnder(rec, nullptr, p, 0);
+    return DistanceUnder(rec, p);
 }
 
 }  // namespace qlhost
