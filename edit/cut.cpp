@@ -53,7 +53,9 @@ int RefreshCutDialog() {
     return 0;
 }
 
-int OnCutButton(int) { return RefreshCutDialog(); }
+int OnCutButton(int) {
+    return RefreshCutDialog();
+}
 
 // Shows the dialog; true on OK or a right-button close.
 bool RunCutDialog() {
@@ -126,8 +128,9 @@ void OnCentre(int status) {
     g_run.centre[2] = 0.0;
     CopyPoint3(g_run.previousCursor, g_run.centre);
     g_run.radius = 0.0;
-    ReqData(REQ_POINT2, g_run.answer, "Point on circle (SHIFT = move center) or enter radius:",
-            QL_DRAG(CircleDrag), OnRadius, REQ_FLAG_NUMBER, 0);
+    ReqData(REQ_POINT2, g_run.answer,
+            "Point on circle (SHIFT = move center) or enter radius:", QL_DRAG(CircleDrag), OnRadius,
+            REQ_FLAG_NUMBER, 0);
 }
 
 void OnOppositeCorner(int status) {
@@ -164,8 +167,9 @@ void OnBoundaryPicked(int status) {
     }
     int type = RecordType(g_run.picked);
     if (type != ET_POLYGON && type != ET_CIRCLE) {
-        ShowMessage("The picked entity must be a circle or a polygon\n\nPlease pick another entity.",
-                    "Error", MS_ERROR);
+        ShowMessage(
+            "The picked entity must be a circle or a polygon\n\nPlease pick another entity.",
+            "Error", MS_ERROR);
         AskBoundaryEntity();
         return;
     }
@@ -201,13 +205,21 @@ void OnSelected(int status) {
 
 }  // namespace
 
-CutSettings& TheCutSettings() { return g_settings; }
+CutSettings& TheCutSettings() {
+    return g_settings;
+}
 
-CutRun& TheCutRun() { return g_run; }
+CutRun& TheCutRun() {
+    return g_run;
+}
 
-bool CutScaleAccepted(double scale) { return scale > kMinTypedScale && ScaleInRange(scale); }
+bool CutScaleAccepted(double scale) {
+    return scale > kMinTypedScale && ScaleInRange(scale);
+}
 
-bool CutBuildsBoundary() { return g_settings.boundaryKind != kBoundaryExisting; }
+bool CutBuildsBoundary() {
+    return g_settings.boundaryKind != kBoundaryExisting;
+}
 
 void QLCUT() {
     g_run = CutRun{};

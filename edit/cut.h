@@ -42,10 +42,10 @@ bool CutScaleAccepted(double scale);
 
 // The state of the running cut.
 struct CutRun {
-    RecordBuffer circle;          // the circle boundary record (56 bytes, type 6)
-    RecordBuffer box;             // the box boundary record (114 bytes, type 4)
-    EntRec* picked = nullptr;     // the picked boundary entity (Existing entity)
-    EntRec* boundary = nullptr;   // the circle record, the box record or the picked entity
+    RecordBuffer circle;         // the circle boundary record (56 bytes, type 6)
+    RecordBuffer box;            // the box boundary record (114 bytes, type 4)
+    EntRec* picked = nullptr;    // the picked boundary entity (Existing entity)
+    EntRec* boundary = nullptr;  // the circle record, the box record or the picked entity
     double centre[3] = {0, 0, 0};
     double corner[3] = {0, 0, 0};
     double answer[3] = {0, 0, 0};  // the buffer of point requests

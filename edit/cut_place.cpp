@@ -24,7 +24,9 @@ constexpr double kCoincident = 1e-12;
 
 const char kPlacePrompt[] = "Place at (CTRL = scale):";
 
-bool Coincide(const double* a, const double* b) { return DistanceOf(a, b) <= kCoincident; }
+bool Coincide(const double* a, const double* b) {
+    return DistanceOf(a, b) <= kCoincident;
+}
 
 int CircleLines(const EntRec* boundary, const EntRec* copy, double lines[2][4]) {
     if (RecordLength(boundary) < kCircleSize || RecordLength(copy) < kCircleSize) return 0;

@@ -225,8 +225,7 @@ void AddBoundary(DList* work) {
 }  // namespace
 
 bool ExtentsOverlap(const ExtentRec& a, const ExtentRec& b) {
-    return a.max[0] > b.min[0] && a.min[0] < b.max[0] && a.max[1] > b.min[1] &&
-           a.min[1] < b.max[1];
+    return a.max[0] > b.min[0] && a.min[0] < b.max[0] && a.max[1] > b.min[1] && a.min[1] < b.max[1];
 }
 
 bool CutTestPoint(EntRec* entity, double* point) {

@@ -2,6 +2,8 @@
 // through the host's prompts: crossings met in any order reach the piece that holds them, a
 // bent path is cut only where it crosses, many crossings, and the copy list is released on
 // every exit.
+#include "edit/cut.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +12,6 @@
 
 #include "core/commands.h"
 #include "core/records.h"
-#include "edit/cut.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
@@ -28,7 +29,9 @@ using qlhost::testing::UiScript;
 
 constexpr double kTol = 1e-9;
 
-EntRec* Rec(Record& r) { return r.data(); }
+EntRec* Rec(Record& r) {
+    return r.data();
+}
 
 double Cross(const double* o, const double* a, const double* b) {
     return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
@@ -45,7 +48,8 @@ void ExpectTangent(const double* line, const double* p, double cx, double cy, do
 }
 
 TEST(CutLines, TheTwoOuterTangentsTouchBothCircles) {
-    const double cases[][5] = {{0, 0, 1, 3, 2}, {0, 0, 3, 1, 2}, {5, 5, 2, 2, 1}, {-3, 4, 1, 12, 3}};
+    const double cases[][5] = {
+        {0, 0, 1, 3, 2}, {0, 0, 3, 1, 2}, {5, 5, 2, 2, 1}, {-3, 4, 1, 12, 3}};
     for (const auto& c : cases) {
         Record a = qlhost::MakeCircle(c[0], c[1], c[2]);
         double x2 = c[0] + 20, y2 = c[1] - 10 * c[4];
@@ -58,7 +62,8 @@ TEST(CutLines, TheTwoOuterTangentsTouchBothCircles) {
         }
         // Outer tangents: both circles lie on the same side of each line.
         double c1[2] = {c[0], c[1]}, c2[2] = {x2, y2};
-        for (auto& line : lines) EXPECT_GT(Cross(line, line + 2, c1) * Cross(line, line + 2, c2), 0);
+        for (auto& line : lines)
+            EXPECT_GT(Cross(line, line + 2, c1) * Cross(line, line + 2, c2), 0);
     }
 }
 
@@ -74,7 +79,9 @@ TEST(CutLines, CirclesWithoutOuterTangentsGetNoLines) {
     EXPECT_EQ(ConnectingLines(Rec(a), Rec(a), lines), 0);
 }
 
-Record Polygon(const std::vector<Pt>& points) { return qlhost::MakePath(points, true); }
+Record Polygon(const std::vector<Pt>& points) {
+    return qlhost::MakePath(points, true);
+}
 
 // Every vertex of the source polygon other than the line's own lies on one side of it.
 void ExpectExtreme(const double* line, const Record& polygon) {
