@@ -154,8 +154,9 @@ TEST_F(Protocol, DragsFollowMovesAndPostedMouseMoves) {
     PostHostMessage(FocusWindow(), WM_MOUSEMOVE, 0, 0);
     PumpMessages();
     EXPECT_EQ(g_drags, 3);
-    const double* view = reinterpret_cast<const double*>(static_cast<unsigned char*>(DragContext()) + QL_DRAG_VIEW_WIDTH);
-    EXPECT_EQ(view[0], ViewWidth());
+    double viewWidth = 0;  // the drag context's doubles sit at offsets that are not 8-aligned
+    std::memcpy(&viewWidth, static_cast<unsigned char*>(DragContext()) + QL_DRAG_VIEW_WIDTH, sizeof viewWidth);
+    EXPECT_EQ(viewWidth, ViewWidth());
     AnswerPoint(3, 4, 0, false);
     EXPECT_EQ(g_point[0], 3);
     EXPECT_EQ(LiveCursor()[1], 4);
