@@ -64,7 +64,7 @@ void ExplodeText(DList* list, EntRec* entity, const unsigned char* fonts) {
     const uint32_t length = RecordLength(entity);
     if (length < TextSize(0)) return;
     const RecordBuffer text(entity, length);
-    const unsigned char* entry = FindTableEntry(fonts, kTblEntries, GetU16(entity, kTextFont));
+    const unsigned char* entry = FindTableEntry(fonts, kTblEntries, GetU16(text.data(), kTextFont));
     if (entry == nullptr || GetU32(entry, kEntryLength) <= kFontKind) return;
     switch (GetU8(entry, kFontKind)) {
         case kStrokeFont:
