@@ -25,6 +25,7 @@ struct RunState {
     bool inMessage = false;                 // message box lines being collected
     int messageLines = 0;
     std::string messageText;                // the last message box's text
+    std::string messageCaption;             // and its caption
     bool hadMessage = false;
 };
 

@@ -45,11 +45,12 @@ void Report(const std::string& message) {
 // Message boxes reach the transcript as a caption line, "|" lines of text and a closing
 // line; `expect message` checks the text of the last one.
 void FollowMessageBox(const std::string& line) {
-    if (line.rfind("message \"", 0) == 0) {
+    if (line.rfind("message \"", 0) == 0 && line.back() == '"') {
         g_run.inMessage = true;
         g_run.hadMessage = true;
         g_run.messageLines = 0;
         g_run.messageText.clear();
+        g_run.messageCaption = line.substr(9, line.size() - 10);
         return;
     }
     if (!g_run.inMessage) return;

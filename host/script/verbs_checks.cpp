@@ -45,10 +45,16 @@ void ExpectPrompt(const ScriptAction& a) {
 }
 
 void ExpectMessage(const ScriptAction& a) {
-    if (!NeedArgs(a, 1, 1)) return;
+    std::map<std::string, std::string> options;
+    std::vector<std::string> positional;
+    if (!Options(a, 0, {"caption"}, options, positional)) return;
+    if (positional.size() != 1) return ScriptFault("expect message takes the text, and caption= if wanted");
     const RunState& run = Run();
-    if (!run.hadMessage || run.messageText != a.action.args[0])
-        Fail(a.action.verb, Quote(a.action.args[0]), run.hadMessage ? Quote(run.messageText) : "no message box");
+    if (!run.hadMessage || run.messageText != positional[0])
+        Fail(a.action.verb, Quote(positional[0]), run.hadMessage ? Quote(run.messageText) : "no message box");
+    auto caption = options.find("caption");
+    if (run.hadMessage && caption != options.end() && caption->second != run.messageCaption)
+        Fail(a.action.verb + " caption", Quote(caption->second), Quote(run.messageCaption));
 }
 
 void ExpectIdle(const ScriptAction& a) {
