@@ -220,9 +220,10 @@ EntRec* SweepRegions(const HatchBorder& border, DList* regions, const double* pi
         offset[j] = offset[j - 1] + rows.step[j];
         lowest = std::min(lowest, offset[j]);
     }
-    const double start = distance * std::floor(extent.min[0] / distance + 0.5);
-    const double cycles = std::floor((extent.max[0] - start - lowest) / distance) + 1;
-    if (!std::isfinite(start) || !(cycles >= 0)) return nullptr;
+    // Lines start at the multiple of the distance nearest to x-min.
+    const double first = std::floor(extent.min[0] / distance + 0.5);
+    const double cycles = std::floor((extent.max[0] - first * distance - lowest) / distance) + 1;
+    if (!std::isfinite(first) || !(cycles >= 0)) return nullptr;
     if (cycles * rows.count > kMaxHatchLines) {
         end = SweepEnd::kTooDense;
         return nullptr;
@@ -239,7 +240,7 @@ EntRec* SweepRegions(const HatchBorder& border, DList* regions, const double* pi
     const auto lines = static_cast<int64_t>(cycles) * rows.count;
     for (int64_t i = 0; i < lines; ++i) {
         const int j = static_cast<int>(i % rows.count);
-        const double x = start + static_cast<double>(i / rows.count) * distance + offset[j];
+        const double x = (first + static_cast<double>(i / rows.count)) * distance + offset[j];
         if (!(x <= extent.max[0])) break;
         ShowProgress(done++, total);
         if (EscapeHeld()) {

@@ -260,4 +260,39 @@ TEST_F(SmartCommandTest, CancelAtThePointRedrawsTheSelectionAndAddsNothing) {
     EXPECT_TRUE(qlhost::TheDrawing().temporaries.empty());
 }
 
+TEST_F(SmartCommandTest, RoomOfAPlanGetsTheLinesOfItsOwnRegularHatch) {
+    // Six rooms with their own walls and a table each. The smart hatch of one room sweeps
+    // the whole plan; its lines are those of the regular hatch of that room alone, less the
+    // pieces no longer than a tenth of the distance.
+    const auto room = [this](int i, int j) {
+        Add(qlhost::MakeBox(i * 5 + 0.1, j * 4 + 0.1, i * 5 + 4.9, j * 4 + 3.9));
+        Add(qlhost::MakeBox(i * 5 + 1, j * 4 + 1, i * 5 + 2.5, j * 4 + 2));
+    };
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 2; ++j) room(i, j);
+    }
+    std::vector<Segment> smart = HatchAt(8.5, 1.5);
+    qlhost::TheDrawing().Reset();
+    room(1, 0);
+    HatchRun run = SimpleRun(DefaultLineSettings().angle, DefaultLineSettings().distance);
+    Hatch(run);
+    std::vector<Segment> regular;
+    for (const Segment& s : Lines()) {
+        if (s.Length() > run.line.distance / 10) regular.push_back(s);
+    }
+    const auto order = [](const Segment& a, const Segment& b) {
+        return std::tie(a.x1, a.y1) < std::tie(b.x1, b.y1);
+    };
+    std::sort(smart.begin(), smart.end(), order);
+    std::sort(regular.begin(), regular.end(), order);
+    ASSERT_EQ(smart.size(), regular.size());
+    ASSERT_GT(smart.size(), 30u);
+    for (size_t i = 0; i < smart.size(); ++i) {
+        EXPECT_NEAR(smart[i].x1, regular[i].x1, kTolerance);
+        EXPECT_NEAR(smart[i].y1, regular[i].y1, kTolerance);
+        EXPECT_NEAR(smart[i].x2, regular[i].x2, kTolerance);
+        EXPECT_NEAR(smart[i].y2, regular[i].y2, kTolerance);
+    }
+}
+
 }  // namespace
