@@ -2,6 +2,8 @@
 // every hatch line the cursor sweeps across is drawn from the nearest border crossing below
 // the cursor to the nearest above it; CTRL takes painted lines away, SHIFT paints the
 // perpendicular lines. ESC or the right button ends the command.
+#include "hatch/scan.h"
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -14,12 +16,13 @@
 #include "core/records.h"
 #include "core/registration.h"
 #include "hatch/fill.h"
-#include "hatch/scan.h"
 
 // ---------------------------------------------------------------------------------------
 // The painted list
 
-PaintedRecord* PaintedList::AllocateRecord() { return new (std::nothrow) PaintedRecord{}; }
+PaintedRecord* PaintedList::AllocateRecord() {
+    return new (std::nothrow) PaintedRecord{};
+}
 
 EntRec* PaintedList::Find(double position, double along, bool crosshatch,
                           double smallestStep) const {
@@ -103,7 +106,7 @@ HostMatrix g_toDrawing;
 HostMatrix g_toHatch;
 RowTables g_rows;
 double g_rowOffset[kRowCount];
-double g_lowestOffset = 0;   // the least and greatest row offset from row 0
+double g_lowestOffset = 0;  // the least and greatest row offset from row 0
 double g_highestOffset = 0;
 double g_smallestStep = 0;
 double g_origin[2];

@@ -1,6 +1,8 @@
 // QLHATCHSMART: hatches only the area around a picked point. The extent of the selection is
 // cut into segments along the hatch lines; segments of neighbouring lines that the border
 // does not separate grow into regions, and the region holding the point becomes the hatch.
+#include "hatch/smart.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -14,7 +16,6 @@
 #include "core/prompts.h"
 #include "core/records.h"
 #include "hatch/fill.h"
-#include "hatch/smart.h"
 
 namespace {
 
@@ -82,7 +83,8 @@ public:
         PutI16(segment_.data(), kRecLineStyle, style);
         g_current.count = 0;
         for (size_t k = 0; k + 1 < cuts.size(); ++k) {
-            if (cuts[k + 1] - cuts[k] > distance_ * kShortShare) AddSegment(x, cuts[k], cuts[k + 1]);
+            if (cuts[k + 1] - cuts[k] > distance_ * kShortShare)
+                AddSegment(x, cuts[k], cuts[k + 1]);
         }
         for (int i = 0; i < g_previous.count; ++i) {
             Entry& p = g_previous.entries[i];
@@ -345,6 +347,6 @@ void AskPoint(int status) {
 
 void QLHATCHSMART() {
     g_run = PrepareHatchRun();
-    ReqData(REQ_SELECTION, nullptr, "Smart hatch - pick entities:", QL_CURSOR(kCursor), AskPoint,
-            0, 0);
+    ReqData(REQ_SELECTION, nullptr, "Smart hatch - pick entities:", QL_CURSOR(kCursor), AskPoint, 0,
+            0);
 }

@@ -96,8 +96,7 @@ private:
 
     static int Collect(DList* list, EntRec* entity, void* user1, void* user2);
     void AddEntity(EntRec* entity);
-    void AddItem(std::vector<Item>& items, BandIndex& index, Kind kind, uint32_t at,
-                 BlockBox box);
+    void AddItem(std::vector<Item>& items, BandIndex& index, Kind kind, uint32_t at, BlockBox box);
     bool HostMeets(EntRec* entity, const double* a, const double* b) const;
 
     std::vector<Segment> segments_;

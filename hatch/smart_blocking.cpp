@@ -34,8 +34,7 @@ BlockBox Widened(BlockBox box) {
 }
 
 BlockBox BoxOf(const double* a, const double* b) {
-    return {std::min(a[0], b[0]), std::max(a[0], b[0]), std::min(a[1], b[1]),
-            std::max(a[1], b[1])};
+    return {std::min(a[0], b[0]), std::max(a[0], b[0]), std::min(a[1], b[1]), std::max(a[1], b[1])};
 }
 
 bool OnArc(double start, double sweep, double angle) {
@@ -55,8 +54,8 @@ bool SegmentMeets(const double* p, const double* q, const double* a, const doubl
     const double t = (w[0] * s[1] - w[1] * s[0]) / denom;
     const double u = (w[0] * r[1] - w[1] * r[0]) / denom;
     if (!(t >= 0 && t <= 1 && u >= 0 && u <= 1)) return false;
-    return std::fabs(denom) > kParallel * std::sqrt(r[0] * r[0] + r[1] * r[1]) *
-                                  std::sqrt(s[0] * s[0] + s[1] * s[1]);
+    return std::fabs(denom) >
+           kParallel * std::sqrt(r[0] * r[0] + r[1] * r[1]) * std::sqrt(s[0] * s[0] + s[1] * s[1]);
 }
 
 bool ArcMeets(const double* centre, double radius, double start, double sweep, bool closed,
@@ -87,7 +86,9 @@ bool ArcMeets(const double* centre, double radius, double start, double sweep, b
 // ---------------------------------------------------------------------------------------
 // BandIndex
 
-void BandIndex::Add(const BlockBox& box) { boxes_.push_back(box); }
+void BandIndex::Add(const BlockBox& box) {
+    boxes_.push_back(box);
+}
 
 void BandIndex::Finish() {
     byX_.resize(boxes_.size());
@@ -145,8 +146,8 @@ void BorderBlocks::AddEntity(EntRec* entity) {
     };
     const auto addArc = [&](const double* centre, double radius, double start, double sweep,
                             bool closed) {
-        if (!Finite(centre) || !(radius > 0) || !std::isfinite(radius) ||
-            !std::isfinite(start) || !std::isfinite(sweep) || sweep == 0) {
+        if (!Finite(centre) || !(radius > 0) || !std::isfinite(radius) || !std::isfinite(start) ||
+            !std::isfinite(sweep) || sweep == 0) {
             return;
         }
         arcs_.push_back({{centre[0], centre[1]}, radius, start, sweep, closed});
@@ -196,7 +197,8 @@ void BorderBlocks::AddEntity(EntRec* entity) {
             ResetExtent(extent);
             EXCheck(entity, &extent);
             BlockBox box{-kUnbounded, kUnbounded, -kUnbounded, kUnbounded};
-            if (extent.valid != 0) box = {extent.min[0], extent.max[0], extent.min[1], extent.max[1]};
+            if (extent.valid != 0)
+                box = {extent.min[0], extent.max[0], extent.min[1], extent.max[1]};
             hosts_.push_back(entity);
             const auto at = static_cast<uint32_t>(hosts_.size() - 1);
             AddItem(general_, generalIndex_, Kind::kHost, at, box);

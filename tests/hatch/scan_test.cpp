@@ -2,12 +2,13 @@
 // presses, cursor moves and releases through the reference host: painting once per line,
 // lines without a crossing on one side, the row cycle, rows with a step 0 of zero or less,
 // running out of memory, and button-up over a non-client area.
+#include "hatch/scan.h"
+
 #include <cstring>
 #include <utility>
 #include <vector>
 
 #include "core/commands.h"
-#include "hatch/scan.h"
 #include "hatch_test_util.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
@@ -16,9 +17,13 @@ namespace {
 
 using hatchtest::HatchHostTest;
 
-EntRec* Fake(uintptr_t n) { return reinterpret_cast<EntRec*>(n); }
+EntRec* Fake(uintptr_t n) {
+    return reinterpret_cast<EntRec*>(n);
+}
 
-PaintedRecord* NoMemory() { return nullptr; }
+PaintedRecord* NoMemory() {
+    return nullptr;
+}
 
 TEST(PaintedListTest, FindsByKindPositionAndRange) {
     PaintedList list;
@@ -124,7 +129,8 @@ protected:
     // A press at the first point, moves through the others, a release at the last.
     static void Stroke(std::vector<std::pair<double, double>> points) {
         Down(points.front().first, points.front().second);
-        for (size_t i = 1; i < points.size(); ++i) qlhost::MoveCursor(points[i].first, points[i].second);
+        for (size_t i = 1; i < points.size(); ++i)
+            qlhost::MoveCursor(points[i].first, points[i].second);
         Up(points.back().first, points.back().second);
     }
 
@@ -195,8 +201,8 @@ TEST_F(ScanCommandTest, QuickSweepPaintsEveryLineInTheRowCycle) {
     Finish();
     std::vector<std::pair<double, int>> found;
     for (const Painted& line : Lines()) found.emplace_back(line.x, line.style);
-    const std::vector<std::pair<double, int>> expected = {
-        {0.25, 1}, {1, 0}, {1.25, 1}, {2, 0}, {2.25, 1}, {3, 0}};
+    const std::vector<std::pair<double, int>> expected = {{0.25, 1}, {1, 0},    {1.25, 1},
+                                                          {2, 0},    {2.25, 1}, {3, 0}};
     EXPECT_EQ(found, expected);
 }
 

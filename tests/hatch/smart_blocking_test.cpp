@@ -100,13 +100,15 @@ TEST_F(BorderBlocksTest, BandsGiveTheAnswersOfTheWholeBorder) {
                 Put(qlhost::MakeLine(x, y, x + small(random), y + small(random)));
                 break;
             case 2:
-                Put(qlhost::MakePath({{x, y}, {x + small(random), y}, {x, y + small(random)}}, true));
+                Put(qlhost::MakePath({{x, y}, {x + small(random), y}, {x, y + small(random)}},
+                                     true));
                 break;
             case 3:
                 Put(qlhost::MakeCircle(x, y, 0.1 + unit(random)));
                 break;
             default:
-                Put(qlhost::MakeArc(x, y, 0.1 + unit(random), 2 * kPi * unit(random), kPi * small(random)));
+                Put(qlhost::MakeArc(x, y, 0.1 + unit(random), 2 * kPi * unit(random),
+                                    kPi * small(random)));
                 break;
         }
     }
