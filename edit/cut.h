@@ -69,7 +69,7 @@ bool CutBuildsBoundary();
 // where asked and either ends the command or goes on with the placement.
 void ApplyCut();
 
-// Where an entity lies with respect to the boundary.
+// Which side of the boundary an entity lies on, if it is touched at all.
 enum class CutVerdict { Untouched, Inside, Outside };
 
 // Strict overlap of two extents: touching along an edge is not overlapping.
