@@ -139,7 +139,26 @@ void DragDone(int status) {
     CmdEnd();
 }
 
+// Snaps the live cursor the way placement drags do and shows where it went.
+void SnapDrag(void* ctx) {
+    double* cursor = static_cast<double*>(RscAdr(4147));
+    const double raw[2] = {cursor[0], cursor[1]};
+    ProcCsrSnap(2);
+    SetNumberVar("snapx", cursor[0]);
+    SetNumberVar("snapy", cursor[1]);
+    cursor[0] = raw[0];
+    cursor[1] = raw[1];
+    XHReqCsr(ctx);
+}
+
+void SnapDone(int status) {
+    SetNumberVar("status", status);
+    CmdEnd();
+}
+
 }  // namespace
+
+void TPSNAP() { ReqData(REQ_POINT2, g_point, "Snap:", QL_DRAG(SnapDrag), SnapDone, 0, 0); }
 
 void TPKIND() { ReqData(REQ_INTEGER, &g_whole, "Kind:", QL_CURSOR(1), KindChosen, 0, 0); }
 

@@ -37,3 +37,4 @@ void TPREGGET();
 void TPRES();
 void TPTICK();
 void TPRECORD();
+void TPSNAP();
