@@ -13,28 +13,18 @@
 #include "host/geometry/records.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
+#include "tests/support/command_test.h"
 
 namespace {
 
 using qlhost::Node;
 
-class EditCommands : public ::testing::Test {
+class EditCommands : public HostCommandTest {
 protected:
     void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"edit test",
+        UseCommands({"edit test",
                                  {"QLLAYERS", "QLHIDEF", "QLSHOWF", "QLTHAWF", "QLFREEZEF", "QLFRONT", "QLBACK"},
                                  {nullptr, QLLAYERS, QLHIDEF, QLSHOWF, QLTHAWF, QLFREEZEF, QLFRONT, QLBACK}});
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
-    }
-    void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
-        qlhost::SetCommandTable(saved_);
     }
 
     static Node* Add(qlhost::HostList* list, qlhost::Record record, int layer = 0) {
@@ -69,7 +59,6 @@ protected:
         EXPECT_FALSE(qlhost::CommandRunning());
     }
 
-    qlhost::CommandTable saved_;
 };
 
 TEST_F(EditCommands, PickHidesTheLayerAndAsksAgain) {

@@ -16,6 +16,7 @@
 #include "host/ui/resources.h"
 #include "measure/distance_length.h"
 #include "tests/ui/ui_script.h"
+#include "tests/support/command_test.h"
 
 namespace {
 
@@ -40,22 +41,11 @@ TEST(DistanceValues, DifferencesAndDirection) {
     EXPECT_EQ(v.angle, 0);
 }
 
-class LengthCommands : public ::testing::Test {
+class LengthCommands : public HostCommandTest {
 protected:
     void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"measure test", {"QLLENGTH", "QLDIST"}, {nullptr, QLLENGTH, QLDIST}});
         qlhost::SetResourceFolder(nullptr, std::string(QL_SOURCE_DIR) + "/resources");
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
-    }
-    void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
-        qlhost::SetCommandTable(saved_);
+        UseCommands({"measure test", {"QLLENGTH", "QLDIST"}, {nullptr, QLLENGTH, QLDIST}});
     }
 
     static Node* Add(const Record& record, bool selected = true) {
@@ -65,7 +55,6 @@ protected:
     }
     static bool Selected(const Node* node) { return (node->flags & Node::kSelected) != 0; }
 
-    qlhost::CommandTable saved_;
 };
 
 TEST_F(LengthCommands, SelectionAddsLengthsAndDropsTheRest) {

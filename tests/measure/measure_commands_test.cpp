@@ -17,27 +17,17 @@
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 #include "measure/same_as.h"
+#include "tests/support/command_test.h"
 
 namespace {
 
 using qlhost::Node;
 using qlhost::Record;
 
-class MeasureCommands : public ::testing::Test {
+class MeasureCommands : public HostCommandTest {
 protected:
     void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"measure test", {"QLSAMEAS", "QLGROUP1", "QLTEXT"}, {nullptr, QLSAMEAS, QLGROUP1, QLTEXT}});
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
-    }
-    void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
-        qlhost::SetCommandTable(saved_);
+        UseCommands({"measure test", {"QLSAMEAS", "QLGROUP1", "QLTEXT"}, {nullptr, QLSAMEAS, QLGROUP1, QLTEXT}});
     }
 
     static Node* Add(Record record, qlhost::HostList* list = nullptr) {
@@ -60,7 +50,6 @@ protected:
         return ClassifyClosedPolyline(Polygon(points).data());
     }
 
-    qlhost::CommandTable saved_;
 };
 
 TEST_F(MeasureCommands, ClosedPolylineShapes) {
