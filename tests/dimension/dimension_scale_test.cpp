@@ -18,6 +18,7 @@
 #include "host/ui/resources.h"
 #include "host/ui/ui.h"
 #include "tests/ui/ui_script.h"
+#include "tests/support/temp_path.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ constexpr int kHeight = 10, kBaseline = 5, kOffset = 2, kExtend = 1, kArrowLengt
 class DimScale : public ::testing::Test {
 protected:
     void SetUp() override {
-        registry_ = (std::filesystem::path(::testing::TempDir()) / "dimscale-test.reg").string();
+        registry_ = ql_test::TempPath("dimscale-test.reg");
         std::filesystem::remove(registry_);
         qlhost::SetRegistryFile(registry_);
         saved_ = qlhost::Commands();

@@ -20,6 +20,7 @@
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
 #include "host/ui/ui.h"
+#include "tests/support/temp_path.h"
 
 namespace hatchtest {
 
@@ -42,7 +43,7 @@ inline std::string ReadText(const std::string& path) {
 class HatchHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        registry_ = (std::filesystem::path(::testing::TempDir()) / "hatch-test.reg").string();
+        registry_ = ql_test::TempPath("hatch-test.reg");
         std::remove(registry_.c_str());
         qlhost::SetRegistryFile(registry_);
         qlhost::TheDrawing().Reset();

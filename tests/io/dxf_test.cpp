@@ -11,6 +11,7 @@
 #include "host/io/drawing_io.h"
 #include "host/io/json_entities.h"
 #include "tests/io/io_test_util.h"
+#include "tests/support/temp_path.h"
 
 namespace qlhost {
 namespace {
@@ -48,7 +49,7 @@ std::string Close(const io::Json& a, const io::Json& b, const std::string& where
     return a == b ? "" : where + ": " + a.dump() + " vs " + b.dump();
 }
 
-std::string TempPath(const std::string& name) { return ::testing::TempDir() + "/" + name; }
+using ql_test::TempPath;
 
 // A DXF file written by hand, one group code and value per line pair.
 void WriteDxf(const std::string& path, const std::vector<std::pair<int, std::string>>& pairs) {

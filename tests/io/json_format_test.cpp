@@ -10,6 +10,7 @@
 #include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "tests/io/io_test_util.h"
+#include "tests/support/temp_path.h"
 
 namespace qlhost {
 namespace {
@@ -247,13 +248,13 @@ TEST(JsonFormat, BadDocumentsAreRefused) {
 TEST(JsonFormat, FilesByExtension) {
     Drawing& drawing = FreshDrawing();
     Add(*drawing.work, MakeCircle(1, 1, 1));
-    std::string path = ::testing::TempDir() + "/drawing.cv7";
+    std::string path = ql_test::TempPath("drawing.cv7");
     std::string error;
     ASSERT_TRUE(SaveDrawingFile(path, *drawing.work, error)) << error;
     HostList& copy = *drawing.CreateTemporary("~part.cv7", 0);
     ASSERT_TRUE(LoadDrawingFile(path, copy, error)) << error;
     EXPECT_EQ(CompareLists(*drawing.work, copy), "");
-    EXPECT_FALSE(LoadDrawingFile(::testing::TempDir() + "/missing.json", copy, error));
+    EXPECT_FALSE(LoadDrawingFile(ql_test::TempPath("missing.json"), copy, error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
     EXPECT_FALSE(SaveDrawingFile(path + ".txt", copy, error));
 }

@@ -11,6 +11,7 @@
 #include "host/io/preview.h"
 #include "tests/io/io_test_util.h"
 #include "tests/io/svg_check.h"
+#include "tests/support/temp_path.h"
 
 namespace qlhost {
 namespace {
@@ -141,7 +142,7 @@ TEST(Preview, ControlsKeepTheirOwnFramesByRectangle) {
     EXPECT_EQ(CountOf(svg, "<svg x="), 3u);
     EXPECT_NE(svg.find("viewBox=\"-4.25 -1.125 8.5 2.25\""), std::string::npos);
     std::string error;
-    EXPECT_TRUE(WriteControlPreviewsSvg(::testing::TempDir() + "/controls.svg", error)) << error;
+    EXPECT_TRUE(WriteControlPreviewsSvg(ql_test::TempPath("controls.svg"), error)) << error;
 }
 
 TEST(Preview, ControlsFillPolylinesByFillStyle) {

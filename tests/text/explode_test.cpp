@@ -15,6 +15,7 @@
 #include "host/platform/system.h"
 #include "tests/text/text_test_util.h"
 #include "text/explode.h"
+#include "tests/support/temp_path.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ protected:
     // The user folder holds a font file named "Simplex" with these bytes, found before the
     // host's own font.
     void UseSimplexFile(const std::vector<unsigned char>& bytes) {
-        const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "textexpl-fonts";
+        const std::filesystem::path dir = ql_test::ProcessTempDir() / "textexpl-fonts";
         std::filesystem::create_directories(dir);
         std::ofstream(dir / "Simplex", std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -132,7 +133,7 @@ TEST_F(TextExplode, UnusableStrokeFontFilesLeaveTheTextDrawnAndReleased) {
 }
 
 TEST_F(TextExplode, AMissingStrokeFontFileLeavesTheText) {
-    const std::filesystem::path empty = std::filesystem::path(::testing::TempDir()) / "textexpl-empty";
+    const std::filesystem::path empty = ql_test::ProcessTempDir() / "textexpl-empty";
     std::filesystem::create_directories(empty);
     qlhost::SetUserDir(empty.string());
     qlhost::SetHostDataDir(empty.string());
