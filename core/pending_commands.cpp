@@ -3,8 +3,6 @@
 #include "core/commands.h"
 #include "core/host_api.h"
 
-void QLTINC() { CmdEnd(); }
-void QLTREPLACE() { CmdEnd(); }
 void QLTCASE() { CmdEnd(); }
 void QLTSEQ() { CmdEnd(); }
 void QLATTREXPL() { CmdEnd(); }

@@ -1,0 +1,17 @@
+// Control ids of the text increment and text replace dialogs DLG_QLTINC and DLG_QLTREPLACE.
+#pragma once
+
+#define IDC_TINC_VALUE 1038
+#define IDC_TINC_SELECT 1039
+#define IDC_TINC_PICK 1040
+#define IDC_TINC_FIRST 1041
+#define IDC_TINC_LAST 1042
+
+#define IDC_TREP_SEARCH 1038
+#define IDC_TREP_SELECT 1039
+#define IDC_TREP_PICK 1040
+#define IDC_TREP_ALL 1041
+#define IDC_TREP_REPLACEMENT 1043
+#define IDC_TREP_BEGINNING 1044
+#define IDC_TREP_PART 1045
+#define IDC_TREP_IGNORE_CASE 1048
