@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core
-  nlohmann-json3-dev libdxflib-dev python3)
+  nlohmann-json3-dev libdxflib-dev libcpp-httplib-dev python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

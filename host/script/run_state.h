@@ -62,4 +62,18 @@ std::string ScriptPath(const std::string& name);
 // Runs a verb by name as the main loop does (tests of the runner use it too).
 void RunAction(const ScriptAction& action);
 
+// Actions that follow a script's own while it runs (qlhost --serve): Peek waits for the next
+// one and returns it without taking it, null once the source has closed; Take takes the
+// action Peek returned. Actions stay valid until the source is destroyed.
+class LiveActions {
+public:
+    virtual ~LiveActions() = default;
+    virtual const ScriptAction* Peek() = 0;
+    virtual void Take() = 0;
+};
+
+// Runs a script of live actions only, its relative file names read from folder; the exit
+// status as RunScripts.
+int RunLive(LiveActions& source, const std::string& folder, const RunOptions& options);
+
 }  // namespace qlhost

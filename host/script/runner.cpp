@@ -15,6 +15,24 @@ namespace qlhost {
 namespace {
 
 RunState g_run;
+LiveActions* g_live = nullptr;
+
+// The next action: the script's own, then the live source's.
+const ScriptAction* PeekAction() {
+    if (!g_run.script) return nullptr;
+    if (g_run.next < g_run.script->actions.size()) return &g_run.script->actions[g_run.next];
+    return g_live ? g_live->Peek() : nullptr;
+}
+
+const ScriptAction* TakeAction() {
+    const ScriptAction* action = PeekAction();
+    if (!action) return nullptr;
+    if (g_run.next < g_run.script->actions.size())
+        ++g_run.next;
+    else
+        g_live->Take();
+    return action;
+}
 
 const Verb* FindVerb(const std::string& name) {
     for (const auto* verbs : {&InputVerbs(), &CheckVerbs(), &DrawingVerbs()})
@@ -112,6 +130,8 @@ bool Passed(const Script& script, const std::string& expectFail) {
     return false;
 }
 
+bool RunLoaded(const Script& script);
+
 bool RunScript(const std::string& path) {
     Script script;
     std::string error;
@@ -119,8 +139,13 @@ bool RunScript(const std::string& path) {
         std::cerr << error << "\n";
         return false;
     }
+    return RunLoaded(script);
+}
+
+bool RunLoaded(const Script& script) {
+    std::string error;
     if (script.pending) {
-        if (!g_run.options.quiet) std::cout << path << ": pending (" << script.pendingReason << ")\n";
+        if (!g_run.options.quiet) std::cout << script.file << ": pending (" << script.pendingReason << ")\n";
         return true;
     }
     g_run.script = &script;
@@ -137,9 +162,8 @@ bool RunScript(const std::string& path) {
     if (!LoadPlugin(plugin, error)) {
         Report(error);
     } else {
-        while (g_run.next < script.actions.size()) {
-            const ScriptAction& action = script.actions[g_run.next++];
-            RunAction(action);
+        while (const ScriptAction* action = TakeAction()) {
+            RunAction(*action);
             PumpMessages();
             RunQueuedCommands();
         }
@@ -167,11 +191,12 @@ void RunAction(const ScriptAction& action) {
 
 bool NextUiAction(UiAction& out, const std::string& what) {
     if (!g_run.script) return false;
-    const auto& actions = g_run.script->actions;
     ++g_run.modalDepth;
     bool found = false;
-    while (!found && g_run.next < actions.size()) {
-        const ScriptAction& action = actions[g_run.next++];
+    while (!found) {
+        const ScriptAction* next = TakeAction();
+        if (!next) break;
+        const ScriptAction& action = *next;
         g_run.current = &action;
         const std::string& name = action.action.verb;
         if (IsModalAnswer(name)) {
@@ -206,8 +231,9 @@ bool NextUiAction(UiAction& out, const std::string& what) {
 }
 
 bool PeekUiAction(UiAction& action) {
-    if (!g_run.script || g_run.next >= g_run.script->actions.size()) return false;
-    action = g_run.script->actions[g_run.next].action;
+    const ScriptAction* next = PeekAction();
+    if (!next) return false;
+    action = next->action;
     return true;
 }
 
@@ -228,6 +254,23 @@ void Transcript(const std::string& line) {
         start = end + 1;
     }
     if (!g_run.options.quiet) std::cout << line << "\n";
+}
+
+int RunLive(LiveActions& source, const std::string& folder, const RunOptions& options) {
+    g_run.options = options;
+    SetValidateAfterCommands(options.validate);
+    SetValidateOnShowChanges(options.validate);
+    Script script;
+    script.file = "live";
+    script.folder = folder;
+    g_live = &source;
+    bool passed = RunLoaded(script);
+    g_live = nullptr;
+    if (const std::string report = UnloadPlugin(); !report.empty()) {
+        std::cerr << report << "\n";
+        passed = false;
+    }
+    return passed ? 0 : 1;
 }
 
 int RunScripts(const std::vector<std::string>& paths, const RunOptions& options) {

@@ -1,0 +1,235 @@
+// The requests of qlhost --serve (docs/serve.md lists them).
+#include "host/serve/api.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include <nlohmann/json.hpp>
+
+#include "host/serve/requests.h"
+
+namespace qlhost::serve {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+constexpr size_t kTranscriptPage = 2000;  // transcript lines sent in one state
+constexpr size_t kMaxListing = 2000;      // entries of one folder listing
+
+std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+// A request body that must be a JSON object.
+bool ParseObject(const std::string& body, json& out, std::string& error) {
+    if (body.size() > kMaxBody) {
+        error = "the request is larger than " + std::to_string(kMaxBody) + " bytes";
+        return false;
+    }
+    out = json::parse(body, nullptr, false);
+    if (out.is_discarded() || !out.is_object()) {
+        error = "the request is not a JSON object";
+        return false;
+    }
+    return true;
+}
+
+bool StringField(const json& object, const char* key, std::string& out, std::string& error) {
+    auto it = object.find(key);
+    if (it == object.end() || !it->is_string()) {
+        error = std::string("the request needs a text \"") + key + "\"";
+        return false;
+    }
+    out = it->get<std::string>();
+    return true;
+}
+
+size_t NumberParam(const Request& request, const char* key, size_t fallback) {
+    auto it = request.query.find(key);
+    if (it == request.query.end()) return fallback;
+    long long value;
+    return ParseWhole(it->second, value) && value >= 0 ? static_cast<size_t>(value) : fallback;
+}
+
+}  // namespace
+
+Response ErrorResponse(int status, const std::string& message) {
+    return {status, "application/json", Dump(json{{"error", message}}), ""};
+}
+
+Api::Api(std::string root, LiveSession& session) : root_(std::move(root)), session_(session) {}
+
+void Api::SetWaits(int handledMs, int pollMs) {
+    handledMs_ = handledMs;
+    pollMs_ = pollMs;
+}
+
+Response Api::Handle(const Request& r) {
+    const bool get = r.method == "GET", post = r.method == "POST";
+    if (post && r.path != "/api/upload" && r.body.size() > kMaxBody)
+        return ErrorResponse(413, "the request is larger than " + std::to_string(kMaxBody) + " bytes");
+    if (get && r.path == "/api/state") return State(r);
+    if (post && r.path == "/api/lines") return Lines(r);
+    if (post && r.path == "/api/command") return Command(r);
+    if (get && r.path == "/api/files") return Files(r);
+    if (post && r.path == "/api/upload") return Upload(r);
+    if (get && r.path == "/api/file") return Download(r);
+    if (get && r.path == "/api/session.qls") return {200, "text/plain; charset=utf-8", session_.Script(), "session.qls"};
+    if (post && r.path == "/api/session") return SaveSession(r.body);
+    if (get && (r.path == "/api/drawing.svg" || r.path == "/api/drawing.json")) {
+        const auto snapshot = session_.Latest();
+        if (r.path == "/api/drawing.svg") return {200, "image/svg+xml", snapshot->drawingSvg, "drawing.svg"};
+        return {200, "application/json", snapshot->drawingJson, "drawing.json"};
+    }
+    if (r.path.rfind("/api/", 0) == 0) return ErrorResponse(404, "no such request: " + r.method + " " + r.path);
+    return ErrorResponse(404, "not found");
+}
+
+// The state after the actions comes back with the drawing only when it differs from the
+// version the page has (query "drawing").
+Response Api::PostLines(const std::vector<std::string>& lines, const Request& r) {
+    if (lines.size() > kMaxLinesPerRequest)
+        return ErrorResponse(413, "more than " + std::to_string(kMaxLinesPerRequest) + " lines in one request");
+    std::vector<ScriptAction> actions;
+    for (const std::string& line : lines) {
+        ScriptAction action;
+        std::string error;
+        if (!ParseBrowserLine(root_, line, action, error)) return ErrorResponse(400, line + ": " + error);
+        actions.push_back(std::move(action));
+    }
+    const uint64_t last = actions.empty() ? 0 : session_.Post(std::move(actions), lines);
+    if (!lines.empty() && last == 0) return ErrorResponse(503, "the session has ended");
+    const bool handled = last == 0 || session_.WaitHandled(last, std::chrono::milliseconds(handledMs_));
+    if (!handled) return ErrorResponse(504, "the host has not handled the actions yet");
+    return {200, "application/json", StateJson(NumberParam(r, "drawing", 0), SIZE_MAX), ""};
+}
+
+Response Api::Lines(const Request& r) {
+    json request;
+    std::string error;
+    if (!ParseObject(r.body, request, error)) return ErrorResponse(400, error);
+    auto it = request.find("lines");
+    if (it == request.end() || !it->is_array()) return ErrorResponse(400, "the request needs a list \"lines\"");
+    std::vector<std::string> lines;
+    for (const json& line : *it) {
+        if (!line.is_string()) return ErrorResponse(400, "every line must be a text");
+        lines.push_back(line.get<std::string>());
+    }
+    return PostLines(lines, r);
+}
+
+Response Api::Command(const Request& r) {
+    json request;
+    std::string error, text;
+    if (!ParseObject(r.body, request, error) || !StringField(request, "text", text, error))
+        return ErrorResponse(400, error);
+    const auto snapshot = session_.Latest();
+    PromptState state{snapshot->commandRunning, snapshot->promptKind >= 0, snapshot->promptKind};
+    auto isCommand = [&](const std::string& name) {
+        return std::any_of(snapshot->commands.begin(), snapshot->commands.end(),
+                           [&](const std::string& c) { return SameName(c, name); });
+    };
+    std::vector<std::string> lines;
+    if (!CommandLineToLines(text, state, isCommand, lines, error)) return ErrorResponse(409, error);
+    return PostLines(lines, r);
+}
+
+std::string Api::StateJson(uint64_t drawingVersion, size_t transcriptFrom) const {
+    const auto snapshot = session_.Latest();
+    size_t total = 0;
+    std::vector<std::string> lines;
+    if (transcriptFrom != SIZE_MAX) lines = session_.TranscriptFrom(transcriptFrom, kTranscriptPage, total);
+    std::string out = "{\"version\":" + std::to_string(snapshot->version) +
+                      ",\"handled\":" + std::to_string(snapshot->handled) +
+                      ",\"drawingVersion\":" + std::to_string(snapshot->drawingVersion);
+    if (drawingVersion != snapshot->drawingVersion) out += ",\"drawingSvg\":" + Dump(snapshot->drawingSvg);
+    if (transcriptFrom != SIZE_MAX)
+        out += ",\"transcript\":" + Dump(json{{"from", transcriptFrom}, {"lines", lines}, {"total", total}});
+    out += ",\"commands\":" + Dump(snapshot->commands);
+    out += ",\"state\":" + (snapshot->stateJson.empty() ? std::string("{}") : snapshot->stateJson) + "}";
+    return out;
+}
+
+Response Api::State(const Request& r) {
+    const uint64_t since = NumberParam(r, "since", 0);
+    if (since > 0) session_.WaitNewer(since, std::chrono::milliseconds(pollMs_));
+    return {200, "application/json", StateJson(NumberParam(r, "drawing", 0), NumberParam(r, "transcript", 0)), ""};
+}
+
+Response Api::Files(const Request& r) {
+    auto it = r.query.find("dir");
+    const std::string dir = it == r.query.end() || it->second.empty() ? "." : it->second;
+    std::string path, error;
+    if (!ConfinePath(root_, dir, path, error)) return ErrorResponse(403, error);
+    std::error_code ec;
+    if (!fs::is_directory(path, ec)) return ErrorResponse(404, dir + " is not a folder");
+    json entries = json::array();
+    for (const auto& entry : fs::directory_iterator(path, ec)) {
+        if (entries.size() >= kMaxListing) break;
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        const bool folder = entry.is_directory(ec);
+        entries.push_back({{"name", name}, {"folder", folder}, {"size", folder ? 0 : entry.file_size(ec)}});
+    }
+    if (ec) return ErrorResponse(500, "cannot list " + dir);
+    std::sort(entries.begin(), entries.end(), [](const json& a, const json& b) {
+        return a["folder"] != b["folder"] ? a["folder"].get<bool>() : a["name"] < b["name"];
+    });
+    std::string relative = fs::path(path).lexically_relative(root_).generic_string();
+    return {200, "application/json", Dump(json{{"dir", relative}, {"entries", entries}}), ""};
+}
+
+Response Api::Upload(const Request& r) {
+    if (r.body.size() > kMaxUpload)
+        return ErrorResponse(413, "the file is larger than " + std::to_string(kMaxUpload) + " bytes");
+    auto it = r.query.find("name");
+    std::string path, error;
+    if (it == r.query.end() || !ConfinePath(root_, it->second, path, error))
+        return ErrorResponse(it == r.query.end() ? 400 : 403, it == r.query.end() ? "the upload needs a name" : error);
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return ErrorResponse(409, it->second + " is a folder");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(r.body.data(), static_cast<std::streamsize>(r.body.size()));
+    if (!out.flush()) return ErrorResponse(500, "cannot write " + it->second);
+    return {200, "application/json", Dump(json{{"saved", it->second}}), ""};
+}
+
+Response Api::Download(const Request& r) {
+    auto it = r.query.find("name");
+    std::string path, error;
+    if (it == r.query.end()) return ErrorResponse(400, "the request needs a name");
+    if (!ConfinePath(root_, it->second, path, error)) return ErrorResponse(403, error);
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (ec || !fs::is_regular_file(path, ec)) return ErrorResponse(404, it->second + " is not a file");
+    if (size > kMaxUpload) return ErrorResponse(413, it->second + " is too large to download");
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string ext = fs::path(path).extension().string();
+    const std::string type = ext == ".svg" ? "image/svg+xml" : ext == ".json" ? "application/json" : "application/octet-stream";
+    return {200, type, text.str(), fs::path(path).filename().string()};
+}
+
+Response Api::SaveSession(const std::string& body) {
+    json request;
+    std::string error, name, path;
+    if (!ParseObject(body, request, error) || !StringField(request, "path", name, error))
+        return ErrorResponse(400, error);
+    if (!ConfinePath(root_, name, path, error)) return ErrorResponse(403, error);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << session_.Script();
+    if (!out.flush()) return ErrorResponse(500, "cannot write " + name);
+    return {200, "application/json", Dump(json{{"saved", name}}), ""};
+}
+
+}  // namespace qlhost::serve

@@ -1,0 +1,133 @@
+// The action queue of qlhost --serve and the snapshots the host publishes.
+#include "host/serve/live_session.h"
+
+namespace qlhost::serve {
+namespace {
+
+constexpr auto kStopCheck = std::chrono::milliseconds(200);
+
+}  // namespace
+
+LiveSession::LiveSession(SnapshotMaker maker) : maker_(std::move(maker)), latest_(std::make_shared<Snapshot>()) {}
+
+uint64_t LiveSession::Post(std::vector<ScriptAction> actions, const std::vector<std::string>& lines) {
+    std::lock_guard lock(mutex_);
+    if (closed_) return 0;
+    for (size_t i = 0; i < actions.size(); ++i) {
+        Entry entry{std::move(actions[i]), i < lines.size() ? lines[i] : std::string(), false};
+        entry.action.action.file = "browser";
+        entry.action.action.line = static_cast<int>(entries_.size() + 1);
+        entries_.push_back(std::move(entry));
+    }
+    changed_.notify_all();
+    return entries_.size();
+}
+
+bool LiveSession::WaitHandled(uint64_t number, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return closed_ || latest_->handled >= number; }) &&
+           latest_->handled >= number;
+}
+
+std::shared_ptr<const Snapshot> LiveSession::Latest() const {
+    std::lock_guard lock(mutex_);
+    return latest_;
+}
+
+std::shared_ptr<const Snapshot> LiveSession::WaitNewer(uint64_t version, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, timeout, [&] { return closed_ || latest_->version > version; });
+    return latest_;
+}
+
+std::string LiveSession::Script() const {
+    std::lock_guard lock(mutex_);
+    std::string out = "# A session of qlhost --serve.\n";
+    for (size_t i = 0; i < taken_; ++i) {
+        const Entry& e = entries_[i];
+        out += e.faulted ? "# fault: " + e.line + "\n" : e.line + "\n";
+    }
+    return out;
+}
+
+std::vector<std::string> LiveSession::TranscriptFrom(size_t first, size_t limit, size_t& total) const {
+    std::lock_guard lock(mutex_);
+    total = transcript_.size();
+    if (first >= transcript_.size()) return {};
+    const size_t end = first + std::min(limit, transcript_.size() - first);
+    return {transcript_.begin() + static_cast<long>(first), transcript_.begin() + static_cast<long>(end)};
+}
+
+void LiveSession::Close() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+}
+
+bool LiveSession::Closed() const {
+    std::lock_guard lock(mutex_);
+    return closed_;
+}
+
+// The fault count tells which action faulted: problems since the last take belong to the
+// action taken last.
+void LiveSession::Take() {
+    const size_t problems = Run().problems.size();
+    std::lock_guard lock(mutex_);
+    if (taken_ > 0 && problems > problemsAtTake_) entries_[taken_ - 1].faulted = true;
+    problemsAtTake_ = problems;
+    if (taken_ < entries_.size()) {
+        if (entries_[taken_].action.action.verb != "move") drawingChanged_ = true;
+        ++taken_;
+    }
+}
+
+const ScriptAction* LiveSession::Peek() {
+    {
+        std::lock_guard lock(mutex_);
+        if (taken_ < entries_.size()) return &entries_[taken_].action;
+        if (closed_) return nullptr;
+    }
+    Publish();
+    std::unique_lock lock(mutex_);
+    while (taken_ >= entries_.size() && !closed_) changed_.wait_for(lock, kStopCheck);
+    if (taken_ < entries_.size()) return &entries_[taken_].action;
+    return nullptr;
+}
+
+void LiveSession::AddTranscript(const std::vector<std::string>& lines) {
+    std::lock_guard lock(mutex_);
+    transcript_.insert(transcript_.end(), lines.begin(), lines.end());
+}
+
+void LiveSession::Publish() {
+    bool drawingChanged;
+    size_t handled;
+    std::shared_ptr<const Snapshot> previous;
+    {
+        std::lock_guard lock(mutex_);
+        const size_t problems = Run().problems.size();
+        if (taken_ > 0 && problems > problemsAtTake_) entries_[taken_ - 1].faulted = true;
+        problemsAtTake_ = problems;
+        drawingChanged = drawingChanged_;
+        drawingChanged_ = false;
+        handled = taken_;
+        previous = latest_;
+    }
+    auto next = std::make_shared<Snapshot>();
+    maker_(*next, drawingChanged);
+    std::lock_guard lock(mutex_);
+    if (drawingChanged) {
+        next->drawingVersion = ++drawingVersion_;
+    } else {
+        next->drawingVersion = previous->drawingVersion;
+        next->drawingSvg = previous->drawingSvg;
+        next->drawingJson = previous->drawingJson;
+    }
+    next->version = previous->version + 1;
+    next->handled = handled;
+    latest_ = std::move(next);
+    changed_.notify_all();
+}
+
+}  // namespace qlhost::serve

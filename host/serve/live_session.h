@@ -1,0 +1,86 @@
+// The action queue between the browser and the host's thread. Request threads post scenario
+// lines; the host's thread takes them as live actions of the running script, and whenever it
+// waits for input it publishes a snapshot of what the user sees. Everything done is kept as
+// a scenario script that replays the session.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/script/run_state.h"
+
+namespace qlhost::serve {
+
+// What the page shows, made on the host's thread.
+struct Snapshot {
+    uint64_t version = 0;       // grows with every snapshot
+    uint64_t handled = 0;       // actions handled when it was made
+    std::string stateJson;      // prompt, dialogs, modal windows, preview (see docs/serve.md)
+    uint64_t drawingVersion = 0;
+    std::string drawingSvg;
+    std::string drawingJson;    // the working list in the JSON drawing format
+    bool commandRunning = false;
+    int promptKind = -1;        // REQ_* kind of the open prompt, -1 for none
+    bool modalOpen = false;     // a dialog, message box, file dialog or menu waits
+    std::vector<std::string> commands;  // the plug-in's and the host's command names
+};
+
+class LiveSession final : public LiveActions {
+public:
+    // Makes a snapshot on the host's thread: drawingChanged says whether an action other than
+    // a cursor move ran since the last one; the maker fills everything but the versions.
+    using SnapshotMaker = std::function<void(Snapshot& into, bool drawingChanged)>;
+    explicit LiveSession(SnapshotMaker maker);
+
+    // Request threads. Queues checked actions with their lines; the number of the last one,
+    // or 0 once the session has closed.
+    uint64_t Post(std::vector<ScriptAction> actions, const std::vector<std::string>& lines);
+    // Waits until the host has handled every action up to number and waits for input again;
+    // false on timeout or when the session closed first.
+    bool WaitHandled(uint64_t number, std::chrono::milliseconds timeout);
+    // The latest snapshot (never null); WaitNewer waits for one newer than version.
+    std::shared_ptr<const Snapshot> Latest() const;
+    std::shared_ptr<const Snapshot> WaitNewer(uint64_t version, std::chrono::milliseconds timeout) const;
+    // The session as a scenario script; actions that faulted are kept as comments.
+    std::string Script() const;
+    // Transcript lines from index first on (at most limit), and the total count.
+    std::vector<std::string> TranscriptFrom(size_t first, size_t limit, size_t& total) const;
+    // Ends the session: the host's thread sees no more actions.
+    void Close();
+    bool Closed() const;
+
+    // The host's thread (LiveActions).
+    const ScriptAction* Peek() override;
+    void Take() override;
+    // Appends transcript lines (the maker does, from the runner's transcript).
+    void AddTranscript(const std::vector<std::string>& lines);
+    // Publishes a snapshot now (also done whenever Peek waits).
+    void Publish();
+
+private:
+    struct Entry {
+        ScriptAction action;
+        std::string line;
+        bool faulted = false;
+    };
+    SnapshotMaker maker_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    std::deque<Entry> entries_;  // every action ever posted; taken ones are [0, taken_)
+    size_t taken_ = 0;
+    size_t problemsAtTake_ = 0;
+    bool closed_ = false;
+    bool drawingChanged_ = true;
+    uint64_t drawingVersion_ = 0;
+    std::shared_ptr<const Snapshot> latest_;
+    std::vector<std::string> transcript_;
+};
+
+}  // namespace qlhost::serve
