@@ -3,9 +3,6 @@
 #include "core/commands.h"
 #include "core/host_api.h"
 
-void QLTCASE() { CmdEnd(); }
-void QLTSEQ() { CmdEnd(); }
-void QLATTREXPL() { CmdEnd(); }
 void QLHATCH() { CmdEnd(); }
 void QLHATCHLAST() { CmdEnd(); }
 void QLHEXPLODE() { CmdEnd(); }
