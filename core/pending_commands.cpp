@@ -5,7 +5,6 @@
 
 void QLHATCH() { CmdEnd(); }
 void QLHATCHLAST() { CmdEnd(); }
-void QLHEXPLODE() { CmdEnd(); }
 void QLHATCHOPTSEL() { CmdEnd(); }
 void QLHATCHOPTMOD() { CmdEnd(); }
 void QLHATCHOPT() { CmdEnd(); }
