@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "core/commands.h"
 #include "core/hooks.h"
@@ -18,7 +19,9 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -108,20 +111,25 @@ const PromptRec g_pickPrompt = MakePrompt(kPickPrompt, PromptValue(&g_settings.v
 
 double g_pick[2] = {0, 0};
 
-bool MatchTest(const EntRec*, std::string_view text, void*) { return IncrementMatches(text); }
+bool MatchTest(const EntRec*, std::string_view text, void*) {
+    return IncrementMatches(text);
+}
 
 // Increments the entity's string; entity then holds its address from then on. False when
 // the string was left as it was.
 bool IncrementEntity(EntRec*& entity, bool down, EntRec* reference) {
     std::optional<std::string_view> text = EntityString(entity);
     char result[kResultSize];
-    if (!text || !IncrementNumber(*text, g_settings.value, down, g_settings.group == kGroupLast, result, sizeof result))
+    if (!text || !IncrementNumber(*text, g_settings.value, down, g_settings.group == kGroupLast,
+                                  result, sizeof result))
         return false;
     entity = SetEntityString(entity, result, true, reference);
     return true;
 }
 
-bool IncrementSelected(EntRec* entity, EntRec* reference) { return IncrementEntity(entity, false, reference); }
+bool IncrementSelected(EntRec* entity, EntRec* reference) {
+    return IncrementEntity(entity, false, reference);
+}
 
 bool RunDialog() {
     IncrementSettings edited = g_settings;
@@ -180,10 +188,14 @@ void OnPick(int status) {
             case 0:
                 EndPicks();
                 return;
-            case VK_LEFT: case VK_DOWN: case VK_SUBTRACT:
+            case VK_LEFT:
+            case VK_DOWN:
+            case VK_SUBTRACT:
                 g_settings.value = StepWholeNumber(g_settings.value, -1);
                 break;
-            case VK_UP: case VK_RIGHT: case VK_ADD:
+            case VK_UP:
+            case VK_RIGHT:
+            case VK_ADD:
                 g_settings.value = StepWholeNumber(g_settings.value, 1);
                 break;
             default:

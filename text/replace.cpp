@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "core/commands.h"
 #include "core/hooks.h"
@@ -17,7 +18,9 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 bool SameChar(char a, char b, bool ignoreCase) {
     if (!ignoreCase) return a == b;
@@ -37,10 +40,14 @@ bool Append(char* out, size_t capacity, size_t* at, std::string_view part) {
 unsigned char FoldCase(unsigned char c) {
     if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - ('a' - 'A'));
     switch (c) {
-        case 228: return 196;
-        case 229: return 197;
-        case 246: return 214;
-        default: return c;
+        case 228:
+            return 196;
+        case 229:
+            return 197;
+        case 246:
+            return 214;
+        default:
+            return c;
     }
 }
 
@@ -59,14 +66,17 @@ bool ReplaceMatches(std::string_view text, const ReplaceRules& rules) {
     size_t at = FindText(text, rules.search, 0, rules.ignoreCase);
     if (at == std::string_view::npos) return false;
     switch (rules.match) {
-        case RM_ALL: return at == 0 && text.size() == rules.search.size();
-        case RM_BEGINNING: return at == 0;
-        default: return true;
+        case RM_ALL:
+            return at == 0 && text.size() == rules.search.size();
+        case RM_BEGINNING:
+            return at == 0;
+        default:
+            return true;
     }
 }
 
-ReplaceOutcome ReplaceText(std::string_view text, const ReplaceRules& rules, char* out, size_t capacity,
-                           size_t* length) {
+ReplaceOutcome ReplaceText(std::string_view text, const ReplaceRules& rules, char* out,
+                           size_t capacity, size_t* length) {
     if (!ReplaceMatches(text, rules)) return RO_UNCHANGED;
     if (out == nullptr || capacity == 0) return RO_TOO_LONG;
     size_t written = 0;
@@ -114,7 +124,8 @@ constexpr char kPlainPrompt[] = "Pick text to replace ";
 constexpr char kNumericPrompt[] = "Pick text to replace. New text is <!01>: ";
 constexpr char kNothingMatches[] = "No text string is matching the search criteria";
 constexpr char kNoMoreMatches[] = "No more matching text strings";
-constexpr char kRefused[] = "Text strings left unchanged: !01\n\nThe new text would be longer than !02 characters.";
+constexpr char kRefused[] =
+    "Text strings left unchanged: !01\n\nThe new text would be longer than !02 characters.";
 constexpr size_t kRefusedSize = 160;
 
 // Kept for the life of the plug-in.
@@ -134,11 +145,14 @@ struct ReplaceRun {
 ReplaceRun g_run;
 
 // The prompt shows the replacement as it is when the host draws it.
-const PromptRec g_numericPrompt = MakePrompt(kNumericPrompt, PromptValue(g_settings.replacement, PF_TEXT));
+const PromptRec g_numericPrompt =
+    MakePrompt(kNumericPrompt, PromptValue(g_settings.replacement, PF_TEXT));
 
 char g_result[kReplaceResultLength + 1];
 
-std::string_view Bounded(const char* text) { return std::string_view(text, strnlen(text, kReplaceTextLength)); }
+std::string_view Bounded(const char* text) {
+    return std::string_view(text, strnlen(text, kReplaceTextLength));
+}
 
 ReplaceRules CurrentRules() {
     ReplaceRules rules;
@@ -149,7 +163,9 @@ ReplaceRules CurrentRules() {
     return rules;
 }
 
-bool MatchTest(const EntRec*, std::string_view text, void*) { return ReplaceMatches(text, CurrentRules()); }
+bool MatchTest(const EntRec*, std::string_view text, void*) {
+    return ReplaceMatches(text, CurrentRules());
+}
 
 bool StillMatches(const EntRec* entity) {
     std::optional<std::string_view> text = EntityString(entity);
@@ -169,7 +185,9 @@ bool ReplaceInEntity(EntRec*& entity, EntRec* reference) {
     return true;
 }
 
-bool ReplaceSelected(EntRec* entity, EntRec* reference) { return ReplaceInEntity(entity, reference); }
+bool ReplaceSelected(EntRec* entity, EntRec* reference) {
+    return ReplaceInEntity(entity, reference);
+}
 
 void ShowBox(const char* text, const char* caption, uintptr_t style) {
     InstallRightCloseHook();
@@ -181,8 +199,8 @@ void EndRun() {
     ClearCandidates();
     if (g_run.refused > 0) {
         const int32_t limit = static_cast<int32_t>(kReplaceResultLength);
-        const PromptRec record =
-            MakePrompt(kRefused, PromptValue(&g_run.refused, PF_WHOLE), PromptValue(&limit, PF_WHOLE));
+        const PromptRec record = MakePrompt(kRefused, PromptValue(&g_run.refused, PF_WHOLE),
+                                            PromptValue(&limit, PF_WHOLE));
         char text[kRefusedSize];
         FormatInto(record, text, sizeof text);
         ShowBox(text, "Warning", MS_WARNING);
@@ -193,8 +211,10 @@ void EndRun() {
 bool RunDialog() {
     ReplaceSettings edited = g_settings;
     void* dialog = DefDlg("DLG_QLTREPLACE", 0, 0, nullptr, 0, 0);
-    EDCTL(dialog, IDC_TREP_SEARCH, 0, PF_TEXT, static_cast<int>(kReplaceTextLength), edited.search, 0);
-    EDCTL(dialog, IDC_TREP_REPLACEMENT, 0, PF_TEXT, static_cast<int>(kReplaceTextLength), edited.replacement, 0);
+    EDCTL(dialog, IDC_TREP_SEARCH, 0, PF_TEXT, static_cast<int>(kReplaceTextLength), edited.search,
+          0);
+    EDCTL(dialog, IDC_TREP_REPLACEMENT, 0, PF_TEXT, static_cast<int>(kReplaceTextLength),
+          edited.replacement, 0);
     RBCTL(dialog, IDC_TREP_ALL, 0, 0, &edited.match, RM_ALL, nullptr);
     RBCTL(dialog, IDC_TREP_BEGINNING, 0, 0, &edited.match, RM_BEGINNING, nullptr);
     RBCTL(dialog, IDC_TREP_PART, 0, 0, &edited.match, RM_PART, nullptr);
@@ -223,9 +243,11 @@ void OnPick(int status);
 void AskPick() {
     InstallTextKeyHook();
     if (HasDigit(Bounded(g_settings.replacement)))
-        ReqData(REQ_POINT2, g_run.pick, &g_numericPrompt, QL_DRAG(PickFeedback), OnPick, kNumericPickFlags, 0);
+        ReqData(REQ_POINT2, g_run.pick, &g_numericPrompt, QL_DRAG(PickFeedback), OnPick,
+                kNumericPickFlags, 0);
     else
-        ReqData(REQ_POINT2, g_run.pick, kPlainPrompt, QL_DRAG(PickFeedback), OnPick, kPlainPickFlags, 0);
+        ReqData(REQ_POINT2, g_run.pick, kPlainPrompt, QL_DRAG(PickFeedback), OnPick,
+                kPlainPickFlags, 0);
 }
 
 // False when the pick emptied the candidate list and the command has ended.
@@ -247,10 +269,13 @@ bool PickNearest() {
 void TypeNumber(double typed) {
     if (!AllDigits(Bounded(g_settings.replacement))) return;
     int32_t value = ClampTypedNumber(typed, 0);
-    std::snprintf(g_settings.replacement, sizeof g_settings.replacement, "%d", static_cast<int>(value));
+    std::snprintf(g_settings.replacement, sizeof g_settings.replacement, "%d",
+                  static_cast<int>(value));
 }
 
-void StepReplacement(int mode) { StepNumberGroup(g_settings.replacement, sizeof g_settings.replacement, mode); }
+void StepReplacement(int mode) {
+    StepNumberGroup(g_settings.replacement, sizeof g_settings.replacement, mode);
+}
 
 void OnPick(int status) {
     RemoveKeyHook();
@@ -263,11 +288,22 @@ void OnPick(int status) {
             case 0:
                 EndRun();
                 return;
-            case VK_UP: case VK_ADD: StepReplacement(0); break;
-            case VK_DOWN: case VK_SUBTRACT: StepReplacement(kStepDown); break;
-            case VK_RIGHT: StepReplacement(kStepLastGroup); break;
-            case VK_LEFT: StepReplacement(kStepLastGroup | kStepDown); break;
-            default: break;
+            case VK_UP:
+            case VK_ADD:
+                StepReplacement(0);
+                break;
+            case VK_DOWN:
+            case VK_SUBTRACT:
+                StepReplacement(kStepDown);
+                break;
+            case VK_RIGHT:
+                StepReplacement(kStepLastGroup);
+                break;
+            case VK_LEFT:
+                StepReplacement(kStepLastGroup | kStepDown);
+                break;
+            default:
+                break;
         }
     }
     AskPick();

@@ -42,14 +42,14 @@ bool ReplaceMatches(std::string_view text, const ReplaceRules& rules);
 enum ReplaceOutcome {
     RO_UNCHANGED,  // the string does not match
     RO_REPLACED,
-    RO_TOO_LONG,   // the result would not fit: out holds an empty string
+    RO_TOO_LONG,  // the result would not fit: out holds an empty string
 };
 
 // Puts the replacement in place of the first occurrence (every occurrence with RM_PART, each
 // searched in the original string after the previous one, never in inserted text). The
 // result and its NUL go to out (capacity bytes); its length to *length.
-ReplaceOutcome ReplaceText(std::string_view text, const ReplaceRules& rules, char* out, size_t capacity,
-                           size_t* length);
+ReplaceOutcome ReplaceText(std::string_view text, const ReplaceRules& rules, char* out,
+                           size_t capacity, size_t* length);
 
 // True when the text holds a decimal digit.
 bool HasDigit(std::string_view text);

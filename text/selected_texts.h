@@ -28,7 +28,8 @@ inline int VisitEntity(DList* list, EntRec* entity, void* user1, void* user2) {
         // The members of a selected container are not marked themselves.
         if (DList* members = SubList(list, entity)) {
             ++walk->depth;
-            ForEachEntity(members, VisitEntity, SCOPE_VISIBLE, walk, type == ET_SYMBOL ? entity : reference);
+            ForEachEntity(members, VisitEntity, SCOPE_VISIBLE, walk,
+                          type == ET_SYMBOL ? entity : reference);
             --walk->depth;
         }
     }

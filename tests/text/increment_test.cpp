@@ -120,8 +120,9 @@ std::vector<Visit> g_visits;
 // Changes the texts that start with "+" (drops the sign) and records every visit.
 bool ChangePlus(EntRec* entity, EntRec* reference) {
     std::optional<std::string_view> text = EntityString(entity);
-    g_visits.push_back({text ? std::string(*text) : std::string("#") + std::to_string(RecordType(entity)),
-                        reference});
+    g_visits.push_back(
+        {text ? std::string(*text) : std::string("#") + std::to_string(RecordType(entity)),
+         reference});
     if (!text || text->empty() || text->front() != '+') return false;
     const std::string rest(text->substr(1));
     SetEntityString(entity, rest, true, reference);
@@ -158,7 +159,8 @@ TEST_F(SelectedTexts, MembersOfGroupsAndReferencesAreChangedWithTheirReference) 
     qlhost::Node* deep = AddMember(inner, qlhost::MakeText(0, 5, 2.5, 0, 0, 1, "+D"));
     uint32_t def = qlhost::RegisterSymbolDefinition(0, 0, "Seat");
     qlhost::Node* ref = Add(qlhost::MakeSymbolRef(def, 20, 10, 0, 1, "Seat"));
-    qlhost::Node* attr = AddMember(ref, qlhost::MakeAttribute(0, 1, qlhost::TextStyle{}, std::string("+7"), "NUM"));
+    qlhost::Node* attr =
+        AddMember(ref, qlhost::MakeAttribute(0, 1, qlhost::TextStyle{}, std::string("+7"), "NUM"));
     qlhost::Node* hidden = AddMember(group, qlhost::MakeText(0, 9, 2.5, 0, 0, 1, "+H"));
     int layer = qlhost::AddLayer(qlhost::TheDrawing().tables, "Hidden", qlhost::kLayerHidden);
     PutU16(hidden->record(), kRecLayer, static_cast<uint16_t>(layer));

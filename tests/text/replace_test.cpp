@@ -10,7 +10,8 @@
 
 namespace {
 
-ReplaceRules Rules(std::string_view search, std::string_view replacement, int32_t match, bool ignoreCase = true) {
+ReplaceRules Rules(std::string_view search, std::string_view replacement, int32_t match,
+                   bool ignoreCase = true) {
     ReplaceRules rules;
     rules.search = search;
     rules.replacement = replacement;
@@ -23,9 +24,12 @@ std::string Replaced(std::string_view text, const ReplaceRules& rules) {
     std::vector<char> out(kReplaceResultLength + 1, 'x');
     size_t length = 0;
     switch (ReplaceText(text, rules, out.data(), out.size(), &length)) {
-        case RO_UNCHANGED: return "<unchanged>";
-        case RO_TOO_LONG: return "<too long>";
-        case RO_REPLACED: break;
+        case RO_UNCHANGED:
+            return "<unchanged>";
+        case RO_TOO_LONG:
+            return "<too long>";
+        case RO_REPLACED:
+            break;
     }
     EXPECT_EQ(std::string(out.data()).size(), length);
     return std::string(out.data(), length);
@@ -68,10 +72,10 @@ TEST(ReplaceMatches, EmptyOrLongStringsAndEmptySearchNeverMatch) {
 }
 
 TEST(ReplaceMatches, IgnoreCaseFoldsLatin1UmlautsButNotAccents) {
-    const std::string lowerUmlaut = "B\xe4r";   // a-umlaut
-    const std::string upperUmlaut = "B\xc4R";   // A-umlaut
-    const std::string lowerAcute = "caf\xe9";   // e-acute
-    const std::string upperAcute = "CAF\xc9";   // E-acute
+    const std::string lowerUmlaut = "B\xe4r";  // a-umlaut
+    const std::string upperUmlaut = "B\xc4R";  // A-umlaut
+    const std::string lowerAcute = "caf\xe9";  // e-acute
+    const std::string upperAcute = "CAF\xc9";  // E-acute
     EXPECT_TRUE(ReplaceMatches(lowerUmlaut, Rules(upperUmlaut, "x", RM_ALL)));
     EXPECT_TRUE(ReplaceMatches(upperUmlaut, Rules(lowerUmlaut, "x", RM_ALL)));
     EXPECT_TRUE(ReplaceMatches("\xe5\xf6", Rules("\xc5\xd6", "x", RM_ALL)));
@@ -104,8 +108,10 @@ TEST(ReplaceText, RefusesAResultLongerThanTheHostTakes) {
     const std::string replacement(kReplaceTextLength, 'b');
     EXPECT_EQ(Replaced(text, Rules("a", replacement, RM_PART)), "<too long>");
     // 160 replacements of 200 characters are exactly the limit; one character more is not.
-    EXPECT_EQ(Replaced(std::string(160, 'a'), Rules("a", replacement, RM_PART)).size(), kReplaceResultLength);
-    EXPECT_EQ(Replaced(std::string(160, 'a') + "c", Rules("a", replacement, RM_PART)), "<too long>");
+    EXPECT_EQ(Replaced(std::string(160, 'a'), Rules("a", replacement, RM_PART)).size(),
+              kReplaceResultLength);
+    EXPECT_EQ(Replaced(std::string(160, 'a') + "c", Rules("a", replacement, RM_PART)),
+              "<too long>");
     // A small buffer holds the string and its NUL, or nothing.
     char out[4] = {'x', 'x', 'x', 'x'};
     EXPECT_EQ(ReplaceText("ab", Rules("b", "cd", RM_PART), out, sizeof out, nullptr), RO_REPLACED);
