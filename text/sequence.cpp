@@ -3,6 +3,7 @@
 // Texts are picked one by one, or selected together and numbered in X, Y or list order.
 #include "text/sequence.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
