@@ -1,17 +1,29 @@
 // The subset of the Win32 interface that Quillet uses, under the real names and
 // signatures. On Windows this header is <windows.h>; elsewhere the reference host
-// (qlhost) provides these functions with C linkage.
+// (qlhost) provides these functions with C linkage. The host's Windows build defines
+// QL_WIN32_SUBSET to keep its own subset, which it exports under the Win32 names.
 #pragma once
 
-#ifdef _WIN32
+#if defined(_WIN32) && !defined(QL_WIN32_SUBSET)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
+// The 16-bit pointer qualifiers are empty macros that would swallow ordinary names.
+#undef near
+#undef far
 #else
 
 #include <stddef.h>
 #include <stdint.h>
 
+#if defined(_WIN32) && defined(__i386__)
+#define WINAPI __stdcall
+#define CALLBACK __stdcall
+#else
 #define WINAPI
 #define CALLBACK
+#endif
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -305,4 +317,4 @@ LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 }
 #endif
 
-#endif  // _WIN32
+#endif  // _WIN32 && !QL_WIN32_SUBSET

@@ -2,8 +2,12 @@
 // the record registered by its attach procedure, and dlclose at the end.
 #include "host/protocol/loader.h"
 
+#ifdef _WIN32
+#include "host/win/dl_shim.h"
+#else
 #include <dlfcn.h>
 #include <unistd.h>
+#endif
 
 #include <cstring>
 #include <filesystem>
@@ -132,16 +136,26 @@ bool PluginLoaded() { return g_library != nullptr; }
 const std::string& PluginPath() { return g_path; }
 
 std::string ExecutableDir() {
+#ifdef _WIN32
+    const std::filesystem::path exe = win::ExecutablePath();
+    if (exe.empty()) return ".";
+#else
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return ".";
+#endif
     return exe.parent_path().string();
 }
 
 std::string PluginFile(const std::string& name) {
     std::error_code error;
     if (name.find('/') != std::string::npos || std::filesystem::is_regular_file(name, error)) return name;
+#ifdef _WIN32
+    if (name.find('\\') != std::string::npos) return name;
+    return (std::filesystem::path(ExecutableDir()) / (name + ".dll")).string();
+#else
     return (std::filesystem::path(ExecutableDir()) / ("lib" + name + ".so")).string();
+#endif
 }
 
 }  // namespace qlhost

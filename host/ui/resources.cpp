@@ -1,7 +1,11 @@
 // Finding and parsing the resource scripts of a module.
 #include "host/ui/resources.h"
 
+#ifdef _WIN32
+#include "host/win/dl_shim.h"
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>

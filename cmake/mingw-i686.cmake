@@ -1,0 +1,13 @@
+# Cross build for 32-bit Windows (Corvane is a 32-bit program) with Debian's mingw-w64,
+# POSIX thread model, static runtime.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(QL_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${QL_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QL_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${QL_MINGW_PREFIX}-windres)
+set(CMAKE_DLLTOOL ${QL_MINGW_PREFIX}-dlltool)
+set(CMAKE_FIND_ROOT_PATH /usr/${QL_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

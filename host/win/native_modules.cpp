@@ -1,0 +1,71 @@
+// The dlfcn.h shim over the Windows loader.
+#include <windows.h>
+
+#include <string>
+
+#include "host/win/dl_shim.h"
+
+namespace {
+
+std::string g_error;
+bool g_errorSet = false;
+char g_moduleName[MAX_PATH + 1];
+
+void SetError(const std::string& what) {
+    char text[512] = {};
+    const DWORD code = GetLastError();
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                   text, sizeof text, nullptr);
+    std::string reason(text, n);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    g_error = what + " (error " + std::to_string(code) + (reason.empty() ? "" : ": " + reason) + ")";
+    g_errorSet = true;
+}
+
+}  // namespace
+
+void* dlopen(const char* path, int flags) {
+    if (!path) return GetModuleHandleA(nullptr);
+    HMODULE module = nullptr;
+    if (flags & RTLD_NOLOAD) {
+        if (!GetModuleHandleExA(0, path, &module)) return nullptr;
+        return module;
+    }
+    module = LoadLibraryA(path);
+    if (!module) SetError("LoadLibraryA failed");
+    return module;
+}
+
+int dlclose(void* module) {
+    if (FreeLibrary(static_cast<HMODULE>(module))) return 0;
+    SetError("FreeLibrary failed");
+    return -1;
+}
+
+const char* dlerror() {
+    if (!g_errorSet) return nullptr;
+    g_errorSet = false;
+    return g_error.c_str();
+}
+
+int dladdr(const void* address, Dl_info* info) {
+    HMODULE module = nullptr;
+    const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    if (!info || !GetModuleHandleExA(flags, static_cast<LPCSTR>(address), &module)) return 0;
+    const DWORD n = GetModuleFileNameA(module, g_moduleName, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return 0;
+    g_moduleName[n] = '\0';
+    *info = Dl_info{g_moduleName, module, nullptr, nullptr};
+    return 1;
+}
+
+namespace qlhost::win {
+
+std::string ExecutablePath() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+}
+
+}  // namespace qlhost::win
