@@ -3,8 +3,3 @@
 #include "core/commands.h"
 #include "core/host_api.h"
 
-void QLHATCH() { CmdEnd(); }
-void QLHATCHLAST() { CmdEnd(); }
-void QLHATCHOPTSEL() { CmdEnd(); }
-void QLHATCHOPTMOD() { CmdEnd(); }
-void QLHATCHOPT() { CmdEnd(); }

@@ -14,6 +14,7 @@
 #include "host/protocol/protocol.h"
 #include "host/script/actions.h"
 #include "host/script/run_state.h"
+#include "host/ui/dialog.h"
 
 namespace qlhost {
 namespace {
@@ -97,6 +98,24 @@ void VerbSvgPreview(const ScriptAction& a) {
     if (!NeedArgs(a, 1, 1)) return;
     std::string error;
     if (!WritePreviewSvg(OutputPath(a.action.args[0]), CurrentFrame(), error)) ScriptFault("svg-preview: " + error);
+}
+
+// The owner-drawn items of a list of the open dialog, drawn again now, as one SVG picture.
+void VerbSvgList(const ScriptAction& a) {
+    if (!NeedArgs(a, 2, 2)) return;
+    long long id = 0;
+    if (!WholeArg(a, 0, id)) return;
+    OpenDialog* dialog = InnermostDialog();
+    if (dialog == nullptr) return ScriptFault("svg-list: no dialog is open");
+    ControlState* list = FindControl(*dialog, static_cast<int>(id));
+    if (list == nullptr || KindOf(*list->tmpl) != Kind::List)
+        return ScriptFault("svg-list: " + DialogName(*dialog) + " has no list " + a.action.args[0]);
+    if (!list->visible) return ScriptFault("svg-list: list " + a.action.args[0] + " is hidden");
+    ClearControlPreviews();
+    RequestPaint(*list);
+    PaintPending(*dialog);
+    std::string error;
+    if (!WriteControlPreviewsSvg(OutputPath(a.action.args[1]), error)) ScriptFault("svg-list: " + error);
 }
 
 bool Idle(const ScriptAction& a) {
@@ -251,6 +270,7 @@ const std::vector<Verb>& DrawingVerbs() {
     static const std::vector<Verb> verbs = {
         {"dump", VerbDump, false, true}, {"save", VerbSave, false, true},
         {"svg", VerbSvg, false, true},   {"svg-preview", VerbSvgPreview, false, true},
+        {"svg-list", VerbSvgList, false, true},
         {"load", VerbLoad, false, false}, {"new", VerbNew, false, false},
         {"add", VerbAdd, false, false},
     };
