@@ -9,7 +9,7 @@ build=$root/build/mingw
 jobs=${QL_WINE_JOBS:-2}
 
 # --- Packages ----------------------------------------------------------------------------
-packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 fonts-dejavu-core
+packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 fonts-dejavu-core hershey-fonts-data python3
   cmake ninja-build ccache)
 missing=()
 for p in "${packages[@]}"; do

@@ -20,9 +20,10 @@ std::unordered_set<void*> g_blocks;
 // Larger files are not plausible plug-in inputs (fonts, PAT files, menus).
 constexpr std::uintmax_t kMaxLoadFile = 64u * 1024 * 1024;
 
+// Joined with a forward slash on every system, so names read the same wherever they are shown.
 std::string Join(const std::string& dir, const std::string& name) {
     if (dir.empty()) return name;
-    return (fs::path(dir) / name).string();
+    return (fs::path(dir) / name).generic_string();
 }
 
 bool IsFile(const std::string& path) {
