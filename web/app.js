@@ -1,7 +1,7 @@
 // The page of qlhost --serve: the drawing view, the command line, the prompt and the
 // transcript. Mouse and keys become scenario lines, as a script would write them.
-import { connect, noteVersions, num, post, quote, send, sendCommand, sendMove } from './connection.js';
-import { filePicker, renderWindows, windowsOpen } from './windows.js';
+import { busy, connect, noteVersions, num, post, quote, send, sendCommand, sendMove } from './connection.js';
+import { answerDialog, filePicker, renderWindows, windowsOpen } from './windows.js';
 
 const $ = (id) => document.getElementById(id);
 const svg = $('view');
@@ -10,7 +10,7 @@ const ASPECT = 0.75;         // the host's drawing window is 1000 x 750 pixels
 const PICK_PIXELS = 4;       // a press that moves less is a click, not a rubber band
 
 const page = {
-  version: 0, drawingVersion: 0, transcriptCount: 0,
+  version: 0, drawingVersion: 0, previewsVersion: 0, controlPreviews: '', transcriptCount: 0,
   state: null, commands: [], extent: null, hiddenLayers: new Set(),
   view: { x: 0, y: 0, w: 100, h: 75 }, sentView: '100 75 0 0',
 };
@@ -73,8 +73,14 @@ function showState(answer) {
     showDrawing(answer.drawingSvg);
     page.drawingVersion = answer.drawingVersion;
   }
+  if (answer.controlPreviews !== undefined) {
+    page.controlPreviews = answer.controlPreviews;
+    page.previewsVersion = answer.previewsVersion;
+  }
   showTranscript(answer.transcript);
-  noteVersions({ version: page.version, drawing: page.drawingVersion, transcript: page.transcriptCount });
+  noteVersions({
+    version: page.version, drawing: page.drawingVersion, previews: page.previewsVersion, transcript: page.transcriptCount,
+  });
   if (answer.commands && answer.commands.length !== page.commands.length) {
     page.commands = answer.commands;
     $('command-names').replaceChildren(...page.commands.map((c) => Object.assign(document.createElement('option'), { value: c })));
@@ -87,7 +93,7 @@ function showState(answer) {
   $('typed').textContent = s.typed;
   importSvg(s.preview, $('preview'));
   $('problems').replaceChildren(...s.problems.map((p) => Object.assign(document.createElement('div'), { textContent: p })));
-  renderWindows(s, $('windows'));
+  renderWindows(s, page.controlPreviews, page.previewsVersion, $('windows'));
 }
 
 function showError(message) {
@@ -248,10 +254,12 @@ window.addEventListener('keydown', (e) => {
   }
   if (page.state && page.state.dialogs.length > 0 && !typing() && (e.key === 'Escape' || e.key === 'Enter')) {
     e.preventDefault();
-    send([e.key === 'Escape' ? 'esc' : 'enter']);
+    answerDialog(e.key === 'Escape' ? 'esc' : 'enter');
     return;
   }
-  if (document.activeElement !== svg || blocked()) return;
+  // Keys reach the host while the view has the focus or the mouse is over it, unless a
+  // field of the page takes them.
+  if (typing() || blocked() || (document.activeElement !== svg && !svg.matches(':hover'))) return;
   const name = keyName(e);
   if (!name) return;
   e.preventDefault();
@@ -324,4 +332,5 @@ window.addEventListener('resize', layout);
 
 layout();
 connect(showState, showError);
-window.quillet = { page, send, fit };
+// For tests and the console: the page's state, sending lines, and whether requests wait.
+window.quillet = { page, send, fit, busy, setView };

@@ -7,7 +7,7 @@ let sending = false;
 let pendingMove = null;
 let onState = () => {};
 let onError = () => {};
-let versions = { drawing: 0, transcript: 0, version: 0 };
+let versions = { drawing: 0, previews: 0, transcript: 0, version: 0 };
 
 export function connect(stateHandler, errorHandler) {
   onState = stateHandler;
@@ -57,7 +57,7 @@ async function pump() {
   try {
     const path = item.command !== undefined ? 'api/command' : 'api/lines';
     const body = item.command !== undefined ? { text: item.command } : { lines: item.lines };
-    await post(`${path}?drawing=${versions.drawing}`, body);
+    await post(`${path}?drawing=${versions.drawing}&previews=${versions.previews}`, body);
   } finally {
     sending = false;
     pump();
@@ -84,7 +84,8 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 async function poll() {
   for (;;) {
     try {
-      const query = `since=${versions.version}&drawing=${versions.drawing}&transcript=${versions.transcript}`;
+      const query = `since=${versions.version}&drawing=${versions.drawing}&previews=${versions.previews}` +
+        `&transcript=${versions.transcript}`;
       const response = await fetch(`api/state?${query}`);
       if (response.ok) onState(await response.json());
       else await sleep(1000);

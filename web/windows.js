@@ -8,6 +8,14 @@ const py = (u) => (u * 13) / 8;
 const ES_MULTILINE = 0x4;
 
 let shown = '';
+// Edits typed into but not yet sent: they go before any other answer to the dialog.
+const unsent = new Map();
+
+function sendToDialog(lines) {
+  const edits = [...unsent].map(([id, e]) => `dialog set ${id} ${quote(e.value)}`);
+  unsent.clear();
+  send([...edits, ...lines]);
+}
 
 function element(tag, className, text) {
   const e = document.createElement(tag);
@@ -39,7 +47,7 @@ function control(c, previews, state) {
   switch (c.kind) {
     case 'push':
       e = element('button', 'ctl push', label(c.text));
-      e.addEventListener('click', () => send([`dialog click ${c.id}`]));
+      e.addEventListener('click', () => sendToDialog([`dialog click ${c.id}`]));
       break;
     case 'check':
     case 'radio': {
@@ -49,7 +57,7 @@ function control(c, previews, state) {
       box.checked = c.checked;
       box.disabled = !c.enabled;
       box.dataset.id = c.id;
-      box.addEventListener('change', () => send([`dialog check ${c.id} ${box.checked ? 'on' : 'off'}`]));
+      box.addEventListener('change', () => sendToDialog([`dialog check ${c.id} ${box.checked ? 'on' : 'off'}`]));
       e.append(box, element('span', '', label(c.text)));
       break;
     }
@@ -60,7 +68,8 @@ function control(c, previews, state) {
     case 'edit':
       e = element(c.style & ES_MULTILINE ? 'textarea' : 'input', 'ctl edit');
       e.value = c.text;
-      e.addEventListener('change', () => send([`dialog set ${c.id} ${quote(e.value)}`]));
+      e.addEventListener('input', () => unsent.set(c.id, e));
+      e.addEventListener('change', () => { unsent.delete(c.id); send([`dialog set ${c.id} ${quote(e.value)}`]); });
       break;
     case 'list':
     case 'combo':
@@ -73,11 +82,12 @@ function control(c, previews, state) {
       });
       if (c.kind === 'combo' && c.selection < 0) e.selectedIndex = -1;
       e.addEventListener('change', () => {
-        if (e.selectedIndex >= 0) send([`dialog choose ${c.id} ${quote(c.items[e.selectedIndex])}`]);
+        if (e.selectedIndex >= 0) sendToDialog([`dialog choose ${c.id} ${quote(c.items[e.selectedIndex])}`]);
       });
       break;
     case 'static':
-      e = element('div', 'ctl static', label(c.text));
+      // An icon's text is its resource name, not something shown.
+      e = element('div', 'ctl static', c.keyword === 'ICON' ? '' : label(c.text));
       break;
     default:
       e = element('div', 'ctl other', label(c.text));
@@ -88,7 +98,7 @@ function control(c, previews, state) {
       e.innerHTML = previews;
       state.previewsPlaced = true;
     }
-    e.addEventListener('click', () => send([`dialog click ${c.id}`]));
+    e.addEventListener('click', () => sendToDialog([`dialog click ${c.id}`]));
   }
   e.dataset.id = c.id;
   if (!c.enabled) e.disabled = true;
@@ -107,10 +117,13 @@ function dialogWindow(d, previews, depth) {
   const client = element('div', 'client');
   client.style.width = `${width}px`;
   client.style.height = `${height}px`;
-  const state = { previewsPlaced: false };
+  // Owner-drawn lists draw one preview per item: their previews are shown beside the
+  // dialog, the list keeps its texts. Otherwise the first owner-drawn control shows them.
+  const ownerList = d.controls.some((c) => c.ownerDrawn && (c.kind === 'list' || c.kind === 'combo'));
+  const state = { previewsPlaced: ownerList };
   for (const c of d.controls) client.appendChild(control(c, previews, state));
   win.appendChild(client);
-  if (previews && !state.previewsPlaced) {
+  if (previews && ownerList) {
     const box = element('div', 'previews');
     box.innerHTML = previews;
     box.style.left = `${width + 8}px`;
@@ -188,14 +201,14 @@ export function filePicker(title, choose, initialName = '') {
 }
 
 // Shows the open windows of the state, innermost last; unchanged windows stay as they are.
-export function renderWindows(state, host) {
-  const key = JSON.stringify([state.dialogs, state.modal, state.controlPreviews]);
+export function renderWindows(state, previews, previewsVersion, host) {
+  const key = JSON.stringify([state.dialogs, state.modal, previewsVersion]);
   if (key === shown) return;
   shown = key;
   host.querySelectorAll('.window:not(.local)').forEach((w) => w.remove());
   state.dialogs.forEach((d, i) => {
     const innermost = i === state.dialogs.length - 1;
-    host.appendChild(dialogWindow(d, innermost ? state.controlPreviews : '', i));
+    host.appendChild(dialogWindow(d, innermost ? previews : '', i));
   });
   for (const m of state.modal) {
     if (m.kind === 'message') host.appendChild(messageWindow(m));
@@ -205,6 +218,9 @@ export function renderWindows(state, host) {
     }
   }
 }
+
+// Esc and Enter for the innermost dialog, after the edits typed into it.
+export function answerDialog(line) { sendToDialog([line]); }
 
 export function windowsOpen(state) {
   return state && (state.dialogs.length > 0 || state.modal.length > 0);

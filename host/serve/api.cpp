@@ -110,7 +110,7 @@ Response Api::PostLines(const std::vector<std::string>& lines, const Request& r)
     if (!lines.empty() && last == 0) return ErrorResponse(503, "the session has ended");
     const bool handled = last == 0 || session_.WaitHandled(last, std::chrono::milliseconds(handledMs_));
     if (!handled) return ErrorResponse(504, "the host has not handled the actions yet");
-    return {200, "application/json", StateJson(NumberParam(r, "drawing", 0), SIZE_MAX), ""};
+    return {200, "application/json", StateJson(r, SIZE_MAX), ""};
 }
 
 Response Api::Lines(const Request& r) {
@@ -143,7 +143,9 @@ Response Api::Command(const Request& r) {
     return PostLines(lines, r);
 }
 
-std::string Api::StateJson(uint64_t drawingVersion, size_t transcriptFrom) const {
+// The drawing and the dialogs' previews are large: they come only when they differ from the
+// versions the page has (queries "drawing" and "previews").
+std::string Api::StateJson(const Request& r, size_t transcriptFrom) const {
     const auto snapshot = session_.Latest();
     size_t total = 0;
     std::vector<std::string> lines;
@@ -151,7 +153,10 @@ std::string Api::StateJson(uint64_t drawingVersion, size_t transcriptFrom) const
     std::string out = "{\"version\":" + std::to_string(snapshot->version) +
                       ",\"handled\":" + std::to_string(snapshot->handled) +
                       ",\"drawingVersion\":" + std::to_string(snapshot->drawingVersion);
-    if (drawingVersion != snapshot->drawingVersion) out += ",\"drawingSvg\":" + Dump(snapshot->drawingSvg);
+    if (NumberParam(r, "drawing", 0) != snapshot->drawingVersion) out += ",\"drawingSvg\":" + Dump(snapshot->drawingSvg);
+    out += ",\"previewsVersion\":" + std::to_string(snapshot->previewsVersion);
+    if (NumberParam(r, "previews", 0) != snapshot->previewsVersion)
+        out += ",\"controlPreviews\":" + Dump(snapshot->controlPreviews);
     if (transcriptFrom != SIZE_MAX)
         out += ",\"transcript\":" + Dump(json{{"from", transcriptFrom}, {"lines", lines}, {"total", total}});
     out += ",\"commands\":" + Dump(snapshot->commands);
@@ -162,7 +167,7 @@ std::string Api::StateJson(uint64_t drawingVersion, size_t transcriptFrom) const
 Response Api::State(const Request& r) {
     const uint64_t since = NumberParam(r, "since", 0);
     if (since > 0) session_.WaitNewer(since, std::chrono::milliseconds(pollMs_));
-    return {200, "application/json", StateJson(NumberParam(r, "drawing", 0), NumberParam(r, "transcript", 0)), ""};
+    return {200, "application/json", StateJson(r, NumberParam(r, "transcript", 0)), ""};
 }
 
 Response Api::Files(const Request& r) {

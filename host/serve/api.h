@@ -42,7 +42,7 @@ private:
     Response Download(const Request& request);
     Response SaveSession(const std::string& body);
     Response PostLines(const std::vector<std::string>& lines, const Request& request);
-    std::string StateJson(uint64_t drawingVersion, size_t transcriptFrom) const;
+    std::string StateJson(const Request& request, size_t transcriptFrom) const;
 
     std::string root_;
     LiveSession& session_;

@@ -124,6 +124,7 @@ void LiveSession::Publish() {
         next->drawingSvg = previous->drawingSvg;
         next->drawingJson = previous->drawingJson;
     }
+    next->previewsVersion = previous->previewsVersion + (next->controlPreviews != previous->controlPreviews);
     next->version = previous->version + 1;
     next->handled = handled;
     latest_ = std::move(next);

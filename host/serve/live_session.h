@@ -26,6 +26,8 @@ struct Snapshot {
     uint64_t drawingVersion = 0;
     std::string drawingSvg;
     std::string drawingJson;    // the working list in the JSON drawing format
+    uint64_t previewsVersion = 0;
+    std::string controlPreviews;  // owner-drawn previews of the open dialogs, as SVG
     bool commandRunning = false;
     int promptKind = -1;        // REQ_* kind of the open prompt, -1 for none
     bool modalOpen = false;     // a dialog, message box, file dialog or menu waits

@@ -19,6 +19,8 @@
 namespace qlhost::serve {
 namespace {
 
+constexpr size_t kWorkers = 32;
+
 Request ToRequest(const httplib::Request& in) {
     Request out{in.method, in.path, {}, in.body};
     for (const auto& [key, value] : in.params) out.query.emplace(key, value);
@@ -75,6 +77,10 @@ int Serve(const ServeOptions& options, const RunOptions& run) {
 
     httplib::Server server;
     server.set_payload_max_length(kMaxUpload + 1);
+    // Long polls and idle keep-alive connections each hold a worker: enough workers that a
+    // page's requests never wait for one.
+    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+    server.set_keep_alive_timeout(1);
     server.set_exception_handler([](const httplib::Request&, httplib::Response& out, std::exception_ptr) {
         out.status = 500;
         out.set_content(ErrorResponse(500, "the request failed").body, "application/json");

@@ -128,7 +128,10 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     state["prompt"] = prompt;
     state["typed"] = TypedInput();
     state["dialogs"] = DescribeDialogs();
-    state["controlPreviews"] = DialogStack().empty() ? std::string() : ControlPreviewsToSvg();
+    // Owner-drawn previews are kept by the io room until a script ends; a session runs as one
+    // script, so those of dialogs that have closed go once no dialog is open.
+    if (DialogStack().empty()) ClearControlPreviews();
+    into.controlPreviews = DialogStack().empty() ? std::string() : ControlPreviewsToSvg();
     state["modal"] = modal_.Open();
     state["problems"] = problems_;
     state["problemCount"] = run.problems.size();

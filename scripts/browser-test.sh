@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Browser tests of qlhost --serve: installs Chromium (Debian) and playwright-core (npm) when
+# they are missing, starts qlhost --serve on a free port with a temporary root folder, runs
+# tests/browser/*.test.mjs with node's test runner and stops the server. Screenshots are kept
+# in build/browser-artefacts/. Usage: scripts/browser-test.sh [BUILD_DIR] (default build/release).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/release}
+deps=build/browser-deps
+artefacts=build/browser-artefacts
+
+missing=()
+for p in chromium nodejs; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+command -v npm >/dev/null || missing+=(npm)
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}"
+fi
+mkdir -p "$deps" "$artefacts"
+if [[ ! -f "$deps/node_modules/playwright-core/package.json" ]]; then
+  cp tests/browser/package.json "$deps/"
+  (cd "$deps" && npm install --no-audit --no-fund --silent)
+fi
+[[ -x "$build/qlhost" ]] || { echo "browser-test: no $build/qlhost; build first" >&2; exit 2; }
+
+root=$(mktemp -d)
+log="$root/.qlhost.log"
+cp tests/data/pat/*.pat "$root/" 2>/dev/null || true
+"$build/qlhost" -q --serve --port 0 --root "$root" --registry "$root/.registry.reg" >"$log" 2>&1 &
+server=$!
+cleanup() {
+  kill "$server" 2>/dev/null || true
+  wait "$server" 2>/dev/null || true
+  cp "$log" "$artefacts/qlhost.log" 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+url=
+for _ in $(seq 1 100); do
+  url=$(grep -o 'http://[0-9.]*:[0-9]*/' "$log" || true)
+  [[ -n "$url" ]] && break
+  kill -0 "$server" 2>/dev/null || { cat "$log" >&2; exit 1; }
+  sleep 0.1
+done
+[[ -n "$url" ]] || { echo "browser-test: qlhost did not start" >&2; cat "$log" >&2; exit 1; }
+
+QL_URL="$url" QL_ROOT="$root" QL_ARTEFACTS="$(pwd)/$artefacts" QL_NODE_MODULES="$(pwd)/$deps/node_modules" \
+  QL_CHROMIUM="$(command -v chromium)" timeout 170 node --test --test-concurrency=1 tests/browser/
