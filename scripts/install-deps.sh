@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the tools need. Idempotent.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core
+  libgtest-dev libgmock-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core hershey-fonts-data
   nlohmann-json3-dev libdxflib-dev libcpp-httplib-dev python3)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,5 @@
 // Stroke font file, text metrics (LenText2, XCheckGText2) and the GDI glyph outlines.
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "host/fonts/gdi.h"
 #include "host/fonts/stroke_font.h"
@@ -14,17 +12,6 @@ namespace {
 
 class Fonts : public GeometryTest {};
 
-std::vector<unsigned char> FontFile() {
-    std::ifstream in(SourceDir() + "/host/data/fonts/Simplex.fnt", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-int16_t I16(const std::vector<unsigned char>& f, size_t at) {
-    int16_t v;
-    std::memcpy(&v, f.data() + at, 2);
-    return v;
-}
-
 const MAT2 kIdentity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
 
 double Fixed(const unsigned char* p) {
@@ -34,26 +21,6 @@ double Fixed(const unsigned char* p) {
 }
 
 }  // namespace
-
-TEST_F(Fonts, SimplexFileCoversPrintableAscii) {
-    std::vector<unsigned char> f = FontFile();
-    ASSERT_GT(f.size(), qlhost::kStrokeHeaderSize);
-    EXPECT_EQ(f[0], 2);
-    EXPECT_GT(I16(f, 768), 0);
-    for (int c = 32; c < 127; ++c) {
-        EXPECT_GT(static_cast<signed char>(f[c]), 0) << c;
-        int16_t off = I16(f, 256 + 2 * c);
-        ASSERT_GE(off, static_cast<int16_t>(qlhost::kStrokeHeaderSize)) << c;
-        ASSERT_LT(static_cast<size_t>(off), f.size()) << c;
-    }
-    const qlhost::StrokeFont* font = qlhost::FindStrokeFont("Simplex");
-    ASSERT_NE(font, nullptr);
-    for (int c = 33; c < 127; ++c) EXPECT_FALSE(font->Strokes(static_cast<unsigned char>(c)).empty()) << c;
-    EXPECT_TRUE(font->Strokes(' ').empty());
-    int arcs = 0;
-    for (const qlhost::Stroke& s : font->Strokes('o')) arcs += s.arc;
-    EXPECT_EQ(arcs, 2);
-}
 
 TEST_F(Fonts, StrokeFontStepsDecodeAsDocumented) {
     std::vector<unsigned char> f(qlhost::kStrokeHeaderSize + 12, 0);

@@ -13,6 +13,7 @@
 #include "host/geometry/layouts.h"
 #include "host/geometry/records.h"
 #include "host/platform/system.h"
+#include "host/protocol/loader.h"
 
 namespace geometry_test {
 
@@ -90,15 +91,13 @@ inline void HostMatrixOf(const qlhost::Matrix& m, double out[16]) {
     for (int i = 0; i < 16; ++i) out[i] = m.m[i];
 }
 
-inline std::string SourceDir() { return QL_SOURCE_DIR; }
-
-// Fresh drawing, identity matrix and the source tree's host data folder.
+// Fresh drawing, identity matrix and the build's host data folder (beside the test program).
 class GeometryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qlhost::TheDrawing().Reset();
         qlhost::ResetMatrixStack();
-        qlhost::SetHostDataDir(SourceDir() + "/host/data");
+        qlhost::SetHostDataDir(qlhost::ExecutableDir() + "/hostdata");
     }
     void TearDown() override {
         qlhost::TheDrawing().Reset();

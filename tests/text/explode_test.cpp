@@ -13,6 +13,7 @@
 #include "host/fonts/stroke_font.h"
 #include "host/io/preview.h"
 #include "host/platform/system.h"
+#include "host/protocol/loader.h"
 #include "tests/text/text_test_util.h"
 #include "text/explode.h"
 #include "tests/support/temp_path.h"
@@ -29,7 +30,7 @@ protected:
         TextHostTest::SetUp();
         savedUserDir_ = qlhost::UserDir();
         savedDataDir_ = qlhost::HostDataDir();
-        qlhost::SetHostDataDir(std::string(QL_SOURCE_DIR) + "/host/data");
+        qlhost::SetHostDataDir(qlhost::ExecutableDir() + "/hostdata");
         qlhost::ClearStrokeFonts();
         qlhost::SetCommandTable({"Quillet", {"QLTEXTEXPL"}, {nullptr, QLTEXTEXPL}});
     }
