@@ -47,5 +47,5 @@ for _ in $(seq 1 100); do
 done
 [[ -n "$url" ]] || { echo "browser-test: qlhost did not start" >&2; cat "$log" >&2; exit 1; }
 
-QL_URL="$url" QL_ROOT="$root" QL_ARTEFACTS="$(pwd)/$artefacts" QL_NODE_MODULES="$(pwd)/$deps/node_modules" \
+QL_URL="$url" QL_ROOT="$root" QL_QLHOST="$(realpath "$build/qlhost")" QL_ARTEFACTS="$(pwd)/$artefacts" QL_NODE_MODULES="$(pwd)/$deps/node_modules" \
   QL_CHROMIUM="$(command -v chromium)" timeout 170 node --test --test-concurrency=1 tests/browser/

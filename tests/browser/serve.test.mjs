@@ -2,6 +2,9 @@
 // mouse, keys reach the plug-in's hooks, and what was done is drawn.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { readFileSync, rmSync } from 'node:fs';
+import path from 'node:path';
 
 import { Host, openBrowser } from './support.mjs';
 
@@ -141,4 +144,17 @@ test('QLCUT Copy / Enlarge places a detail enlargement', async () => {
   assert.equal((await host.state()).command, '');
   assert.equal((await entities()).length, 9);
   assert.deepEqual(host.errors, []);
+});
+
+test('the session saved as a scenario script replays to the same drawing', async () => {
+  await host.command('save live.json');
+  const saved = await host.page.evaluate(async () =>
+    (await fetch('api/session', { method: 'POST', body: JSON.stringify({ path: 'replay.qls' }) })).status);
+  assert.equal(saved, 200);
+  const live = readFileSync(path.join(process.env.QL_ROOT, 'live.json'), 'utf8');
+  rmSync(path.join(process.env.QL_ROOT, 'live.json'));
+  const run = spawnSync(process.env.QL_QLHOST, ['-q', '--registry', '.replay.reg', 'replay.qls'],
+    { cwd: process.env.QL_ROOT, encoding: 'utf8' });
+  assert.equal(run.status, 0, run.stderr);
+  assert.equal(readFileSync(path.join(process.env.QL_ROOT, 'live.json'), 'utf8'), live);
 });
