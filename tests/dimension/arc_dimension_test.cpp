@@ -14,9 +14,9 @@
 #include "host/drawing/tables.h"
 #include "host/geometry/records.h"
 #include "host/io/preview.h"
-#include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
 #include "host/protocol/session.h"
+#include "tests/support/command_test.h"
 #include "tests/ui/ui_script.h"
 
 namespace {
@@ -93,20 +93,9 @@ TEST(ArcCentre, LeadersMeetOrAreParallel) {
     EXPECT_FALSE(LeaderCentre(MakeLeader(0, 0, 1), MakeLeader(5, 5, 1), centre));
 }
 
-class ArcDimension : public ::testing::Test {
+class ArcDimension : public HostCommandTest {
 protected:
-    void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"dimension test", {"QLDIMA"}, {nullptr, QLDIMA}});
-        qlhost::ResetSession();
-        qlhost::TheDrawing().Reset();
-    }
-    void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::TheDrawing().Reset();
-        qlhost::SetCommandTable(saved_);
-    }
+    void SetUp() override { UseCommands({"dimension test", {"QLDIMA"}, {nullptr, QLDIMA}}); }
 
     static Node* Add(const Record& record) {
         return qlhost::TheDrawing().work->Append(record.data(), static_cast<uint32_t>(record.size()));
@@ -138,8 +127,6 @@ protected:
             if (prim.kind == qlhost::PreviewPrim::Entity) return prim.record.data();
         return nullptr;
     }
-
-    qlhost::CommandTable saved_;
 };
 
 TEST_F(ArcDimension, SnappedPickRunsAlongTheEntity) {

@@ -15,9 +15,9 @@
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
-#include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
 #include "host/ui/resources.h"
+#include "tests/support/command_test.h"
 #include "tests/ui/ui_script.h"
 
 namespace {
@@ -182,24 +182,16 @@ TEST(CutTests, InsideAStrictCircleOrByTheEvenOddRule) {
     EXPECT_TRUE(InsideBoundary(Rec(cut), arm));
 }
 
-class CutHost : public ::testing::Test {
+class CutHost : public HostCommandTest {
 protected:
     void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"cut test", {"QLCUT"}, {nullptr, QLCUT}});
+        UseCommands({"cut test", {"QLCUT"}, {nullptr, QLCUT}});
         qlhost::SetResourceFolder(nullptr, std::string(QL_SOURCE_DIR) + "/resources");
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
         qlhost::ResetMatrixStack();
         TheCutSettings() = CutSettings{};
     }
     void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
-        qlhost::SetCommandTable(saved_);
+        HostCommandTest::TearDown();
         TheCutSettings() = CutSettings{};
     }
 
@@ -237,8 +229,6 @@ protected:
         return nodes;
     }
     static size_t Temporaries() { return qlhost::TheDrawing().temporaries.size(); }
-
-    qlhost::CommandTable saved_;
 };
 
 TEST_F(CutHost, TestPointsOfTextsSymbolsCurvesAndGroups) {

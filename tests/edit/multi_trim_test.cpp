@@ -13,29 +13,17 @@
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
-#include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
+#include "tests/support/command_test.h"
 
 namespace {
 
 using qlhost::Node;
 using qlhost::Record;
 
-class MultiTrim : public ::testing::Test {
+class MultiTrim : public HostCommandTest {
 protected:
-    void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"trim test", {"QLMTRIM"}, {nullptr, QLMTRIM}});
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
-    }
-    void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::TheDrawing().Reset();
-        qlhost::SetCommandTable(saved_);
-    }
+    void SetUp() override { UseCommands({"trim test", {"QLMTRIM"}, {nullptr, QLMTRIM}}); }
 
     static qlhost::HostList& Work() { return *qlhost::TheDrawing().work; }
     static Node* Add(const Record& record) {
@@ -57,8 +45,6 @@ protected:
         for (Node* n = Work().head; n != nullptr; n = n->next) nodes.push_back(n);
         return nodes;
     }
-
-    qlhost::CommandTable saved_;
 };
 
 TEST_F(MultiTrim, ABoxIsOpenedAndKeepsTheHalfOnTheKeptSide) {

@@ -18,24 +18,21 @@
 #include "host/protocol/protocol.h"
 #include "host/ui/ui.h"
 #include "macro/macro_text.h"
+#include "tests/support/command_test.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class MacroCommands : public ::testing::Test {
+class MacroCommands : public HostCommandTest {
 protected:
     void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"macro test",
-                                 {"QLGVD", "QLKEYSTAT", "QLGTH", "QLGETFNAMEM", "QLGETLAYERNAMEM",
-                                  "QLLOGFILEINIT", "QLLOGFILEWRITE"},
-                                 {nullptr, QLGVD, QLKEYSTAT, QLGTH, QLGETFNAMEM, QLGETLAYERNAMEM,
-                                  QLLOGFILEINIT, QLLOGFILEWRITE}});
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
+        UseCommands({"macro test",
+                     {"QLGVD", "QLKEYSTAT", "QLGTH", "QLGETFNAMEM", "QLGETLAYERNAMEM",
+                      "QLLOGFILEINIT", "QLLOGFILEWRITE"},
+                     {nullptr, QLGVD, QLKEYSTAT, QLGTH, QLGETFNAMEM, QLGETLAYERNAMEM, QLLOGFILEINIT,
+                      QLLOGFILEWRITE}});
         qlhost::ClearMacroVars();
-        qlhost::TheDrawing().Reset();
         dir_ = fs::temp_directory_path() / ("ql_macro_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                                             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
@@ -44,13 +41,9 @@ protected:
         qlhost::SetUserDir(dir_.string());
     }
     void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
+        HostCommandTest::TearDown();
         qlhost::ClearMacroVars();
-        qlhost::TheDrawing().Reset();
         qlhost::SetUserDir(savedUserDir_);
-        qlhost::SetCommandTable(saved_);
         fs::remove_all(dir_);
     }
 
@@ -84,7 +77,6 @@ protected:
         return Var("V");
     }
 
-    qlhost::CommandTable saved_;
     fs::path dir_;
     std::string savedUserDir_;
 };

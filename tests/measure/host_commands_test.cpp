@@ -12,8 +12,8 @@
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/layouts.h"
-#include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
+#include "tests/support/command_test.h"
 
 namespace {
 
@@ -21,20 +21,9 @@ using namespace qlhost::layout;
 using qlhost::Node;
 constexpr double kPi = std::numbers::pi;
 
-class HostCommands : public ::testing::Test {
+class HostCommands : public HostCommandTest {
 protected:
-    void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"host commands test", {}, {nullptr}});
-        qlhost::ResetSession();
-        qlhost::TheDrawing().Reset();
-    }
-    void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::TheDrawing().Reset();
-        qlhost::SetCommandTable(saved_);
-    }
+    void SetUp() override { UseCommands({"host commands test", {}, {nullptr}}); }
 
     static const Node* Last() { return qlhost::TheDrawing().work->tail; }
     static size_t Count() { return qlhost::TheDrawing().work->count; }
@@ -42,8 +31,6 @@ protected:
     static void Points(std::initializer_list<qlhost::Pt> points) {
         for (const auto& p : points) qlhost::AnswerPoint(p.x, p.y, 0, false);
     }
-
-    qlhost::CommandTable saved_;
 };
 
 TEST_F(HostCommands, NamesAreFoundWithoutRegardToCase) {

@@ -20,12 +20,12 @@ namespace {
 
 using qlhost::Node;
 
-constexpr size_t kStepsStart = 780;       // the header ends with the 16-bit spacing at 776
-constexpr size_t kMaxOffset = 0x7FFF;     // offsets are signed 16-bit
+constexpr size_t kStepsStart = 780;    // the header ends with the 16-bit spacing at 776
+constexpr size_t kMaxOffset = 0x7FFF;  // offsets are signed 16-bit
 constexpr unsigned char kEnd = 255;
-constexpr unsigned kMaxX = 126;           // a line step to x = 127 would read as the end marker
-constexpr int kHersheyCapHeight = 21;     // "H" runs from y = -12 to the baseline at 9
-constexpr int kHersheyDescent = 7;        // "g", "j", "p", "q", "y" and brackets reach y = 16
+constexpr unsigned kMaxX = 126;        // a line step to x = 127 would read as the end marker
+constexpr int kHersheyCapHeight = 21;  // "H" runs from y = -12 to the baseline at 9
+constexpr int kHersheyDescent = 7;     // "g", "j", "p", "q", "y" and brackets reach y = 16
 constexpr size_t kMaxStepsPerCharacter = 200;
 
 std::filesystem::path FontPath() {
@@ -134,9 +134,12 @@ TEST(HersheySimplex, CapitalsStandOnTheBaseOffsetAndDescendersReachZero) {
     const int base = StrokeFontFile(f.data(), f.size()).BaseOffset();
     auto lowest = [&](unsigned char c) {
         const std::vector<Point> points = StepPoints(f, c);
-        return points.empty() ? -1 : static_cast<int>(std::min_element(points.begin(), points.end(), [](Point a, Point b) {
-                                                           return a.y < b.y;
-                                                       })->y);
+        return points.empty()
+                   ? -1
+                   : static_cast<int>(
+                         std::min_element(points.begin(), points.end(), [](Point a, Point b) {
+                             return a.y < b.y;
+                         })->y);
     };
     EXPECT_EQ(lowest('H'), base);
     EXPECT_EQ(lowest('x'), base);
@@ -148,7 +151,8 @@ class HersheyExplode : public HostCommandTest {
 protected:
     void SetUp() override {
         savedDataDir_ = qlhost::HostDataDir();
-        qlhost::SetHostDataDir((std::filesystem::path(qlhost::ExecutableDir()) / "hostdata").string());
+        qlhost::SetHostDataDir(
+            (std::filesystem::path(qlhost::ExecutableDir()) / "hostdata").string());
         qlhost::ClearStrokeFonts();
         UseCommands({"Quillet", {"QLTEXTEXPL"}, {nullptr, QLTEXTEXPL}});
     }
@@ -159,7 +163,8 @@ protected:
     }
 
     // Adds a selected text in the stroke font and explodes the selection; returns the lines.
-    std::vector<const EntRec*> ExplodeText(double x, double y, double height, int justification, const char* text) {
+    std::vector<const EntRec*> ExplodeText(double x, double y, double height, int justification,
+                                           const char* text) {
         qlhost::HostList& work = *qlhost::TheDrawing().work;
         const qlhost::Record record = qlhost::MakeText(x, y, height, 0, justification, 0, text);
         work.Append(record.data(), static_cast<uint32_t>(record.size()))->flags |= Node::kSelected;

@@ -11,9 +11,9 @@
 #include "core/records.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/records.h"
-#include "host/platform/hooks.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
+#include "tests/support/command_test.h"
 #include "transform/engine.h"
 
 namespace {
@@ -21,18 +21,14 @@ namespace {
 namespace fs = std::filesystem;
 using qlhost::Node;
 
-class TransformCommands : public ::testing::Test {
+class TransformCommands : public HostCommandTest {
 protected:
     void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable(
+        UseCommands(
             {"transform test",
              {"QLMOVE", "QLCOPY", "QLROTATE", "QLROTATE2", "QLSCALE", "QLSHEAR", "QLPART",
               "QLPARTM"},
              {nullptr, QLMOVE, QLCOPY, QLROTATE, QLROTATE2, QLSCALE, QLSHEAR, QLPART, QLPARTM}});
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = fs::temp_directory_path() / (std::string("ql_transform_") + info->name());
         fs::remove_all(dir_);
@@ -43,12 +39,8 @@ protected:
         second_ = Add(qlhost::MakeCircle(5, 5, 2));
     }
     void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::TheDrawing().Reset();
+        HostCommandTest::TearDown();
         qlhost::SetUserDir(savedUserDir_);
-        qlhost::SetCommandTable(saved_);
         fs::remove_all(dir_);
     }
 
@@ -82,7 +74,6 @@ protected:
                   "entities": [{"type": "line", "p1": [0, 0], "p2": [2, 0]}]})";
     }
 
-    qlhost::CommandTable saved_;
     fs::path dir_;
     std::string savedUserDir_;
     Node* first_ = nullptr;
