@@ -6,6 +6,7 @@
 #include "core/host_api.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
+#include "tests/support/command_test.h"
 
 namespace {
 
@@ -27,13 +28,10 @@ LRESULT CALLBACK CountingHook(int code, WPARAM key, LPARAM info) {
 }
 
 // One command that asks for a point, so posted ESCAPE and ENTER end a real prompt.
-class HookTest : public ::testing::Test {
+class HookTest : public HostCommandTest {
 protected:
     void SetUp() override {
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"hook test", {"ASKPOINT"}, {nullptr, AskPoint}});
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
+        UseCommands({"hook test", {"ASKPOINT"}, {nullptr, AskPoint}});
         g_status = kOpen;
         g_passedOn = 0;
         counting_ = SetWindowsHookExA(WH_KEYBOARD, CountingHook, nullptr, GetCurrentThreadId());
@@ -42,10 +40,7 @@ protected:
         RemoveKeyHook();
         RemoveRightCloseHook();
         UnhookWindowsHookEx(counting_);
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::SetCommandTable(saved_);
+        HostCommandTest::TearDown();
     }
     // Presses and releases a key while the prompt is open, then lets the host handle what
     // the hook posted.
@@ -56,7 +51,6 @@ protected:
     }
     void Ask() { ASSERT_TRUE(qlhost::StartCommand("ASKPOINT")); }
 
-    qlhost::CommandTable saved_;
     HHOOK counting_ = nullptr;
 };
 

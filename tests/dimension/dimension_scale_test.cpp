@@ -13,12 +13,12 @@
 #include "dimension/dimension_scale.h"
 #include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
-#include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
 #include "host/ui/resources.h"
 #include "host/ui/ui.h"
-#include "tests/ui/ui_script.h"
+#include "tests/support/command_test.h"
 #include "tests/support/temp_path.h"
+#include "tests/ui/ui_script.h"
 
 namespace {
 
@@ -27,23 +27,19 @@ using qlhost::testing::UiScript;
 // Dimension style floats by index, as the host keeps them.
 constexpr int kHeight = 10, kBaseline = 5, kOffset = 2, kExtend = 1, kArrowLength = 7, kArrowHeight = 8;
 
-class DimScale : public ::testing::Test {
+class DimScale : public HostCommandTest {
 protected:
     void SetUp() override {
         registry_ = ql_test::TempPath("dimscale-test.reg");
         std::filesystem::remove(registry_);
         qlhost::SetRegistryFile(registry_);
-        saved_ = qlhost::Commands();
-        qlhost::SetCommandTable({"dimension test", {"QLDIMSCALE", "QLDIMSCALENOW"}, {nullptr, QLDIMSCALE, QLDIMSCALENOW}});
+        UseCommands({"dimension test",
+                     {"QLDIMSCALE", "QLDIMSCALENOW"},
+                     {nullptr, QLDIMSCALE, QLDIMSCALENOW}});
         qlhost::SetResourceFolder(nullptr, std::string(QL_SOURCE_DIR) + "/resources");
-        qlhost::ResetSession();
-        qlhost::TheDrawing().Reset();
     }
     void TearDown() override {
-        qlhost::AbandonCommand();
-        qlhost::ResetSession();
-        qlhost::TheDrawing().Reset();
-        qlhost::SetCommandTable(saved_);
+        HostCommandTest::TearDown();
         std::filesystem::remove(registry_);
     }
 
@@ -58,7 +54,6 @@ protected:
     static void Store(const DimScaleSettings& settings) { ASSERT_TRUE(SaveDimScaleSettings(settings)); }
 
     std::string registry_;
-    qlhost::CommandTable saved_;
 };
 
 TEST_F(DimScale, DefaultsStandWithoutAStoredValue) {
