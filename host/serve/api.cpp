@@ -178,12 +178,16 @@ Response Api::Files(const Request& r) {
     std::error_code ec;
     if (!fs::is_directory(path, ec)) return ErrorResponse(404, dir + " is not a folder");
     json entries = json::array();
-    for (const auto& entry : fs::directory_iterator(path, ec)) {
-        if (entries.size() >= kMaxListing) break;
-        const std::string name = entry.path().filename().string();
-        if (name.empty() || name[0] == '.') continue;
-        const bool folder = entry.is_directory(ec);
-        entries.push_back({{"name", name}, {"folder", folder}, {"size", folder ? 0 : entry.file_size(ec)}});
+    fs::directory_iterator entry(path, ec), end;
+    if (ec) return ErrorResponse(500, "cannot list " + dir);
+    // Entries that cannot be read (broken links, no permission) are left out.
+    for (; entry != end && entries.size() < kMaxListing; entry.increment(ec)) {
+        const std::string name = entry->path().filename().string();
+        std::error_code entryError;
+        const bool folder = entry->is_directory(entryError);
+        const uintmax_t size = folder ? 0 : entry->file_size(entryError);
+        if (name.empty() || name[0] == '.' || entryError) continue;
+        entries.push_back({{"name", name}, {"folder", folder}, {"size", size}});
     }
     if (ec) return ErrorResponse(500, "cannot list " + dir);
     std::sort(entries.begin(), entries.end(), [](const json& a, const json& b) {

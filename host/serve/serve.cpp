@@ -69,6 +69,8 @@ int Serve(const ServeOptions& options, const RunOptions& run) {
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // A browser that goes away in the middle of an answer ends that answer, not the host.
+    std::signal(SIGPIPE, SIG_IGN);
 
     LiveSession* sessionRef = nullptr;
     LiveSession session(SnapshotMaker{sessionRef});
