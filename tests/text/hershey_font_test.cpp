@@ -99,7 +99,6 @@ TEST(HersheySimplex, CodesWithoutAGlyphHaveNoWidthAndNoSteps) {
     const std::vector<unsigned char> f = ReadFont();
     ASSERT_GT(f.size(), kStepsStart);
     const StrokeFontFile font(f.data(), f.size());
-    std::vector<StrokePiece> pieces;
     for (int code = 1; code <= 255; ++code) {
         if (code >= 32 && code <= 126) continue;
         const unsigned char c = static_cast<unsigned char>(code);
@@ -108,38 +107,14 @@ TEST(HersheySimplex, CodesWithoutAGlyphHaveNoWidthAndNoSteps) {
     }
 }
 
-TEST(HersheySimplex, TheHostFindsTheFontAndReadsTheSameStrokes) {
-    const std::string saved = qlhost::HostDataDir();
-    qlhost::SetHostDataDir((std::filesystem::path(qlhost::ExecutableDir()) / "hostdata").string());
-    qlhost::ClearStrokeFonts();
-    const std::vector<unsigned char> f = ReadFont();
-    const StrokeFontFile file(f.data(), f.size());
-    const qlhost::StrokeFont* font = qlhost::FindStrokeFont("Simplex");
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(font->DesignHeight(), file.DesignHeight());
-    std::vector<StrokePiece> pieces;
-    for (int code = 32; code <= 126; ++code) {
-        const unsigned char c = static_cast<unsigned char>(code);
-        EXPECT_EQ(font->Advance(c), file.Advance(c)) << code;
-        file.Character(c, pieces);
-        EXPECT_EQ(font->Strokes(c).size(), pieces.size()) << code;
-    }
-    qlhost::SetHostDataDir(saved);
-    qlhost::ClearStrokeFonts();
-}
-
 TEST(HersheySimplex, CapitalsStandOnTheBaseOffsetAndDescendersReachZero) {
     const std::vector<unsigned char> f = ReadFont();
     ASSERT_GT(f.size(), kStepsStart);
     const int base = StrokeFontFile(f.data(), f.size()).BaseOffset();
     auto lowest = [&](unsigned char c) {
-        const std::vector<Point> points = StepPoints(f, c);
-        return points.empty()
-                   ? -1
-                   : static_cast<int>(
-                         std::min_element(points.begin(), points.end(), [](Point a, Point b) {
-                             return a.y < b.y;
-                         })->y);
+        int y = 128;  // above every stored y: no points
+        for (const Point& p : StepPoints(f, c)) y = std::min(y, static_cast<int>(p.y));
+        return y;
     };
     EXPECT_EQ(lowest('H'), base);
     EXPECT_EQ(lowest('x'), base);
@@ -147,7 +122,7 @@ TEST(HersheySimplex, CapitalsStandOnTheBaseOffsetAndDescendersReachZero) {
     EXPECT_EQ(lowest('p'), 0);
 }
 
-class HersheyExplode : public HostCommandTest {
+class HersheyHost : public HostCommandTest {
 protected:
     void SetUp() override {
         savedDataDir_ = qlhost::HostDataDir();
@@ -183,6 +158,22 @@ protected:
     std::string savedDataDir_;
 };
 
+TEST_F(HersheyHost, TheHostFindsTheFontAndReadsTheSameStrokes) {
+    const std::vector<unsigned char> f = ReadFont();
+    ASSERT_GT(f.size(), kStepsStart);
+    const StrokeFontFile file(f.data(), f.size());
+    const qlhost::StrokeFont* font = qlhost::FindStrokeFont("Simplex");
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->DesignHeight(), file.DesignHeight());
+    std::vector<StrokePiece> pieces;
+    for (int code = 32; code <= 126; ++code) {
+        const unsigned char c = static_cast<unsigned char>(code);
+        EXPECT_EQ(font->Advance(c), file.Advance(c)) << code;
+        file.Character(c, pieces);
+        EXPECT_EQ(font->Strokes(c).size(), pieces.size()) << code;
+    }
+}
+
 void ExpectLine(const EntRec* line, double x1, double y1, double x2, double y2) {
     EXPECT_DOUBLE_EQ(GetF64(line, kLineStart), x1);
     EXPECT_DOUBLE_EQ(GetF64(line, kLineStart + 8), y1);
@@ -190,9 +181,9 @@ void ExpectLine(const EntRec* line, double x1, double y1, double x2, double y2) 
     EXPECT_DOUBLE_EQ(GetF64(line, kLineEnd + 8), y2);
 }
 
-TEST_F(HersheyExplode, AnHBecomesItsTwoStemsAndItsBar) {
+TEST_F(HersheyHost, AnHBecomesItsTwoStemsAndItsBar) {
     // Height 42 is twice the cap height: the stems at x = 4 and 18 of the 22-unit cell land
-    // 8 and 36 right of the position and run from the baseline 42 up.
+    // 8 and 36 right of the position and run 42 down to the baseline at y = 20.
     const std::vector<const EntRec*> lines = ExplodeText(10, 20, 42, 0, "H");
     ASSERT_EQ(lines.size(), 3u);
     ExpectLine(lines[0], 18, 62, 18, 20);
@@ -200,7 +191,7 @@ TEST_F(HersheyExplode, AnHBecomesItsTwoStemsAndItsBar) {
     ExpectLine(lines[2], 18, 42, 46, 42);
 }
 
-TEST_F(HersheyExplode, ARightJustifiedTextEndsAtItsPositionByTheConvertedWidths) {
+TEST_F(HersheyHost, ARightJustifiedTextEndsAtItsPositionByTheConvertedWidths) {
     // "HH" is 44 units; at height 21 the second H's right stem stands 4 units before the end.
     const std::vector<const EntRec*> lines = ExplodeText(100, 0, 21, 2, "HH");
     ASSERT_EQ(lines.size(), 6u);
