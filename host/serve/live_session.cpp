@@ -83,16 +83,17 @@ void LiveSession::Take() {
 }
 
 const ScriptAction* LiveSession::Peek() {
+    // A closed session ends at once, actions still queued or not.
     {
         std::lock_guard lock(mutex_);
-        if (taken_ < entries_.size()) return &entries_[taken_].action;
         if (closed_) return nullptr;
+        if (taken_ < entries_.size()) return &entries_[taken_].action;
     }
     Publish();
     std::unique_lock lock(mutex_);
     while (taken_ >= entries_.size() && !closed_) changed_.wait_for(lock, kStopCheck);
-    if (taken_ < entries_.size()) return &entries_[taken_].action;
-    return nullptr;
+    if (closed_) return nullptr;
+    return &entries_[taken_].action;
 }
 
 void LiveSession::AddTranscript(const std::vector<std::string>& lines) {

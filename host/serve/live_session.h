@@ -54,7 +54,7 @@ public:
     std::string Script() const;
     // Transcript lines from index first on (at most limit), and the total count.
     std::vector<std::string> TranscriptFrom(size_t first, size_t limit, size_t& total) const;
-    // Ends the session: the host's thread sees no more actions.
+    // Ends the session: the host's thread sees no more actions, not even queued ones.
     void Close();
     bool Closed() const;
 

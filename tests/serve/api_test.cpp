@@ -89,6 +89,16 @@ TEST_F(ServeApi, FilesStayInsideTheRoot) {
     EXPECT_EQ(Call("GET", "/api/file", "", {{"name", "missing.json"}}).status, 404);
 }
 
+TEST_F(ServeApi, ActionsTheHostDoesNotTakeTimeOutAndAClosedSessionTakesNone) {
+    // No host thread: the lines are queued, but nothing handles them.
+    EXPECT_EQ(Call("POST", "/api/lines", "{\"lines\": [\"wait 1\"]}").status, 504);
+    session_.Close();
+    EXPECT_EQ(Call("POST", "/api/lines", "{\"lines\": [\"wait 1\"]}").status, 503);
+    EXPECT_EQ(session_.Peek(), nullptr);
+    // An empty list acts on nothing and returns the state.
+    EXPECT_EQ(Call("POST", "/api/lines", "{\"lines\": []}").status, 200);
+}
+
 TEST(ServeModal, TranscriptLinesOpenAndCloseModalWindows) {
     ModalTracker tracker;
     for (const char* line : {"message \"About Quillet\"", "| User commands:", "|", "file dialog \"Open\""})
