@@ -1,8 +1,10 @@
-// Verbs that check: `expect …` in its forms.
+// Verbs that check: `expect …` in its forms; and `registry`, which sets up the stored values
+// a script starts from.
 #include <cmath>
 #include <cstring>
 
 #include "host/io/preview.h"
+#include "host/platform/registry.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 #include "host/script/actions.h"
@@ -86,6 +88,52 @@ void ExpectRegistry(const ScriptAction& a) {
     }
     const std::string expected = NormalHex(a.action.args[2]);
     if (expected != found) Fail(a.action.verb + " " + a.action.args[1], expected, found);
+}
+
+bool ParseHex(const std::string& text, std::vector<unsigned char>& data) {
+    const std::string hex = NormalHex(text);
+    if (hex.size() % 2 != 0) return false;
+    data.clear();
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        unsigned value = 0;
+        for (size_t j = i; j < i + 2; ++j) {
+            const char c = hex[j];
+            if (c >= '0' && c <= '9')
+                value = value * 16 + static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                value = value * 16 + static_cast<unsigned>(c - 'a' + 10);
+            else
+                return false;
+        }
+        data.push_back(static_cast<unsigned char>(value));
+    }
+    return true;
+}
+
+// registry set KEY VALUE HEX: a binary value; registry delete KEY [VALUE]: a value, or the
+// key with every key below it. Keys are under HKEY_CURRENT_USER, as `expect registry` reads.
+void VerbRegistry(const ScriptAction& a) {
+    if (!NeedArgs(a, 2, 4)) return;
+    const std::string& form = a.action.args[0];
+    const std::string path = RegistryStore::Join("HKEY_CURRENT_USER", a.action.args[1]);
+    if (path.find('\\') == std::string::npos) return ScriptFault("registry: a key under HKEY_CURRENT_USER is needed");
+    RegistryStore& store = HostRegistry();
+    if (form == "set") {
+        if (a.action.args.size() != 4) return ScriptFault("registry set takes KEY VALUE HEX");
+        std::vector<unsigned char> data;
+        if (!ParseHex(a.action.args[3], data)) return ScriptFault("registry set: bad hex bytes " + a.action.args[3]);
+        store.Create(path).Set(a.action.args[2], REG_BINARY, std::move(data));
+    } else if (form == "delete") {
+        if (a.action.args.size() > 3) return ScriptFault("registry delete takes KEY [VALUE]");
+        if (a.action.args.size() == 2) {
+            store.RemoveTree(path);
+        } else if (RegKey* key = store.Find(path)) {
+            key->Remove(a.action.args[2]);
+        }
+    } else {
+        return ScriptFault("registry: unknown form \"" + form + "\" (set or delete)");
+    }
+    SaveHostRegistry();
 }
 
 void ExpectVar(const ScriptAction& a) {
@@ -266,7 +314,8 @@ void VerbExpect(const ScriptAction& a) {
 }  // namespace
 
 const std::vector<Verb>& CheckVerbs() {
-    static const std::vector<Verb> verbs = {{"expect", VerbExpect, false, true}};
+    static const std::vector<Verb> verbs = {{"expect", VerbExpect, false, true},
+                                            {"registry", VerbRegistry, false, false}};
     return verbs;
 }
 
