@@ -121,6 +121,7 @@ void ExplodeSelection(int status) {
 }  // namespace
 
 void QLHEXPLODE() {
-    ReqData(REQ_SELECTION, nullptr, "Explode scalable hatch - pick entities:",
-            QL_CURSOR(kSelectCursor), ExplodeSelection, 0, 0);
+    ReqData(REQ_SELECTION, nullptr,
+            "Explode scalable hatch - pick entities:", QL_CURSOR(kSelectCursor), ExplodeSelection,
+            0, 0);
 }

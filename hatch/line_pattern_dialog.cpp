@@ -55,7 +55,8 @@ void SelectItem(int id, int& index, char* text, const char* name, size_t width) 
 void SelectRowStyles() {
     const LineSettings& settings = TheLineSettings();
     for (int k = 0; k < kRowCount; ++k)
-        SelectItem(kRows[k].style, g_styleIndex[k], g_styleText[k], settings.rowStyle[k], kStyleNameSize);
+        SelectItem(kRows[k].style, g_styleIndex[k], g_styleText[k], settings.rowStyle[k],
+                   kStyleNameSize);
 }
 
 void FillStyleLists() {
@@ -79,7 +80,8 @@ void FillSavedNames() {
     if (!EnumLineSettings([&names](const char* name) { names.emplace_back(name); })) return;
     ClrCmbStr(IDC_HOPT_SAVED);
     for (const std::string& name : names) AddCmbStr(IDC_HOPT_SAVED, name.c_str());
-    SelectItem(IDC_HOPT_SAVED, g_savedIndex, g_savedText, TheLineSettings().name, kSettingsNameSize);
+    SelectItem(IDC_HOPT_SAVED, g_savedIndex, g_savedText, TheLineSettings().name,
+               kSettingsNameSize);
 }
 
 int OnRowsChanged(int) {
@@ -94,14 +96,16 @@ int OnRowsChanged(int) {
 
 int OnStyleChosen(int id) {
     for (int k = 0; k < kRowCount; ++k)
-        if (kRows[k].style == id) SetField(TheLineSettings().rowStyle[k], kStyleNameSize, g_styleText[k]);
+        if (kRows[k].style == id)
+            SetField(TheLineSettings().rowStyle[k], kStyleNameSize, g_styleText[k]);
     return 0;
 }
 
 // The chosen name becomes the current one as well, so OK stores the values shown under
 // the name shown.
 int OnSavedName(int) {
-    if (g_savedIndex < 0 || g_savedText[0] == '\0' || std::strlen(g_savedText) >= kSettingsNameSize) return 0;
+    if (g_savedIndex < 0 || g_savedText[0] == '\0' || std::strlen(g_savedText) >= kSettingsNameSize)
+        return 0;
     const std::string name = g_savedText;
     LoadLineSettings(name.c_str());
     SetField(TheLineSettings().name, kSettingsNameSize, name.c_str());
@@ -118,7 +122,8 @@ int OnNew(int) {
     LineSettings& settings = TheLineSettings();
     SetField(g_saveName, kSettingsNameSize, settings.name);
     void* dialog = DefDlg("DLGSAVE", 0, 0, nullptr, 0, 0);
-    EDCTL(dialog, IDC_HSAVE_NAME, 0, PF_TEXT, static_cast<int>(kSettingsNameSize - 1), g_saveName, 0);
+    EDCTL(dialog, IDC_HSAVE_NAME, 0, PF_TEXT, static_cast<int>(kSettingsNameSize - 1), g_saveName,
+          0);
     const int result = Dialog(dialog, PluginInstance(), 0);
     RelDlg(dialog);
     g_saveName[kSettingsNameSize - 1] = '\0';
@@ -171,7 +176,8 @@ void EditLinePattern() {
     for (int k = 0; k < kRowCount; ++k) {
         CHKCTL(dialog, kRows[k].on, 0, 0, &settings.rowOn[k], kOnMask, OnRowsChanged);
         EDCTL(dialog, kRows[k].offset, 0, PF_DISTANCE, kEditLength, &settings.rowOffset[k], 0);
-        CMBCTL(dialog, kRows[k].style, 0, 0, &g_styleIndex[k], g_styleText[k], OnStyleChosen, nullptr);
+        CMBCTL(dialog, kRows[k].style, 0, 0, &g_styleIndex[k], g_styleText[k], OnStyleChosen,
+               nullptr);
     }
     CHKCTL(dialog, IDC_HOPT_SCALE_OFFSETS, 0, 0, &settings.scaleOffsets, kOnMask, nullptr);
     const int result = Dialog(dialog, PluginInstance(), 0);

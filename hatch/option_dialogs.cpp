@@ -16,7 +16,7 @@ namespace {
 const char kSettingsKey[] = "Software\\Tarnwell\\Quillet\\QLHatch\\Settings\\";
 const char kPatFilesKey[] = "Software\\Tarnwell\\Quillet\\QLHatch\\PAT Files\\";
 constexpr DWORD kValueNameBuffer = 255;
-constexpr size_t kListText = 256;       // what the host copies out of a list
+constexpr size_t kListText = 256;  // what the host copies out of a list
 constexpr uint32_t kFileNameSize = 4096;
 constexpr uint32_t kOpenFileFlags1 = 2048;
 constexpr uint32_t kOpenFileFlags2 = 1;
@@ -27,7 +27,8 @@ char g_fileText[kListText];
 
 bool KeyExists(const char* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
     RegCloseKey(key);
     return true;
 }
@@ -46,7 +47,8 @@ int InitPatFiles() {
 
 int OnAddFile(int) {
     char path[kFileNameSize] = {};
-    OpenFNRec record{path, path, "PAT", kPatFilter, kFileNameSize, kOpenFileFlags1, kOpenFileFlags2, 0};
+    OpenFNRec record{path, path, "PAT", kPatFilter, kFileNameSize, kOpenFileFlags1, kOpenFileFlags2,
+                     0};
     const bool chosen = GetOpenFN("Add pattern file", &record) != 0;
     path[kFileNameSize - 1] = '\0';
     SetFocus(GetDlgWin());
@@ -73,18 +75,21 @@ int OnDeleteFile(int) {
 
 void DeleteLineSettings(const char* name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
     RegDeleteValueA(key, name);
     RegCloseKey(key);
 }
 
 bool EnumLineSettings(const std::function<void(const char* name)>& callback) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
     for (DWORD index = 0;; ++index) {
         char name[kValueNameBuffer] = {};
         DWORD length = kValueNameBuffer;
-        const LSTATUS status = RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        const LSTATUS status =
+            RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) break;
         name[kValueNameBuffer - 1] = '\0';

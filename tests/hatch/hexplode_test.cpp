@@ -3,8 +3,8 @@
 // entity's attributes, groups at any depth, and the records of the hatch commands untouched.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <set>
+#include <vector>
 
 #include "core/commands.h"
 #include "core/prompts.h"
@@ -57,7 +57,8 @@ protected:
     static std::vector<Segment> LinesOf(const qlhost::Node* group) {
         std::vector<Segment> lines;
         EXPECT_EQ(group->type(), ET_GROUP);
-        for (const qlhost::Node* m = group->children ? group->children->head : nullptr; m; m = m->next) {
+        for (const qlhost::Node* m = group->children ? group->children->head : nullptr; m;
+             m = m->next) {
             EXPECT_EQ(m->type(), ET_LINE);
             const EntRec* r = m->record();
             lines.push_back({GetF64(r, kLineStart), GetF64(r, kLineStart + 8), GetF64(r, kLineEnd),
@@ -71,7 +72,8 @@ protected:
         std::set<long> at;
         for (const Segment& s : lines) {
             const bool isHorizontal = std::fabs(s.y1 - s.y2) < 1e-6;
-            if (isHorizontal == horizontal) at.insert(std::lround((horizontal ? s.y1 : s.x1) * 1000));
+            if (isHorizontal == horizontal)
+                at.insert(std::lround((horizontal ? s.y1 : s.x1) * 1000));
         }
         return at;
     }

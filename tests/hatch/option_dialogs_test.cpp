@@ -1,12 +1,13 @@
 // The simple line pattern dialog and the PAT file list dialog against the reference host's
 // dialogs and registry: "New" stores at once, saved names become current, deleting asks
 // first, long value names are skipped, the rows, and PAT files registered once.
-#include <cstring>
+#include "hatch/option_dialogs.h"
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/prompts.h"
-#include "hatch/option_dialogs.h"
 #include "hatch_test_util.h"
 #include "host/ui/resources.h"
 #include "tests/ui/ui_script.h"
