@@ -100,6 +100,8 @@ int Serve(const ServeOptions& options, const RunOptions& run) {
         std::cerr << "qlhost: cannot listen on " << options.listen << ":" << options.port << "\n";
         return 1;
     }
+    if (options.listen != "127.0.0.1" && options.listen != "localhost" && options.listen != "::1")
+        std::cerr << "qlhost: listening on " << options.listen << ": other machines can drive this host\n";
     std::cout << "qlhost: serving http://" << options.listen << ":" << port << "/ (root " << root << ")" << std::endl;
     std::thread listener([&server] { server.listen_after_bind(); });
     std::thread waiter([&] {
