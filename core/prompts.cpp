@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/win32.h"
+
 int ShowMessage(const char* text, const char* caption, uintptr_t style) {
     return FormSt(text, -1, caption, style);
 }
@@ -53,4 +55,29 @@ bool SaveSetting(const char* subKey, const char* valueName, const void* data, ui
     // RMSetValue only reads the data.
     MakeSettingsRecord(record, keyPath, subKey, valueName, const_cast<void*>(data), size);
     return RMSetValue(&record) != 0;
+}
+
+bool ForEachSettingName(const char* keyPath, const std::function<void(const char* name)>& callback) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
+    for (DWORD index = 0;; ++index) {
+        char name[kValueNameBuffer] = {};
+        DWORD length = kValueNameBuffer;
+        const LSTATUS status =
+            RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) break;
+        name[kValueNameBuffer - 1] = '\0';
+        callback(name);
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+void DeleteSettingValue(const char* keyPath, const char* valueName) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, valueName);
+    RegCloseKey(key);
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "core/host_api.h"
 
@@ -68,3 +69,12 @@ bool LoadSetting(const char* subKey, const char* valueName, void* data, uint32_t
 
 // Writes a value. True when the host stored it.
 bool SaveSetting(const char* subKey, const char* valueName, const void* data, uint32_t size);
+
+// Value names of registry keys, read with the registry functions directly. keyPath is the
+// full path under HKEY_CURRENT_USER.
+constexpr uint32_t kValueNameBuffer = 255;
+// Calls back with every value name that fits kValueNameBuffer; longer names are skipped.
+// False when the key cannot be opened.
+bool ForEachSettingName(const char* keyPath, const std::function<void(const char* name)>& callback);
+// Deletes one value; nothing when the key cannot be opened.
+void DeleteSettingValue(const char* keyPath, const char* valueName);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "core/dialog_helpers.h"
 #include "core/commands.h"
 #include "core/geometry.h"
 #include "core/hooks.h"
@@ -59,9 +60,7 @@ struct ArcDimensionRun {
 ArcDimensionRun g_run;
 
 void ShowBox(const char* text, const char* caption, uintptr_t style) {
-    InstallRightCloseHook();
-    ShowMessage(text, caption, style);
-    RemoveRightCloseHook();
+    ShowMessageClosedByRightButton(text, caption, style);
 }
 
 // Copies the current dimension style into the record, when the host has a style table.

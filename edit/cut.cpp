@@ -71,10 +71,7 @@ bool RunCutDialog() {
     RBCTL(dialog, kIdExisting, 0, 0, &g_dialog.boundaryKind, kBoundaryExisting, OnCutButton);
     CHKCTL(dialog, kIdDrawBoundary, 0, 0, &g_dialog.drawBoundary, 1, nullptr);
     EDCTL(dialog, kIdScale, 0, PF_DOUBLE, kScaleLength, &g_dialog.defaultScale, 0);
-    InstallRightCloseHook();
-    int result = Dialog(dialog, PluginInstance(), 0);
-    RemoveRightCloseHook();
-    RelDlg(dialog);
+    int result = RunDialogClosedByRightButton(dialog);
     if (result != IDOK && !ClosedByRightButton) return false;
     if (!CutScaleAccepted(g_dialog.defaultScale)) {
         ShowMessage("The default scale must be greater than 0.0001.\n\nThe previous scale is kept.",

@@ -15,7 +15,6 @@ namespace {
 
 const char kSettingsKey[] = "Software\\Tarnwell\\Quillet\\QLHatch\\Settings\\";
 const char kPatFilesKey[] = "Software\\Tarnwell\\Quillet\\QLHatch\\PAT Files\\";
-constexpr DWORD kValueNameBuffer = 255;
 constexpr size_t kListText = 256;  // what the host copies out of a list
 constexpr uint32_t kFileNameSize = 4096;
 constexpr uint32_t kOpenFileFlags1 = 2048;
@@ -73,33 +72,14 @@ int OnDeleteFile(int) {
 
 }  // namespace
 
-void DeleteLineSettings(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
-}
+void DeleteLineSettings(const char* name) { DeleteSettingValue(kSettingsKey, name); }
 
 bool EnumLineSettings(const std::function<void(const char* name)>& callback) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return false;
-    for (DWORD index = 0;; ++index) {
-        char name[kValueNameBuffer] = {};
-        DWORD length = kValueNameBuffer;
-        const LSTATUS status =
-            RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS) break;
-        name[kValueNameBuffer - 1] = '\0';
+    return ForEachSettingName(kSettingsKey, [&](const char* name) {
         // The unnamed value holds the settings used while no name is chosen.
         const size_t size = std::strlen(name);
-        if (size == 0 || size >= kSettingsNameSize) continue;
-        callback(name);
-    }
-    RegCloseKey(key);
-    return true;
+        if (size != 0 && size < kSettingsNameSize) callback(name);
+    });
 }
 
 bool ConfirmDelete(const char* name) {

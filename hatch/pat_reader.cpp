@@ -14,7 +14,6 @@ namespace {
 
 constexpr double kDegreesToRadians = 3.14159265 / 180;
 constexpr int64_t kDigitRunLimit = 2147483647;  // what a 32-bit integer holds
-constexpr DWORD kValueNameBuffer = 255;
 
 const char kPatFilesSubKey[] = "QLHatch\\PAT Files\\";
 const char kPatFilesKey[] = "Software\\Tarnwell\\Quillet\\QLHatch\\PAT Files\\";
@@ -182,27 +181,6 @@ PatLibrary& ThePatLibrary() {
 
 namespace {
 
-// Calls back with every value name of the file-list key that fits the name buffer; names
-// that do not fit are skipped. False when the key cannot be opened.
-bool ForEachListedFile(const std::function<void(const char*)>& callback) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kPatFilesKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    for (DWORD index = 0;; ++index) {
-        char name[kValueNameBuffer] = {};
-        DWORD length = kValueNameBuffer;
-        const LSTATUS status =
-            RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS) break;
-        name[kValueNameBuffer - 1] = '\0';
-        callback(name);
-    }
-    RegCloseKey(key);
-    return true;
-}
-
 void ReadPatFile(const char* path) {
     char* text = nullptr;
     uint32_t size = 0;
@@ -216,7 +194,7 @@ void ReadPatFile(const char* path) {
 
 void ReadPatLibrary() {
     FreePatLibrary();
-    ForEachListedFile(ReadPatFile);
+    ForEachSettingName(kPatFilesKey, ReadPatFile);
 }
 
 void FreePatLibrary() {
@@ -244,14 +222,8 @@ void AddPatFile(const char* path) {
     SaveSetting(kPatFilesSubKey, path, &none, 0);
 }
 
-void RemovePatFile(const char* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kPatFilesKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, path);
-    RegCloseKey(key);
-}
+void RemovePatFile(const char* path) { DeleteSettingValue(kPatFilesKey, path); }
 
 void EnumPatFiles(const std::function<void(const char* path)>& callback) {
-    ForEachListedFile(callback);
+    ForEachSettingName(kPatFilesKey, callback);
 }

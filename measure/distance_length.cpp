@@ -62,17 +62,12 @@ int CloseWithId(int) { return kClosesDialog; }
 
 // Runs a defined dialog between the right-button hook calls and releases it.
 int RunDialog(void* dialog) {
-    InstallRightCloseHook();
-    int result = Dialog(dialog, PluginInstance(), 0);
-    RemoveRightCloseHook();
-    RelDlg(dialog);
+    int result = RunDialogClosedByRightButton(dialog);
     return result;
 }
 
 void ShowError(const char* text) {
-    InstallRightCloseHook();
-    ShowMessage(text, "Error", MS_ERROR);
-    RemoveRightCloseHook();
+    ShowMessageClosedByRightButton(text, "Error", MS_ERROR);
 }
 
 // Hands a value record, formatted by the host, to the text placement (which goes on with the

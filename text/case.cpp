@@ -3,6 +3,7 @@
 // take part.
 #include "text/case.h"
 
+#include "core/dialog_helpers.h"
 #include "core/commands.h"
 #include "core/hooks.h"
 #include "core/prompts.h"
@@ -79,9 +80,7 @@ CaseSettings g_settings;
 double g_pick[2] = {0, 0};
 
 void ShowMatchMessage(const char* text) {
-    InstallRightCloseHook();
-    ShowMessage(text, "Message", MS_MESSAGE);
-    RemoveRightCloseHook();
+    ShowMessageClosedByRightButton(text, "Message", MS_MESSAGE);
 }
 
 bool MatchesCase(const EntRec*, std::string_view text, void*) { return CaseMatches(text, g_settings.textCase); }

@@ -2,6 +2,7 @@
 // and the help dialog of the placement.
 #include <cstring>
 
+#include "core/dialog_helpers.h"
 #include "core/hooks.h"
 #include "core/prompts.h"
 #include "core/records.h"
@@ -73,10 +74,7 @@ int RunTextDialog(bool edit) {
         BTNCTL(dialog, IDC_TEXT_NEW_POSITION, 0, 0, CloseWithButton, nullptr);
         BTNCTL(dialog, IDC_TEXT_INSERT_COPY, 0, 0, CloseWithButton, nullptr);
     }
-    InstallRightCloseHook();
-    int result = Dialog(dialog, PluginInstance(), 0);
-    RemoveRightCloseHook();
-    RelDlg(dialog);
+    int result = RunDialogClosedByRightButton(dialog);
     return ClosedByRightButton ? IDOK : result;
 }
 

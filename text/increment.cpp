@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "core/dialog_helpers.h"
 #include "core/commands.h"
 #include "core/hooks.h"
 #include "core/prompts.h"
@@ -139,10 +140,7 @@ bool RunDialog() {
     RBCTL(dialog, IDC_TINC_SELECT, 0, 0, &edited.mode, kModeSelect, nullptr);
     RBCTL(dialog, IDC_TINC_FIRST, 0, 0, &edited.group, 0, nullptr);
     RBCTL(dialog, IDC_TINC_LAST, 0, 0, &edited.group, kGroupLast, nullptr);
-    InstallRightCloseHook();
-    int result = Dialog(dialog, PluginInstance(), 0);
-    RemoveRightCloseHook();
-    RelDlg(dialog);
+    int result = RunDialogClosedByRightButton(dialog);
     if (result != IDOK) return false;
     g_settings = edited;
     return true;

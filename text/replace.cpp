@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "core/dialog_helpers.h"
 #include "core/commands.h"
 #include "core/hooks.h"
 #include "core/prompts.h"
@@ -190,9 +191,7 @@ bool ReplaceSelected(EntRec* entity, EntRec* reference) {
 }
 
 void ShowBox(const char* text, const char* caption, uintptr_t style) {
-    InstallRightCloseHook();
-    ShowMessage(text, caption, style);
-    RemoveRightCloseHook();
+    ShowMessageClosedByRightButton(text, caption, style);
 }
 
 void EndRun() {
@@ -221,10 +220,7 @@ bool RunDialog() {
     CHKCTL(dialog, IDC_TREP_IGNORE_CASE, 0, 0, &edited.ignoreCase, 1, nullptr);
     RBCTL(dialog, IDC_TREP_PICK, 0, 0, &edited.mode, kModePick, nullptr);
     RBCTL(dialog, IDC_TREP_SELECT, 0, 0, &edited.mode, kModeSelect, nullptr);
-    InstallRightCloseHook();
-    int result = Dialog(dialog, PluginInstance(), 0);
-    RemoveRightCloseHook();
-    RelDlg(dialog);
+    int result = RunDialogClosedByRightButton(dialog);
     if (result != IDOK) return false;
     g_settings = edited;
     return true;
