@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: the release build, then the whole
-# suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds and runs every test: the release build, the whole suite
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, the browser tests of
+# qlhost --serve, and a short run of every fuzz target over its corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,3 +10,5 @@ for preset in release asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+bash scripts/browser-test.sh build/release
+bash scripts/fuzz.sh 10
