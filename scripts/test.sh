@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the release build, the whole suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, the browser tests of
-# qlhost --serve, and a short run of every fuzz target over its corpus.
+# again under AddressSanitizer and UndefinedBehaviorSanitizer (both replay every fuzz target's
+# corpus and regression inputs), and the browser tests of qlhost --serve. Fuzzing itself is
+# scripts/fuzz.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,4 +12,3 @@ for preset in release asan; do
   ctest --preset "$preset"
 done
 bash scripts/browser-test.sh build/release
-bash scripts/fuzz.sh 10
