@@ -2,7 +2,6 @@
 // list (or inside a group), selected, then a text, hatch or cut command run over it.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -18,20 +17,6 @@ namespace ql_fuzz {
 enum RecordCommand : uint8_t { kRunTextExplode, kRunRegularHatch, kRunCutBox, kRunCutCircle };
 constexpr uint8_t kCommandBits = 3;
 constexpr uint8_t kInGroupBit = 4;
-// Records reaching beyond this many units from the origin are skipped: cutting a curve of
-// astronomical size crosses the boundary thousands of times and takes minutes (open finding,
-// fuzz/slow-inputs/entity_record/), which would hide every other finding behind timeouts.
-constexpr double kDrawingRange = 1e6;
-
-inline bool WithinDrawingRange(const std::vector<unsigned char>& record) {
-    ExtentRec extent{};
-    if (!qlhost::EntityExtent(record.data(), extent)) return true;
-    for (int axis = 0; axis < 2; ++axis)
-        if (!(std::fabs(extent.min[axis]) <= kDrawingRange && std::fabs(extent.max[axis]) <= kDrawingRange))
-            return false;
-    return true;
-}
-
 // Input: one mode byte (command in the low bits, kInGroupBit), then the record. Its length
 // field is made the true length, as the host keeps it; a short record is padded with zeros
 // to the 32-byte header.
@@ -43,7 +28,6 @@ inline int EntityRecord(const uint8_t* data, size_t size) {
     if (record.size() < qlhost::kMinRecordLength) record.resize(qlhost::kMinRecordLength, 0);
     const uint32_t length = static_cast<uint32_t>(record.size());
     std::memcpy(record.data(), &length, sizeof length);
-    if (!WithinDrawingRange(record)) return 0;
 
     qlhost::HostList& work = HostSandbox::Work();
     if (mode & kInGroupBit) {

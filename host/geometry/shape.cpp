@@ -193,7 +193,9 @@ bool Decode(const unsigned char* rec, Shape& s) {
                 s.poly = {s.pts.front()};
                 BuildLengths(s);
             } else {
-                FlattenCurve(s, kFlattenTolerance);
+                double size = 0;
+                for (const Pt& p : s.pts) size = std::max({size, std::fabs(p.x), std::fabs(p.y)});
+                FlattenCurve(s, std::max(kFlattenTolerance, kRelativeFlattenTolerance * size));
             }
             break;
         }

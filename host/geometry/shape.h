@@ -12,6 +12,9 @@ namespace qlhost::geo {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kPi = 3.141592653589793;
 constexpr size_t kMaxFlattenSteps = 4096;  // per circle, ellipse or curve piece
+// A curve's chord height grows with its size beyond 1e5 units, so that a curve of absurd
+// size (a hostile file) gets a polyline of sane length instead of thousands of zigzags.
+constexpr double kRelativeFlattenTolerance = 1e-9;
 
 struct Cubic {
     Pt p[4];
