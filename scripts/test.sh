@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the release build, the whole suite
 # again under AddressSanitizer and UndefinedBehaviorSanitizer (both replay every fuzz target's
-# corpus and regression inputs), and the browser tests of qlhost --serve. Fuzzing itself is
-# scripts/fuzz.sh.
+# corpus and regression inputs), the browser tests of qlhost --serve, and a short run of every
+# fuzz target (scripts/fuzz.sh SECONDS runs them longer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -12,3 +12,4 @@ for preset in release asan; do
   ctest --preset "$preset"
 done
 bash scripts/browser-test.sh build/release
+bash scripts/fuzz.sh 10
