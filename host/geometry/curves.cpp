@@ -99,22 +99,30 @@ void SplitCubic(const Cubic& c, double u, Cubic& left, Cubic& right) {
     right = {{m, bd, d, c.p[3]}};
 }
 
+namespace {
+
+// A step count in [least, kMaxFlattenSteps]; NaN gives the least.
+size_t BoundedSteps(double n, double least) {
+    if (!(n >= least)) return static_cast<size_t>(least);
+    return static_cast<size_t>(std::min(n, static_cast<double>(kMaxFlattenSteps)));
+}
+
+}  // namespace
+
 size_t CubicSteps(const Cubic& c, double tol) {
     // The chord error of n uniform steps is at most 3/4 * max second difference / n^2.
     double d1 = Norm(c.p[0] - c.p[1] * 2 + c.p[2]);
     double d2 = Norm(c.p[1] - c.p[2] * 2 + c.p[3]);
     double dd = std::max(d1, d2);
     if (!(dd > 0)) return 1;
-    double n = std::ceil(std::sqrt(0.75 * dd / tol));
-    return static_cast<size_t>(std::clamp(n, 1.0, static_cast<double>(kMaxFlattenSteps)));
+    return BoundedSteps(std::ceil(std::sqrt(0.75 * dd / tol)), 1.0);
 }
 
 size_t ArcSteps(double radius, double sweep, double tol) {
     radius = std::fabs(radius);
-    if (!(radius > tol)) return std::max<size_t>(1, static_cast<size_t>(std::ceil(std::fabs(sweep) / (kPi / 4))));
+    if (!(radius > tol)) return BoundedSteps(std::ceil(std::fabs(sweep) / (kPi / 4)), 1.0);
     double step = 2 * std::acos(1 - tol / radius);
-    double n = std::ceil(std::fabs(sweep) / step);
-    return static_cast<size_t>(std::clamp(n, 4.0, static_cast<double>(kMaxFlattenSteps)));
+    return BoundedSteps(std::ceil(std::fabs(sweep) / step), 4.0);
 }
 
 void FlattenCurve(Shape& s, double tol) {

@@ -81,6 +81,18 @@ TEST_F(Queries, MalformedRecordsAreRefused) {
     EXPECT_FALSE(EGet(shortLine.data(), 5, nullptr, &len));
 }
 
+TEST_F(Queries, AbsurdSizesStillFlattenIntoBoundedPolylines) {
+    // A tiny radius with an astronomical sweep, and a curve of astronomical size: the step
+    // counts stay within the flattening limit instead of overflowing or zigzagging.
+    for (const Record& record : {qlhost::MakeArc(0, 0, 1e-9, 0, 1e193),
+                                 qlhost::MakeArc(0, 0, 5, 0, INFINITY),
+                                 qlhost::MakeCurve(27, 0, {{0, 0}, {1e257, 3}, {-1e257, 7}, {4, 1e250}})}) {
+        size_t points = 0;
+        for (const std::vector<Pt>& piece : qlhost::FlattenEntity(record.data())) points += piece.size();
+        EXPECT_LE(points, 4 * 4097u);
+    }
+}
+
 TEST_F(Queries, InformationBits) {
     for (Sample& s : CurveSamples()) {
         uint32_t info = EInfo(s.rec.data(), 1);
