@@ -8,6 +8,7 @@
 #include <dl_dxf.h>
 #pragma GCC diagnostic pop
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -26,6 +27,9 @@ namespace L = layout;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDegree = kPi / 180;
 constexpr int kMaxBlockDepth = 16;
+// Entities and inserts visited while expanding the blocks: nested inserts multiply, so a small
+// file could otherwise ask for billions of entities.
+constexpr size_t kMaxExpandedItems = 4'000'000;
 constexpr double kBulgeStep = kPi / 32;  // largest angle of one chord of a flattened bulge
 constexpr int kMaxBulgeChords = 64;
 constexpr int kMaxArrayCopies = 10000;
@@ -159,9 +163,14 @@ public:
     }
 
     // Appends the imported entities to a list.
-    void Store(HostList& list) {
+    // False (nothing stored) when the inserts expand beyond kMaxExpandedItems.
+    bool Store(HostList& list) {
         FinishPolyline();
+        size_t visits = 0;
+        for (const Item& item : top_)
+            if (!CountItem(item, 0, visits)) return false;
         for (Item& item : top_) StoreItem(item, list, Matrix::Identity(), 0);
+        return true;
     }
 
 private:
@@ -222,6 +231,28 @@ private:
         return definitions_[name] = RegisterSymbolDefinition(block.base.x, block.base.y, name);
     }
 
+    // The block an insert expands into, or null: unknown, too deep, or already being expanded
+    // (a block that inserts itself, directly or through others, is not drawn again).
+    const Block* Expandable(const Item& item, int depth) const {
+        auto found = blocks_.find(item.block);
+        if (found == blocks_.end() || depth >= kMaxBlockDepth) return nullptr;
+        if (std::find(open_.begin(), open_.end(), item.block) != open_.end()) return nullptr;
+        return &found->second;
+    }
+
+    bool CountItem(const Item& item, int depth, size_t& visits) {
+        if (++visits > kMaxExpandedItems) return false;
+        if (item.block.empty()) return true;
+        const Block* block = Expandable(item, depth);
+        if (!block) return true;
+        open_.push_back(item.block);
+        bool fits = true;
+        for (const Item& member : block->items)
+            if (!(fits = CountItem(member, depth + 1, visits))) break;
+        open_.pop_back();
+        return fits;
+    }
+
     // world: definition coordinates of the list -> drawing coordinates (exploded inserts).
     void StoreItem(const Item& item, HostList& list, const Matrix& world, int depth) {
         if (item.block.empty()) {
@@ -231,9 +262,15 @@ private:
             list.Append(record.data(), static_cast<uint32_t>(record.size()));
             return;
         }
-        auto found = blocks_.find(item.block);
-        if (found == blocks_.end() || depth >= kMaxBlockDepth) return;
-        const Block& block = found->second;
+        const Block* found = Expandable(item, depth);
+        if (!found) return;
+        const Block& block = *found;
+        open_.push_back(item.block);
+        StoreInsert(item, block, list, world, depth);
+        open_.pop_back();
+    }
+
+    void StoreInsert(const Item& item, const Block& block, HostList& list, const Matrix& world, int depth) {
         // A block point p lies at place (p - base); the reference shows members at M p - base.
         Matrix toBlock = Then(Matrix::Translation(-block.base.x, -block.base.y), item.place);
         if (options_.explodeInserts) {
@@ -257,6 +294,7 @@ private:
     std::vector<Item>* target_ = &top_;
     std::map<std::string, Block> blocks_;
     std::map<std::string, uint32_t> definitions_;
+    std::vector<std::string> open_;  // the blocks being expanded, outermost first
     std::map<std::string, int> layerColors_;
     bool polyline_ = false, closed_ = false;
     std::vector<Pt> vertices_;
@@ -284,7 +322,11 @@ bool ImportDxf(const std::string& path, HostList& into, std::string& error, cons
         error = path + ": cannot read as DXF";
         return false;
     }
-    importer.Store(into);
+    if (!importer.Store(into)) {
+        error = path + ": the block inserts expand to more than " + std::to_string(kMaxExpandedItems) +
+                " entities";
+        return false;
+    }
     return true;
 }
 

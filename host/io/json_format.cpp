@@ -230,7 +230,9 @@ bool ParseDrawingJson(const std::string& text, HostList& into, std::string& erro
         error = "not valid JSON";
         return false;
     }
-    if (!document.is_object() || document.value("format", "") != kFormatTag) {
+    // value() would throw on a "format" that is not a text; look at its type first.
+    auto format = document.find("format");
+    if (!document.is_object() || format == document.end() || !format->is_string() || *format != kFormatTag) {
         error = "not a drawing: \"format\" must be \"" + std::string(kFormatTag) + "\"";
         return false;
     }
