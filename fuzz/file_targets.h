@@ -37,8 +37,8 @@ inline qlhost::Node* AddSelected(qlhost::HostList& list, const qlhost::Record& r
     return node;
 }
 
-// The input registered as the only PAT file; the library read, filtered, and the first
-// pattern used for a regular hatch of a box.
+// The input registered as the only PAT file; the library read through the registry's file
+// list, filtered, and its newest pattern found by name.
 inline int PatFile(const uint8_t* data, size_t size) {
     HostSandbox host;
     const std::string path = WriteScratch("fuzz.pat", data, size);
@@ -47,8 +47,21 @@ inline int PatFile(const uint8_t* data, size_t size) {
     size_t listed = 0;
     ListPatPatterns("=A*", [&](const PatPattern&) { ++listed; });
     const PatLibrary& library = ThePatLibrary();
+    if (!library.Empty())
+        Require(FindPatPattern(library.At(0).name) == &library.At(0), "the newest pattern is found by its name");
+    FreePatLibrary();
+    return 0;
+}
+
+// The input read as the PAT file and its newest pattern hatched into a box by
+// QLHATCHSTANDARD, from options stored in the registry as the hatch dialog would store them.
+inline int PatHatch(const uint8_t* data, size_t size) {
+    HostSandbox host;
+    const std::string path = WriteScratch("fuzz.pat", data, size);
+    AddPatFile(path.c_str());
+    ReadPatLibrary();
+    const PatLibrary& library = ThePatLibrary();
     if (library.Empty()) return 0;
-    Require(FindPatPattern(library.At(0).name) == &library.At(0), "the newest pattern is found by its name");
     HatchOptions options = DefaultHatchOptions();
     options.patternKind = kPatternPat;
     std::snprintf(options.patName, sizeof options.patName, "%s", library.At(0).name);

@@ -18,9 +18,16 @@ struct Target {
 };
 
 inline constexpr Target kTargets[] = {
-    {"pat_file", PatFile},         {"stroke_font", StrokeFont},       {"menu_file", MenuFile},
-    {"rc_script", ResourceScript}, {"reg_text", RegistryText},        {"drawing_json", DrawingJson},
-    {"drawing_dxf", DrawingDxf},   {"scenario_script", ScenarioScript}, {"entity_record", EntityRecord},
+    {"pat_file", PatFile},
+    {"pat_hatch", PatHatch},
+    {"stroke_font", StrokeFont},
+    {"menu_file", MenuFile},
+    {"rc_script", ResourceScript},
+    {"reg_text", RegistryText},
+    {"drawing_json", DrawingJson},
+    {"drawing_dxf", DrawingDxf},
+    {"scenario_script", ScenarioScript},
+    {"entity_record", EntityRecord},
 };
 
 }  // namespace ql_fuzz

@@ -62,9 +62,10 @@ struct Driver {
     HatchRun& run;
     Orientation orientation;
     ExpandResult result;
+    PieceBudget budget;
 
     void Fill(const HatchFamily& family) {
-        if (FillFamily(target, family, border, orientation.toDrawing, templateEntity) ==
+        if (FillFamily(target, family, border, orientation.toDrawing, templateEntity, &budget) ==
             FillOutcome::kTooDense) {
             result.tooDense = true;
         }
@@ -164,7 +165,7 @@ struct Driver {
 
 ExpandResult ExpandPattern(DList* target, HatchBorder& border, const EntRec* templateEntity,
                            HatchRun& run) {
-    Driver driver{target, border, templateEntity, run, Orientation(run.line.angle), {}};
+    Driver driver{target, border, templateEntity, run, Orientation(run.line.angle), {}, {}};
     switch (run.options.patternKind) {
         case kPatternSimple:
             driver.Simple();

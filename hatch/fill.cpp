@@ -217,7 +217,8 @@ void EmitDashes(const HatchFamily& family, double cycle, double phase, double x,
 }  // namespace
 
 FillOutcome SweepFamily(const HatchFamily& family, const SweepBounds& bounds,
-                        const CrossingSource& crossings, const LineSink& emit) {
+                        const CrossingSource& crossings, const LineSink& emit,
+                        PieceBudget* budget) {
     const double spacing = family.spacing * family.scale;
     const double stagger = family.stagger * family.scale;
     const double x0 = family.origin[0];
@@ -241,13 +242,18 @@ FillOutcome SweepFamily(const HatchFamily& family, const SweepBounds& bounds,
 
     const bool dashed = !family.dashes.empty();
     const double cycle = static_cast<float>(family.cycleLength * family.scale);
+    double pieces = lines;
     if (dashed) {
         const double magnitude = std::max(std::fabs(bounds.yMin), std::fabs(bounds.yMax));
         if (!(cycle > 0) || !std::isfinite(cycle) || magnitude + cycle == magnitude)
             return FillOutcome::kRefused;
-        if (lines * ((bounds.yMax - bounds.yMin) / cycle + 1) > kMaxDashCycles)
-            return FillOutcome::kTooDense;
+        pieces = lines * ((bounds.yMax - bounds.yMin) / cycle + 1) *
+                 static_cast<double>(family.dashes.size());
     }
+    PieceBudget own;
+    PieceBudget& left = budget != nullptr ? *budget : own;
+    if (!(pieces <= left.left)) return FillOutcome::kTooDense;
+    left.left -= pieces;
 
     std::vector<double> found;
     for (double i = 0; i < lines; ++i) {
@@ -272,7 +278,8 @@ FillOutcome SweepFamily(const HatchFamily& family, const SweepBounds& bounds,
 }
 
 FillOutcome FillFamily(DList* target, const HatchFamily& family, const HatchBorder& border,
-                       const double* toDrawing, const EntRec* templateEntity) {
+                       const double* toDrawing, const EntRec* templateEntity,
+                       PieceBudget* budget) {
     if (border.list == nullptr) return FillOutcome::kRefused;
     BorderShape shape = SplitBorder(border.list, true);
     if (shape.pieces.empty() && shape.others.empty()) return FillOutcome::kDrawn;
@@ -302,7 +309,7 @@ FillOutcome FillFamily(DList* target, const HatchFamily& family, const HatchBord
         MarkEntity(target, entity);
         EDraw(0, entity);
     };
-    return SweepFamily(family, bounds, source, sink);
+    return SweepFamily(family, bounds, source, sink, budget);
 }
 
 void ShowTooDenseWarning() {

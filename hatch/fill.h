@@ -15,11 +15,18 @@
 #include "hatch/crossings.h"
 #include "hatch/patterns.h"
 
-// A family is refused with a warning when it would need more hatch lines than this, or
-// more dash cycles in all; such scales and spacings are input mistakes that would otherwise
-// keep the host busy for hours.
+// A family is refused with a warning when it would need more hatch lines than this, or when
+// its pieces (every dash of every cycle of every line, counted before sweeping) would
+// overrun what is left of the hatch's piece budget; such scales, spacings and dash lists
+// are input mistakes that would otherwise keep the host busy for hours and fill its memory.
+// The budget covers all families of one fill, so a pattern of many fine families cannot add
+// up past it. Fuzzing builds use a smaller budget so that each input stays quick.
 constexpr double kMaxHatchLines = 200000;
-constexpr double kMaxDashCycles = 2000000;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+constexpr double kMaxHatchPieces = 50000;
+#else
+constexpr double kMaxHatchPieces = 1000000;
+#endif
 // A PAT family whose angle is this close to the border's stays in the border's hatch space.
 constexpr double kPatAngleTolerance = 0.00001;
 
@@ -116,15 +123,24 @@ struct SweepBounds {
 using CrossingSource = std::function<void(double x, std::vector<double>& crossings)>;
 using LineSink = std::function<void(double x, double yFrom, double yTo)>;
 
+// What is left of the pieces one fill may still draw; each family takes its worst case
+// (lines x dash cycles x dashes per cycle) from it before it is swept.
+struct PieceBudget {
+    double left = kMaxHatchPieces;
+};
+
 // Sweeps the family's lines over the bounds: for each line asks for its crossings, pairs
 // them bottom up (even-odd) and emits the pairs, cut into dashes when the family has them.
+// Without a budget the family has the whole budget to itself.
 FillOutcome SweepFamily(const HatchFamily& family, const SweepBounds& bounds,
-                        const CrossingSource& crossings, const LineSink& emit);
+                        const CrossingSource& crossings, const LineSink& emit,
+                        PieceBudget* budget = nullptr);
 
 // Draws one family against the border into target: each line is transformed by toDrawing
 // and takes the attributes of the template entity, or the current ones without one.
 FillOutcome FillFamily(DList* target, const HatchFamily& family, const HatchBorder& border,
-                       const double* toDrawing, const EntRec* templateEntity);
+                       const double* toDrawing, const EntRec* templateEntity,
+                       PieceBudget* budget = nullptr);
 
 struct ExpandResult {
     bool tooDense = false;  // a family was refused for its size

@@ -107,6 +107,47 @@ TEST(Sweep, TooManyLinesOrDashCyclesAreRefusedBeforeSweeping) {
     EXPECT_EQ(dashes.lines, 0);
 }
 
+// The worst case counts every dash of a cycle, and the families of one fill share one
+// budget: a pattern of many fine families cannot add up to millions of pieces.
+TEST(Sweep, DashPiecesOfAllFamiliesOfOneFillShareTheBudget) {
+    const SweepBounds bounds{0, 99, 0, 100};
+    // 100 lines x 101 cycles of one dash: about a hundredth of the budget, drawn.
+    HatchFamily single = Dashed({0.5f, -0.5f});
+    EXPECT_EQ(Sweep(single, bounds, {0, 100}).outcome, FillOutcome::kDrawn);
+    // The same cycle cut into so many dashes that the pieces overrun the budget.
+    const size_t perCycle = static_cast<size_t>(kMaxHatchPieces / (100 * 101)) + 1;
+    std::vector<float> many;
+    for (size_t k = 0; k < perCycle; ++k) {
+        many.push_back(0.5f / static_cast<float>(perCycle));
+        many.push_back(-0.5f / static_cast<float>(perCycle));
+    }
+    Swept crowded = Sweep(Dashed(many), bounds, {0, 100});
+    EXPECT_EQ(crowded.outcome, FillOutcome::kTooDense);
+    EXPECT_EQ(crowded.lines, 0);
+
+    // Families that each fit, taken from one budget: the one that would overrun it is
+    // refused whole and the budget keeps what it had.
+    const size_t fitting = static_cast<size_t>(kMaxHatchPieces / (100 * 101 * 4));
+    PieceBudget budget;
+    int drawn = 0;
+    int refused = 0;
+    for (size_t k = 0; k <= fitting; ++k) {
+        const double before = budget.left;
+        const FillOutcome outcome = SweepFamily(
+            Dashed({0.25f, -0.25f, 0.25f, -0.25f}), bounds,
+            [](double, std::vector<double>& found) { found.insert(found.end(), {0.0, 100.0}); },
+            [](double, double, double) {}, &budget);
+        if (outcome == FillOutcome::kDrawn) ++drawn;
+        if (outcome == FillOutcome::kTooDense) {
+            ++refused;
+            EXPECT_EQ(budget.left, before);
+        }
+    }
+    EXPECT_EQ(drawn, static_cast<int>(fitting));
+    EXPECT_EQ(refused, 1);
+    EXPECT_GE(budget.left, 0);
+}
+
 TEST(Sweep, DashesAreCutAtBothCrossingsAndGapsNeverDrawn) {
     // Dash 1, gap 1 from y = 0: the pair 0.5..4.5 gets 0.5..1, 2..3, 4..4.5.
     Swept run = Sweep(Dashed({1, -1}), SweepBounds{0, 0, 0, 10}, {0.5, 4.5});
