@@ -115,7 +115,9 @@ void AppendContour(const FT_Outline& o, int first, int last, std::vector<unsigne
             seq.push_back({o.points[first + i], tag(i)});
         }
     }
-    seq.push_back({start, FT_CURVE_TAG_ON});
+    // As GDI does: a contour is closed implicitly; only a spline that ends the contour is
+    // given the start point as its final on-curve point.
+    if (seq.empty() || seq.back().tag != FT_CURVE_TAG_ON) seq.push_back({start, FT_CURVE_TAG_ON});
 
     size_t headerAt = out.size();
     out.resize(out.size() + 8);

@@ -131,6 +131,7 @@ TEST_F(Fonts, GlyphOutlineOfAInDejaVuSansHasSaneRecords) {
         EXPECT_LT(sy, 300);
         size_t rec = pos + 16;
         double lastX = sx, lastY = sy;
+        WORD lastType = TT_PRIM_LINE;
         while (rec < pos + cb) {
             WORD wType, count;
             std::memcpy(&wType, buf.data() + rec, 2);
@@ -138,12 +139,15 @@ TEST_F(Fonts, GlyphOutlineOfAInDejaVuSansHasSaneRecords) {
             EXPECT_TRUE(wType == TT_PRIM_LINE || wType == TT_PRIM_QSPLINE);
             ASSERT_GT(count, 0);
             ASSERT_LE(rec + 4 + 8u * count, pos + cb);
+            lastType = wType;
             lastX = Fixed(buf.data() + rec + 4 + 8 * (count - 1));
             lastY = Fixed(buf.data() + rec + 8 + 8 * (count - 1));
             rec += 4 + 8u * count;
         }
-        EXPECT_NEAR(lastX, sx, 1e-9);
-        EXPECT_NEAR(lastY, sy, 1e-9);
+        // Contours close implicitly, as GDI gives them: the A is all lines, and its last line
+        // ends one corner before the start rather than repeating it.
+        EXPECT_EQ(lastType, TT_PRIM_LINE);
+        EXPECT_FALSE(lastX == sx && lastY == sy);
         pos += cb;
         ++polygons;
     }
@@ -153,6 +157,45 @@ TEST_F(Fonts, GlyphOutlineOfAInDejaVuSansHasSaneRecords) {
     EXPECT_EQ(SelectObject(dc, old), font);
     EXPECT_TRUE(DeleteObject(font));
     EXPECT_EQ(ReleaseDC(GetMainWin(), dc), 1);
+}
+
+// GDI closes contours implicitly: a contour ending in a line never repeats its start point,
+// and one whose outline ends off the curve gets the start as the end of its last spline.
+TEST_F(Fonts, GlyphContoursEndingInASplineEndAtTheirStart) {
+    HDC dc = GetDC(GetMainWin());
+    HFONT font = CreateFontA(360, 0, 0, 0, 400, 0, 0, 0, 0, 7, 0, 0, 0x22, "DejaVu Sans");
+    HGDIOBJ old = SelectObject(dc, font);
+    int splinesClosing = 0;
+    for (const char c : {'O', 'D', 'S'}) {
+        SCOPED_TRACE(std::string(1, c));
+        GLYPHMETRICS gm;
+        const DWORD size = GetGlyphOutlineA(dc, static_cast<UINT>(c), GGO_NATIVE, &gm, 0, nullptr, &kIdentity);
+        ASSERT_NE(size, GDI_ERROR);
+        std::vector<unsigned char> buf(size);
+        ASSERT_EQ(GetGlyphOutlineA(dc, static_cast<UINT>(c), GGO_NATIVE, &gm, size, buf.data(), &kIdentity), size);
+        for (size_t pos = 0; pos < size;) {
+            DWORD cb;
+            std::memcpy(&cb, buf.data() + pos, 4);
+            ASSERT_GE(cb, 16u);
+            const double sx = Fixed(buf.data() + pos + 8), sy = Fixed(buf.data() + pos + 12);
+            WORD type = 0, count = 0;
+            size_t last = 0;
+            for (size_t rec = pos + 16; rec < pos + cb; rec += 4 + 8u * count) {
+                std::memcpy(&type, buf.data() + rec, 2);
+                std::memcpy(&count, buf.data() + rec + 2, 2);
+                ASSERT_GT(count, 0);
+                last = rec + 4 + 8u * (count - 1);
+            }
+            const bool atStart = Fixed(buf.data() + last) == sx && Fixed(buf.data() + last + 4) == sy;
+            EXPECT_FALSE(atStart && type == TT_PRIM_LINE);
+            if (atStart && type == TT_PRIM_QSPLINE) ++splinesClosing;
+            pos += cb;
+        }
+    }
+    EXPECT_GT(splinesClosing, 0);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(GetMainWin(), dc);
 }
 
 TEST_F(Fonts, GdiRefusesWhatIsNotLive) {
