@@ -27,24 +27,33 @@ cmake -S "$root/win" -B "$build" -G Ninja --toolchain "$root/cmake/mingw-i686.cm
   -DCMAKE_BUILD_TYPE=Release -DQL_WERROR=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
-# --- Wine prefix -------------------------------------------------------------------------
+# --- Wine prefixes -----------------------------------------------------------------------
+# One prefix per parallel job: the host keeps the scenarios' registry on the real keys of
+# HKEY_CURRENT_USER, which jobs sharing a prefix would overwrite for each other. The first
+# prefix is made once (null graphics driver, DejaVu fonts) and copied for the other jobs
+# after its server has ended; each prefix then keeps one server up for the whole run.
 work=$(mktemp -d /tmp/ql-wine.XXXXXX)
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+prefixes=()
+for ((j = 1; j <= jobs; j++)); do prefixes+=("$work/prefix$j"); done
 cleanup() {
-  wineserver -k 2>/dev/null || true
+  for p in "${prefixes[@]}"; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-wineserver -w
-cp /usr/share/fonts/truetype/dejavu/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-# The server is started anew, so the graphics driver and the fonts are taken from here on;
-# it stays up for the whole run.
-wineserver -p
+(
+  export WINEPREFIX=${prefixes[0]}
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  cp /usr/share/fonts/truetype/dejavu/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  wineserver -w
+)
+for p in "${prefixes[@]:1}"; do cp -a "${prefixes[0]}" "$p"; done
+for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -p; done
 
 # --- Scenarios ---------------------------------------------------------------------------
+# Each job runs its share of the list one scenario after the other in its own prefix.
 scenarios=$root/tests/scenarios
 folders=("$@")
 ((${#folders[@]})) || folders=(.)
@@ -52,20 +61,39 @@ mkdir -p "$work/registry" "$work/logs"
 list=$work/scenarios.txt
 for f in "${folders[@]}"; do find "$scenarios/$f" -name '*.qls'; done | sed 's#/\./#/#' | sort -u >"$list"
 
+# run_one NAME FILE [REGISTRY]: one run of the host, with the registry file of NAME unless
+# another is named.
 run_one() {
-  local file=$1 rel name
-  rel=${file#"$scenarios"/}
-  name=${rel%.qls}
-  if (cd "$scenarios" && wine "$build/qlhost.exe" -q --registry "$work/registry/${name//\//_}.reg" "$file") \
-    >"$work/logs/${name//\//_}.log" 2>&1; then
+  local name=$1 file=$2 registry=${3:-${1//\//_}} log
+  log=$work/logs/${name//\//_}.log
+  if (cd "$scenarios" && wine "$build/qlhost.exe" -q --registry "$work/registry/$registry.reg" "$file") \
+    >"$log" 2>&1; then
     echo "PASS $name"
   else
     echo "FAIL $name"
   fi
 }
-export -f run_one
-export build scenarios work
-xargs -P "$jobs" -I{} bash -c 'run_one "$1"' _ {} <"$list" | sort >"$work/results.txt"
+run_share() {
+  local job=$1 file rel
+  export WINEPREFIX=${prefixes[job]}
+  awk -v n="$jobs" -v j="$job" '(NR - 1) % n == j' "$list" | while read -r file; do
+    rel=${file#"$scenarios"/}
+    run_one "${rel%.qls}" "$file"
+  done >"$work/share$job.txt"
+}
+for ((j = 0; j < jobs; j++)); do run_share "$j" & done
+wait
+
+# A value stored by one run of the host is read by the next from the registry file alone:
+# the real keys are deleted in between.
+restart=$root/tests/runtime/restart
+(
+  export WINEPREFIX=${prefixes[0]}
+  run_one runtime/registry-restart-write "$restart/write.qls" restart
+  wine reg delete 'HKCU\Software\Tarnwell' /f >/dev/null 2>&1 || true
+  run_one runtime/registry-restart-read "$restart/read.qls" restart
+) >"$work/share-restart.txt"
+sort "$work"/share*.txt >"$work/results.txt"
 
 # Known differences (win/wine-differences.txt) are shown but not counted as failures.
 known=$(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$root/win/wine-differences.txt" | awk '{print $1}')

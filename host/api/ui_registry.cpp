@@ -5,6 +5,8 @@ extern "C" int RMGetValue(SettingsRec* record) { return qlhost::RegistryGetRecor
 
 extern "C" int RMSetValue(SettingsRec* record) { return qlhost::RegistrySetRecord(record); }
 
+#ifndef _WIN32
+// The Windows build leaves the key calls to advapi32 on the real keys (host/win/native_registry.cpp).
 extern "C" LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
     return qlhost::RegistryOpenKey(hKey, lpSubKey, phkResult);
 }
@@ -19,3 +21,4 @@ extern "C" LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueN
 extern "C" LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     return qlhost::RegistryDeleteValue(hKey, lpValueName);
 }
+#endif

@@ -11,6 +11,9 @@
 
 #include "host/ui/env.h"
 #include "host/ui/ui.h"
+#ifdef _WIN32
+#include "host/win/registry_mirror.h"
+#endif
 
 namespace qlhost {
 namespace {
@@ -147,12 +150,25 @@ std::string RootName(uintptr_t root) {
 
 RegistryStore& HostRegistry() {
     HostState& s = State();
+#ifdef _WIN32
+    // The Windows build keeps the settings branch on the real keys of HKEY_CURRENT_USER.
+    if (s.loaded) {
+        win::RegistryPull(s.store);
+    } else {
+        Load(s);
+        win::RegistryLoaded(s.store);
+    }
+#else
     if (!s.loaded) Load(s);
+#endif
     return s.store;
 }
 
 void SaveHostRegistry() {
     HostState& s = State();
+#ifdef _WIN32
+    if (s.loaded) win::RegistryPush(s.store);
+#endif
     if (!s.loaded || !s.persistent) return;
     std::filesystem::path file(s.file);
     std::filesystem::path temp(s.file + ".tmp");

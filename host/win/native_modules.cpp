@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/win/dl_shim.h"
+#include "host/win/registry_mirror.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ void* dlopen(const char* path, int flags) {
         if (!GetModuleHandleExA(0, path, &module)) return nullptr;
         return module;
     }
+    // A plug-in reads the real registry directly: the host's keys are in place before it runs.
+    qlhost::win::StartRegistry();
     module = LoadLibraryA(path);
     if (!module) SetError("LoadLibraryA failed");
     return module;

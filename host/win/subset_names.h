@@ -32,10 +32,6 @@
 #define InvalidateRect QlwInvalidateRect
 #define LoadCursorA QlwLoadCursorA
 #define PostMessageA QlwPostMessageA
-#define RegCloseKey QlwRegCloseKey
-#define RegDeleteValueA QlwRegDeleteValueA
-#define RegEnumValueA QlwRegEnumValueA
-#define RegOpenKeyExA QlwRegOpenKeyExA
 #define ReleaseDC QlwReleaseDC
 #define RestoreDC QlwRestoreDC
 #define SaveDC QlwSaveDC

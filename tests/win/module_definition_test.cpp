@@ -91,4 +91,28 @@ TEST(ModuleDefinition, Win32NamesPointAtTheRenamedHostDefinitions) {
     }
 }
 
+// The plug-in's key calls go to advapi32 on the real keys of HKEY_CURRENT_USER; a stale
+// rename would also leave the host defining a function nobody reaches.
+TEST(ModuleDefinition, RegistryKeyCallsComeFromWindowsAndEveryRenameIsExported) {
+    const std::string names = ReadSource("host/win/subset_names.h");
+    const std::string def = ReadSource("host/win/qlhost.def");
+    std::set<std::string> exported;
+    for (const Export& e : DefExports(def)) exported.insert(e.name);
+    for (const char* name : {"RegOpenKeyExA", "RegCloseKey", "RegEnumValueA", "RegDeleteValueA"}) {
+        EXPECT_TRUE(DeclaredFunctions(CBlock(ReadSource("core/win32.h"))).count(name)) << name;
+        EXPECT_FALSE(exported.count(name)) << name << " is still the host's";
+        EXPECT_EQ(names.find(std::string(" ") + name + " "), std::string::npos)
+            << name << " is still renamed";
+    }
+    static const std::regex rename(R"(#define (\w+) Qlw(\w+)\n)");
+    int renames = 0;
+    for (auto it = std::sregex_iterator(names.begin(), names.end(), rename);
+         it != std::sregex_iterator(); ++it) {
+        ++renames;
+        EXPECT_EQ((*it)[1], (*it)[2]);
+        EXPECT_TRUE(exported.count((*it)[1])) << (*it)[1] << " is renamed but not exported";
+    }
+    EXPECT_GT(renames, 20);
+}
+
 }  // namespace
