@@ -8,24 +8,37 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/mingw
 jobs=${QL_WINE_JOBS:-2}
 
-# --- Packages ----------------------------------------------------------------------------
-packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 fonts-dejavu-core hershey-fonts-data python3
-  cmake ninja-build ccache)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  export DEBIAN_FRONTEND=noninteractive
+# --- Packages and build ------------------------------------------------------------------
+# The cross build starts as soon as its tools are there and runs while Wine is installed and
+# its prefixes are made; the step waits for it before the first scenario.
+tools=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 hershey-fonts-data python3 cmake ninja-build ccache)
+runtime=(wine wine32:i386 fonts-dejavu-core)
+missing_of() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+  done
+}
+install() {
+  ((${#@})) || return 0
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
+}
+mapfile -t missing_tools < <(missing_of "${tools[@]}")
+mapfile -t missing_runtime < <(missing_of "${runtime[@]}")
+if ((${#missing_tools[@]} + ${#missing_runtime[@]})); then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+install "${missing_tools[@]}"
 
-# --- Build -------------------------------------------------------------------------------
-cmake -S "$root/win" -B "$build" -G Ninja --toolchain "$root/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DQL_WERROR=ON >/dev/null
-cmake --build "$build" -j "$jobs"
+build_log=$(mktemp /tmp/ql-wine-build.XXXXXX)
+(
+  cmake -S "$root/win" -B "$build" -G Ninja --toolchain "$root/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DQL_WERROR=ON >/dev/null
+  cmake --build "$build" -j "$((jobs < 2 ? jobs : 2))"
+) >"$build_log" 2>&1 &
+build_pid=$!
+install "${missing_runtime[@]}"
 
 # --- Wine prefixes -----------------------------------------------------------------------
 # One prefix per parallel job: the host keeps the scenarios' registry on the real keys of
@@ -51,6 +64,13 @@ trap cleanup EXIT
 )
 for p in "${prefixes[@]:1}"; do cp -a "${prefixes[0]}" "$p"; done
 for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -p; done
+
+if ! wait "$build_pid"; then
+  cat "$build_log"
+  echo "wine: the Windows build failed"
+  exit 1
+fi
+rm -f "$build_log"
 
 # --- Scenarios ---------------------------------------------------------------------------
 # Each job runs its share of the list one scenario after the other in its own prefix.
