@@ -30,6 +30,8 @@ void RemoveAllHooks();
 // The host's own windows: the main window and the drawing window inside it.
 HWND MainWindow();
 HWND DrawingWindow();
+// Real windows in their place (the Windows build makes them at start-up).
+void UseHostWindows(HWND mainWindow, HWND drawingWindow);
 
 // Windows of other rooms (dialogs, their controls, message boxes) are registered with their
 // parent so GetParent answers for them; a dialog moves the focus to its control on opening

@@ -91,4 +91,20 @@ TEST(ModuleDefinition, Win32NamesPointAtTheRenamedHostDefinitions) {
     }
 }
 
+// Hooks, key state, pop-up menus and the plug-in's fonts and glyphs are the real Windows
+// functions; focus, parent, posted messages and the owner-draw GDI calls stay host forwarders
+// for the emulated dialogs and the host's own device contexts.
+TEST(ModuleDefinition, InputMenusAndFontsComeFromWindows) {
+    std::set<std::string> exported;
+    for (const Export& e : DefExports(ReadSource("host/win/qlhost.def"))) exported.insert(e.name);
+    for (const char* real : {"SetWindowsHookExA", "CallNextHookEx", "UnhookWindowsHookEx", "GetCurrentThreadId",
+                             "GetAsyncKeyState", "GetKeyboardState", "ToAscii", "CreatePopupMenu", "InsertMenuItemA",
+                             "TrackPopupMenuEx", "DestroyMenu", "CreateFontIndirectA", "CreateFontA", "GetDC",
+                             "ReleaseDC", "GetGlyphOutlineA"})
+        EXPECT_FALSE(exported.count(real)) << real << " is taken from the host instead of Windows";
+    for (const char* forwarder : {"GetFocus", "SetFocus", "GetParent", "PostMessageA", "SelectObject", "DeleteObject",
+                                  "GetStockObject"})
+        EXPECT_TRUE(exported.count(forwarder)) << forwarder << " must reach the host's emulated windows and DCs";
+}
+
 }  // namespace
