@@ -16,7 +16,8 @@ bool DeliverKey(int vk, bool down);
 // WM_NCRBUTTONDOWN, ...) at pixel position x, y of the drawing window.
 void DeliverMouse(UINT msg, int x, int y);
 
-// Scripted held keys, as GetAsyncKeyState and GetKeyboardState report them.
+// Scripted held keys, as GetAsyncKeyState and GetKeyboardState report them (the Windows
+// build reads the real key state and has no SetKeyHeld: keys change through DeliverKey).
 bool KeyHeld(int vk);
 void SetKeyHeld(int vk, bool held);
 // Releases every held key (start of a script).

@@ -38,10 +38,6 @@ void DeliverMouse(UINT msg, int x, int y) { win::SendMouse(msg, x, y); }
 
 bool KeyHeld(int vk) { return win::KeyIsDown(vk); }
 
-void SetKeyHeld(int vk, bool held) {
-    if (vk > 0 && vk <= 255 && win::KeyIsDown(vk) != held) win::SendKey(vk, held);
-}
-
 void ReleaseAllKeys() { win::ReleaseHeldKeys(); }
 
 namespace win {

@@ -91,8 +91,8 @@ TEST(ModuleDefinition, Win32NamesPointAtTheRenamedHostDefinitions) {
     }
 }
 
-// Hooks, key state, pop-up menus and the plug-in's fonts and glyphs are the real Windows
-// functions; focus, parent, posted messages and the owner-draw GDI calls stay host forwarders
+// Hooks, key state, pop-up menus, the cursor and the plug-in's fonts and glyphs are the real
+// Windows functions; focus, parent, posted messages and the owner-draw GDI calls stay host forwarders
 // for the emulated dialogs and the host's own device contexts.
 TEST(ModuleDefinition, InputMenusAndFontsComeFromWindows) {
     std::set<std::string> exported;
@@ -100,7 +100,7 @@ TEST(ModuleDefinition, InputMenusAndFontsComeFromWindows) {
     for (const char* real : {"SetWindowsHookExA", "CallNextHookEx", "UnhookWindowsHookEx", "GetCurrentThreadId",
                              "GetAsyncKeyState", "GetKeyboardState", "ToAscii", "CreatePopupMenu", "InsertMenuItemA",
                              "TrackPopupMenuEx", "DestroyMenu", "CreateFontIndirectA", "CreateFontA", "GetDC",
-                             "ReleaseDC", "GetGlyphOutlineA"})
+                             "ReleaseDC", "GetGlyphOutlineA", "GetCursorPos", "LoadCursorA", "SetCursor"})
         EXPECT_FALSE(exported.count(real)) << real << " is taken from the host instead of Windows";
     for (const char* forwarder : {"GetFocus", "SetFocus", "GetParent", "PostMessageA", "SelectObject", "DeleteObject",
                                   "GetStockObject"})
