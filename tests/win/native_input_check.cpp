@@ -79,8 +79,12 @@ void CheckKeys(HWND drawing) {
     qlhost::win::SendKey(VK_ESCAPE, false);
 
     qlhost::win::SendKey('K', true);
+    qlhost::win::SendKey(VK_SHIFT, true);
+    qlhost::win::SendKey(VK_RCONTROL, true);
     qlhost::win::ReleaseHeldKeys();
     Check(!qlhost::win::KeyIsDown('K'), "ReleaseHeldKeys releases a held key");
+    Check(!qlhost::win::KeyIsDown(VK_SHIFT) && !qlhost::win::KeyIsDown(VK_LSHIFT), "and SHIFT, through the side held");
+    Check(!qlhost::win::KeyIsDown(VK_CONTROL) && !qlhost::win::KeyIsDown(VK_RCONTROL), "and the right CONTROL");
     UnhookWindowsHookEx(g_keyHook);
 }
 
