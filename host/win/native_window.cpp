@@ -11,8 +11,8 @@
 namespace qlhost::win {
 namespace {
 
-// dwExtraInfo of the host's SendInput events: tells input from posted messages, whose extra
-// information is 0.
+// dwExtraInfo of the host's SendInput events: tells the script's input from input messages a
+// system makes up (the mouse moves after windows change).
 constexpr ULONG_PTR kInputTag = 0x51484950;  // "QHIP"
 // MN_GETHMENU: the menu of a pop-up menu window.
 constexpr UINT kGetMenuOfWindow = 0x01E1;
@@ -39,16 +39,17 @@ void AnswerMenu(HWND menuWindow) {
     std::vector<bool> separators;
     const int count = menu ? GetMenuItemCount(menu) : 0;
     for (int i = 0; i < count; ++i) {
-        char label[1024] = {};
+        // The label's length first, then the label, however long.
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_FTYPE | MIIM_STRING;
-        info.dwTypeData = label;
-        info.cch = sizeof label - 1;
         MenuLine line;
         if (GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) {
             line.separator = (info.fType & MFT_SEPARATOR) != 0;
-            if (!line.separator) line.label = label;
+            std::vector<char> label(info.cch + 1, '\0');
+            info.dwTypeData = label.data();
+            info.cch = static_cast<UINT>(label.size());
+            if (!line.separator && GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) line.label = label.data();
         }
         separators.push_back(line.separator);
         lines.push_back(line);

@@ -105,7 +105,8 @@ void CheckMouse() {
 
 UINT Track(HWND owner, int answer) {
     HMENU menu = CreatePopupMenu();
-    const char* labels[] = {"One", nullptr, "Two", "Three"};
+    const std::string longLabel(3000, 'L');
+    const char* labels[] = {"One", nullptr, "Two", longLabel.c_str()};
     for (UINT i = 0; i < 4; ++i) {
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
@@ -124,7 +125,8 @@ UINT Track(HWND owner, int answer) {
 
 void CheckMenus(HWND owner) {
     Check(Track(owner, 3) == 13, "the menu loop chooses the answered item past a separator");
-    Check(g_menuLabels == std::vector<std::string>({"One", "-", "Two", "Three"}), "the host is shown the menu's items");
+    Check(g_menuLabels == std::vector<std::string>({"One", "-", "Two", std::string(3000, 'L')}),
+          "the host is shown the menu's items, a long label whole");
     Check(Track(owner, 0) == 10, "the first item");
     Check(Track(owner, -1) == 0, "no answer closes the menu");
     Check(Track(owner, 2) == 12, "a menu after a closed one is answered too");
