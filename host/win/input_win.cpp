@@ -3,6 +3,7 @@
 // are the host's only for the windows of its emulated dialogs and real otherwise; pop-up menus
 // are real and answered from the script inside their menu loop.
 #include <cstdint>
+#include <iostream>
 
 #include "core/win32.h"
 #include "host/platform/hooks.h"
@@ -20,6 +21,8 @@ struct HostWindows {
         void* drawingWindow = nullptr;
         if (win::OpenHostWindows(mainWindow, drawingWindow))
             UseHostWindows(static_cast<HWND>(mainWindow), static_cast<HWND>(drawingWindow));
+        else
+            std::cerr << "qlhost: the host's windows cannot be made; keys and mouse strokes reach no window\n";
     }
 };
 const HostWindows g_windows;
