@@ -113,6 +113,15 @@ restart=$root/tests/runtime/restart
   wine reg delete 'HKCU\Software\Tarnwell' /f >/dev/null 2>&1 || true
   run_one runtime/registry-restart-read "$restart/read.qls" restart
 ) >"$work/share-restart.txt"
+# The input check program: real hooks, key state and pop-up menus under the null driver.
+(
+  export WINEPREFIX=${prefixes[0]}
+  if wine "$build/qlinputcheck.exe" >"$work/logs/win_input-check.log" 2>&1; then
+    echo "PASS win/input-check"
+  else
+    echo "FAIL win/input-check"
+  fi
+) >"$work/share-input.txt"
 sort "$work"/share*.txt >"$work/results.txt"
 
 # Known differences (win/wine-differences.txt) are shown but not counted as failures.

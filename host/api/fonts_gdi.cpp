@@ -48,9 +48,12 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
     return CreateFontIndirectA(&lf);
 }
 
+// The Windows build passes real device contexts and objects on to GDI (host/win/gdi_forward.cpp).
+#ifndef _WIN32
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) { return SelectIntoDC(hdc, h); }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) { return DeleteGdiObject(ho) ? TRUE : FALSE; }
+#endif
 
 HGDIOBJ WINAPI GetStockObject(int i) { return reinterpret_cast<HGDIOBJ>(StockObject(i)); }
 

@@ -36,6 +36,9 @@ extern "C" int WINAPI ToAscii(UINT uVirtKey, UINT, const BYTE* lpKeyState, LPWOR
     return 1;
 }
 
+// The Windows build forwards these to the real windows but for its emulated dialogs
+// (host/win/input_win.cpp).
+#ifndef _WIN32
 extern "C" HWND WINAPI GetFocus(void) { return qlhost::FocusWindow(); }
 extern "C" HWND WINAPI SetFocus(HWND hWnd) {
     if (!qlhost::KnownWindow(hWnd)) return nullptr;
@@ -47,6 +50,7 @@ extern "C" HWND WINAPI GetParent(HWND hWnd) { return qlhost::ParentWindow(hWnd);
 extern "C" BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return qlhost::PostHostMessage(hWnd, Msg, wParam, lParam);
 }
+#endif
 extern "C" DWORD WINAPI GetTickCount(void) { return qlhost::TickCount(); }
 
 extern "C" BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {

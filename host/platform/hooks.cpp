@@ -28,12 +28,13 @@ struct Dispatch {
 std::vector<Hook> g_hooks;  // in installation order; the newest runs first
 std::vector<Dispatch*> g_dispatches;
 uintptr_t g_nextHandle = 0x4b00;
-std::array<bool, 256> g_held{};
 std::unordered_map<HWND, HWND> g_parents;
 
-HWND const kMainWindow = reinterpret_cast<HWND>(uintptr_t{0x10010});
-HWND const kDrawingWindow = reinterpret_cast<HWND>(uintptr_t{0x10020});
-HWND g_focus = kDrawingWindow;
+constexpr uintptr_t kMainWindow = 0x10010;
+constexpr uintptr_t kDrawingWindow = 0x10020;
+HWND g_mainWindow = nullptr;
+HWND g_drawingWindow = nullptr;
+HWND g_focus = nullptr;  // null: the drawing window
 
 bool Installed(HHOOK handle) {
     return std::any_of(g_hooks.begin(), g_hooks.end(), [&](const Hook& h) { return h.handle == handle; });
@@ -47,25 +48,6 @@ LRESULT RunFrom(Dispatch& dispatch, int code, WPARAM w, LPARAM l) {
     }
     return 0;
 }
-
-LRESULT RunChain(int type, WPARAM w, LPARAM l) {
-    Dispatch dispatch;
-    for (auto it = g_hooks.rbegin(); it != g_hooks.rend(); ++it)
-        if (it->type == type) dispatch.chain.push_back(*it);
-    if (dispatch.chain.empty()) return 0;
-    g_dispatches.push_back(&dispatch);
-    const LRESULT result = RunFrom(dispatch, HC_ACTION, w, l);
-    g_dispatches.pop_back();
-    return result;
-}
-
-// The mouse hook's event record (MOUSEHOOKSTRUCT).
-struct MouseHookRecord {
-    POINT pt;
-    HWND hwnd;
-    UINT hitTest;
-    ULONG_PTR extraInfo;
-};
 
 struct KeyName {
     const char* name;
@@ -84,42 +66,6 @@ const KeyName kKeyNames[] = {
 };
 
 }  // namespace
-
-bool DeliverKey(int vk, bool down) {
-    if (vk <= 0 || vk > 255) return true;
-    const bool wasDown = g_held[vk];
-    SetKeyHeld(vk, down);
-    // Key information: repeat count 1, scan code, previous state (bit 30), release (bit 31).
-    uint32_t info = 1u | (static_cast<uint32_t>(vk) << 16);
-    if (wasDown) info |= 1u << 30;
-    if (!down) info |= 1u << 31;
-    return RunChain(WH_KEYBOARD, static_cast<WPARAM>(vk), static_cast<LPARAM>(static_cast<int32_t>(info))) == 0;
-}
-
-void DeliverMouse(UINT msg, int x, int y) {
-    if (msg == WM_LBUTTONDOWN) SetKeyHeld(VK_LBUTTON, true);
-    if (msg == WM_LBUTTONUP) SetKeyHeld(VK_LBUTTON, false);
-    if (msg == WM_RBUTTONDOWN || msg == WM_NCRBUTTONDOWN) SetKeyHeld(VK_RBUTTON, true);
-    if (msg == WM_RBUTTONUP) SetKeyHeld(VK_RBUTTON, false);
-    MouseHookRecord record{{x, y}, kDrawingWindow, 1, 0};
-    RunChain(WH_MOUSE, msg, reinterpret_cast<LPARAM>(&record));
-}
-
-bool KeyHeld(int vk) {
-    if (vk <= 0 || vk > 255) return false;
-    if (g_held[vk]) return true;
-    // The generic modifier keys are down when either side is.
-    if (vk == VK_SHIFT) return g_held[0xA0] || g_held[0xA1];
-    if (vk == VK_CONTROL) return g_held[0xA2] || g_held[0xA3];
-    if (vk == 0x12) return g_held[0xA4] || g_held[0xA5];
-    return false;
-}
-
-void SetKeyHeld(int vk, bool held) {
-    if (vk > 0 && vk <= 255) g_held[vk] = held;
-}
-
-void ReleaseAllKeys() { g_held.fill(false); }
 
 int InstalledHooks(int type) {
     return static_cast<int>(std::count_if(g_hooks.begin(), g_hooks.end(), [&](const Hook& h) { return h.type == type; }));
@@ -146,8 +92,13 @@ LRESULT CallNextHook(int code, WPARAM w, LPARAM l) {
     return RunFrom(*g_dispatches.back(), code, w, l);
 }
 
-HWND MainWindow() { return kMainWindow; }
-HWND DrawingWindow() { return kDrawingWindow; }
+HWND MainWindow() { return g_mainWindow ? g_mainWindow : reinterpret_cast<HWND>(kMainWindow); }
+HWND DrawingWindow() { return g_drawingWindow ? g_drawingWindow : reinterpret_cast<HWND>(kDrawingWindow); }
+
+void UseHostWindows(HWND mainWindow, HWND drawingWindow) {
+    g_mainWindow = mainWindow;
+    g_drawingWindow = drawingWindow;
+}
 
 void RegisterWindow(HWND window, HWND parent) {
     if (window) g_parents[window] = parent;
@@ -155,18 +106,18 @@ void RegisterWindow(HWND window, HWND parent) {
 
 void UnregisterWindow(HWND window) {
     g_parents.erase(window);
-    if (g_focus == window) g_focus = kDrawingWindow;
+    if (g_focus == window) g_focus = nullptr;
 }
 
-void SetFocusWindow(HWND window) { g_focus = window ? window : kDrawingWindow; }
-HWND FocusWindow() { return g_focus; }
+void SetFocusWindow(HWND window) { g_focus = window; }
+HWND FocusWindow() { return g_focus ? g_focus : DrawingWindow(); }
 
 bool KnownWindow(HWND window) {
-    return window == kMainWindow || window == kDrawingWindow || g_parents.count(window) != 0;
+    return window == MainWindow() || window == DrawingWindow() || g_parents.count(window) != 0;
 }
 
 HWND ParentWindow(HWND window) {
-    if (window == kDrawingWindow) return kMainWindow;
+    if (window == DrawingWindow()) return MainWindow();
     auto it = g_parents.find(window);
     return it == g_parents.end() ? nullptr : it->second;
 }
@@ -196,5 +147,70 @@ int VirtualKeyByName(const char* name) {
         return 0x60 + (upper[6] - '0');
     return 0;
 }
+
+// Scripted input: the Windows build delivers it with SendInput to real windows and real
+// hooks instead (host/win/input_win.cpp).
+#ifndef _WIN32
+namespace {
+
+std::array<bool, 256> g_held{};
+
+LRESULT RunChain(int type, WPARAM w, LPARAM l) {
+    Dispatch dispatch;
+    for (auto it = g_hooks.rbegin(); it != g_hooks.rend(); ++it)
+        if (it->type == type) dispatch.chain.push_back(*it);
+    if (dispatch.chain.empty()) return 0;
+    g_dispatches.push_back(&dispatch);
+    const LRESULT result = RunFrom(dispatch, HC_ACTION, w, l);
+    g_dispatches.pop_back();
+    return result;
+}
+
+// The mouse hook's event record (MOUSEHOOKSTRUCT).
+struct MouseHookRecord {
+    POINT pt;
+    HWND hwnd;
+    UINT hitTest;
+    ULONG_PTR extraInfo;
+};
+
+}  // namespace
+
+bool DeliverKey(int vk, bool down) {
+    if (vk <= 0 || vk > 255) return true;
+    const bool wasDown = g_held[vk];
+    SetKeyHeld(vk, down);
+    // Key information: repeat count 1, scan code, previous state (bit 30), release (bit 31).
+    uint32_t info = 1u | (static_cast<uint32_t>(vk) << 16);
+    if (wasDown) info |= 1u << 30;
+    if (!down) info |= 1u << 31;
+    return RunChain(WH_KEYBOARD, static_cast<WPARAM>(vk), static_cast<LPARAM>(static_cast<int32_t>(info))) == 0;
+}
+
+void DeliverMouse(UINT msg, int x, int y) {
+    if (msg == WM_LBUTTONDOWN) SetKeyHeld(VK_LBUTTON, true);
+    if (msg == WM_LBUTTONUP) SetKeyHeld(VK_LBUTTON, false);
+    if (msg == WM_RBUTTONDOWN || msg == WM_NCRBUTTONDOWN) SetKeyHeld(VK_RBUTTON, true);
+    if (msg == WM_RBUTTONUP) SetKeyHeld(VK_RBUTTON, false);
+    MouseHookRecord record{{x, y}, DrawingWindow(), 1, 0};
+    RunChain(WH_MOUSE, msg, reinterpret_cast<LPARAM>(&record));
+}
+
+bool KeyHeld(int vk) {
+    if (vk <= 0 || vk > 255) return false;
+    if (g_held[vk]) return true;
+    // The generic modifier keys are down when either side is.
+    if (vk == VK_SHIFT) return g_held[0xA0] || g_held[0xA1];
+    if (vk == VK_CONTROL) return g_held[0xA2] || g_held[0xA3];
+    if (vk == 0x12) return g_held[0xA4] || g_held[0xA5];
+    return false;
+}
+
+void SetKeyHeld(int vk, bool held) {
+    if (vk > 0 && vk <= 255) g_held[vk] = held;
+}
+
+void ReleaseAllKeys() { g_held.fill(false); }
+#endif
 
 }  // namespace qlhost

@@ -16,7 +16,8 @@ bool DeliverKey(int vk, bool down);
 // WM_NCRBUTTONDOWN, ...) at pixel position x, y of the drawing window.
 void DeliverMouse(UINT msg, int x, int y);
 
-// Scripted held keys, as GetAsyncKeyState and GetKeyboardState report them.
+// Scripted held keys, as GetAsyncKeyState and GetKeyboardState report them (the Windows
+// build reads the real key state and has no SetKeyHeld: keys change through DeliverKey).
 bool KeyHeld(int vk);
 void SetKeyHeld(int vk, bool held);
 // Releases every held key (start of a script).
@@ -30,6 +31,8 @@ void RemoveAllHooks();
 // The host's own windows: the main window and the drawing window inside it.
 HWND MainWindow();
 HWND DrawingWindow();
+// Real windows in their place (the Windows build makes them at start-up).
+void UseHostWindows(HWND mainWindow, HWND drawingWindow);
 
 // Windows of other rooms (dialogs, their controls, message boxes) are registered with their
 // parent so GetParent answers for them; a dialog moves the focus to its control on opening

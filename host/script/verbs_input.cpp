@@ -97,8 +97,13 @@ void VerbSelect(const ScriptAction& a) {
 void VerbMove(const ScriptAction& a) {
     double x, y, z = 0;
     if (!NeedArgs(a, 2, 3) || !NumberArg(a, 0, x) || !NumberArg(a, 1, y)) return;
+    if (a.action.args.size() == 3 && !NumberArg(a, 2, z)) return;
+#ifdef _WIN32
+    // The real cursor moves there first, through the thread's mouse hooks.
+    const POINT pixel = PixelOf(x, y);
+    DeliverMouse(WM_MOUSEMOVE, pixel.x, pixel.y);
+#endif
     if (a.action.args.size() == 3) {
-        if (!NumberArg(a, 2, z)) return;
         MoveCursor3(x, y, z);
     } else {
         MoveCursor(x, y);

@@ -2,6 +2,11 @@
 #include "core/registration.h"
 #include "testplugin.h"
 
+#ifdef _WIN32
+// The DLL's own module handle: the real SetWindowsHookExA refuses one that names no module.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+#endif
+
 namespace {
 
 HINSTANCE g_instance = nullptr;
@@ -20,7 +25,11 @@ const CmdProc kProcs[] = {About,     TPKIND,    TPCHAIN,  TPDRAG,   TPHOTKEY, TP
 const XPRecord kRecord = {0, 0, "Runtime test plug-in", kNames, kProcs, 0, 0};
 
 __attribute__((constructor)) void Attach() {
+#ifdef _WIN32
+    g_instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
+#else
     g_instance = reinterpret_cast<HINSTANCE>(const_cast<XPRecord*>(&kRecord));
+#endif
     XPRegister(&kRecord);
 }
 __attribute__((destructor)) void Detach() { XPUnRegister(&kRecord); }
