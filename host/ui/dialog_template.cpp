@@ -41,23 +41,27 @@ void AppendLatin1(std::string& out, uint16_t unit, bool& lowSurrogateDue) {
     out.push_back(unit < 0x100 ? static_cast<char>(static_cast<unsigned char>(unit)) : '?');
 }
 
-// A bounded cursor over the template; every read says what it reads for the error.
+// A bounded cursor over the template; every read names its field for the error, within the
+// item being read (none for the header).
 class Reader {
 public:
     Reader(const uint8_t* data, size_t size, std::string& error) : data_(data), size_(size), error_(error) {}
 
-    bool Word(uint16_t& v, const std::string& what) { return Read(&v, sizeof v, what); }
-    bool Dword(uint32_t& v, const std::string& what) { return Read(&v, sizeof v, what); }
-    bool Short(int& v, const std::string& what) {
+    void Within(std::string item) { item_ = std::move(item); }
+    const std::string& Item() const { return item_; }
+
+    bool Word(uint16_t& v, const char* what) { return Read(&v, sizeof v, what); }
+    bool Dword(uint32_t& v, const char* what) { return Read(&v, sizeof v, what); }
+    bool Short(int& v, const char* what) {
         uint16_t w = 0;
         if (!Word(w, what)) return false;
         v = static_cast<int16_t>(w);
         return true;
     }
-    bool Byte(uint8_t& v, const std::string& what) { return Read(&v, sizeof v, what); }
+    bool Byte(uint8_t& v, const char* what) { return Read(&v, sizeof v, what); }
 
     // A NUL-terminated UTF-16 string.
-    bool String(std::string& text, const std::string& what) {
+    bool String(std::string& text, const char* what) {
         text.clear();
         bool surrogate = false;
         while (true) {
@@ -69,7 +73,7 @@ public:
     }
 
     // 0x0000 (none), 0xFFFF and an ordinal, or a string. ordinal is -1 for a string or none.
-    bool NameOrOrdinal(std::string& text, int& ordinal, const std::string& what) {
+    bool NameOrOrdinal(std::string& text, int& ordinal, const char* what) {
         text.clear();
         ordinal = -1;
         uint16_t first = 0;
@@ -85,7 +89,7 @@ public:
         return String(text, what);
     }
 
-    bool Skip(size_t n, const std::string& what) {
+    bool Skip(size_t n, const char* what) {
         if (n > size_ - pos_) return Cut(what);
         pos_ += n;
         return true;
@@ -94,28 +98,30 @@ public:
     void AlignDword() { pos_ = std::min(size_, (pos_ + 3) & ~static_cast<size_t>(3)); }
 
     bool Fail(const std::string& message) {
-        error_ = "dialog template: " + message + " (byte " + std::to_string(pos_) + " of " + std::to_string(size_) + ")";
+        error_ = message + " (byte " + std::to_string(pos_) + " of " + std::to_string(size_) + ")";
         return false;
     }
 
 private:
-    bool Read(void* out, size_t n, const std::string& what) {
+    bool Read(void* out, size_t n, const char* what) {
         if (n > size_ - pos_) return Cut(what);
         std::memcpy(out, data_ + pos_, n);
         pos_ += n;
         return true;
     }
-    bool Cut(const std::string& what) { return Fail("it ends inside " + what); }
+    bool Cut(const char* what) {
+        return Fail("it ends inside " + (item_.empty() ? std::string(what) : item_ + "'s " + what));
+    }
 
     const uint8_t* data_;
     size_t size_;
     size_t pos_ = 0;
     std::string& error_;
+    std::string item_;
 };
 
-bool Rectangle(Reader& r, int& x, int& y, int& width, int& height, const std::string& what) {
-    return r.Short(x, what + "'s x") && r.Short(y, what + "'s y") && r.Short(width, what + "'s width") &&
-           r.Short(height, what + "'s height");
+bool Rectangle(Reader& r, int& x, int& y, int& width, int& height) {
+    return r.Short(x, "x") && r.Short(y, "y") && r.Short(width, "width") && r.Short(height, "height");
 }
 
 bool Header(Reader& r, Dialog& d, uint16_t& count) {
@@ -133,8 +139,10 @@ bool Header(Reader& r, Dialog& d, uint16_t& count) {
         d.style = version | static_cast<uint32_t>(signature) << 16;
         if (!r.Dword(d.exStyle, "the header's extended style")) return false;
     }
-    if (!r.Word(count, "the header's item count") || !Rectangle(r, d.x, d.y, d.width, d.height, "the dialog"))
-        return false;
+    if (!r.Word(count, "the header's item count")) return false;
+    r.Within("the dialog");
+    if (!Rectangle(r, d.x, d.y, d.width, d.height)) return false;
+    r.Within("");
     std::string ignored;
     int ordinal;
     if (!r.NameOrOrdinal(ignored, ordinal, "the menu name") || !r.NameOrOrdinal(ignored, ordinal, "the class name") ||
@@ -157,10 +165,10 @@ bool Header(Reader& r, Dialog& d, uint16_t& count) {
     return r.String(d.fontFace, "the font face");
 }
 
-bool ClassOf(Reader& r, Control& c, const std::string& what) {
+bool ClassOf(Reader& r, Control& c) {
     std::string name;
     int ordinal;
-    if (!r.NameOrOrdinal(name, ordinal, what + "'s class")) return false;
+    if (!r.NameOrOrdinal(name, ordinal, "class")) return false;
     for (const KnownClass& k : kClasses) {
         if (ordinal == k.ordinal || (ordinal < 0 && SameNoCase(name, k.name))) {
             c.className = k.name;
@@ -168,36 +176,35 @@ bool ClassOf(Reader& r, Control& c, const std::string& what) {
             return true;
         }
     }
-    if (ordinal >= 0) return r.Fail(what + " has the unknown class number " + std::to_string(ordinal));
-    if (name.empty()) return r.Fail(what + " has no class");
+    if (ordinal >= 0) return r.Fail(r.Item() + " has the unknown class number " + std::to_string(ordinal));
+    if (name.empty()) return r.Fail(r.Item() + " has no class");
     c.className = name;
     c.cls = ControlClass::Custom;
     return true;
 }
 
-bool Item(Reader& r, bool extended, Control& c, const std::string& what) {
+bool Item(Reader& r, bool extended, Control& c) {
     if (extended) {
         uint32_t help = 0;
-        if (!r.Dword(help, what + "'s help id") || !r.Dword(c.exStyle, what + "'s extended style") ||
-            !r.Dword(c.style, what + "'s style"))
+        if (!r.Dword(help, "help id") || !r.Dword(c.exStyle, "extended style") || !r.Dword(c.style, "style"))
             return false;
-    } else if (!r.Dword(c.style, what + "'s style") || !r.Dword(c.exStyle, what + "'s extended style")) {
+    } else if (!r.Dword(c.style, "style") || !r.Dword(c.exStyle, "extended style")) {
         return false;
     }
-    if (!Rectangle(r, c.x, c.y, c.width, c.height, what)) return false;
+    if (!Rectangle(r, c.x, c.y, c.width, c.height)) return false;
     if (extended) {
         uint32_t id = 0;
-        if (!r.Dword(id, what + "'s id")) return false;
+        if (!r.Dword(id, "id")) return false;
         c.id = static_cast<int32_t>(id);
-    } else if (!r.Short(c.id, what + "'s id")) {  // a WORD: 0xFFFF is IDC_STATIC (-1), as a script writes it
+    } else if (!r.Short(c.id, "id")) {  // a WORD: 0xFFFF is IDC_STATIC (-1), as a script writes it
         return false;
     }
-    if (!ClassOf(r, c, what)) return false;
+    if (!ClassOf(r, c)) return false;
     int ordinal;
-    if (!r.NameOrOrdinal(c.text, ordinal, what + "'s title")) return false;
+    if (!r.NameOrOrdinal(c.text, ordinal, "title")) return false;
     if (ordinal >= 0) c.text = std::to_string(ordinal);
     uint16_t extra = 0;
-    if (!r.Word(extra, what + "'s creation data size") || !r.Skip(extra, what + "'s creation data")) return false;
+    if (!r.Word(extra, "creation data size") || !r.Skip(extra, "creation data")) return false;
     c.keyword = KeywordFor(c.cls, c.style);
     return true;
 }
@@ -229,7 +236,8 @@ bool ReadDialogTemplate(const uint8_t* data, size_t size, Dialog& dialog, std::s
     for (uint16_t i = 0; i < count; ++i) {
         r.AlignDword();
         Control c;
-        if (!Item(r, d.extended, c, "item " + std::to_string(i + 1))) return false;
+        r.Within("item " + std::to_string(i + 1));
+        if (!Item(r, d.extended, c)) return false;
         d.controls.push_back(std::move(c));
     }
     d.name = std::move(dialog.name);
