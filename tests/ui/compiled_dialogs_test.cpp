@@ -7,7 +7,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "host/ui/dialog.h"
 #include "host/ui/dialog_template.h"
@@ -117,11 +120,15 @@ struct Compiler {
     }
 };
 
+void PrintTo(const Compiler& c, std::ostream* out) { *out << c.program; }
+
 const Compiler kWindres{"i686-w64-mingw32-windres", true};
 const Compiler kLlvmRc{"llvm-rc", false};
 
+// llvm-rc preprocesses with clang.
 bool Installed(const Compiler& c) {
-    return std::system(("command -v " + c.program + " >/dev/null 2>&1").c_str()) == 0;
+    std::string command = "command -v " + c.program + (c.windres ? "" : " && command -v clang") + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
 }
 
 constexpr uint32_t kTabStop = 0x00010000, kGroup = 0x00020000, kVisible = 0x10000000, kDisabled = 0x08000000;
