@@ -3,6 +3,7 @@
 
 #ifdef _WIN32
 #include "host/win/dl_shim.h"
+#include "host/win/native_resources.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -43,6 +44,7 @@ bool ReadText(const fs::path& path, std::string& text) {
 std::string ModuleFile(const void* address) {
     Dl_info info{};
     if (address == nullptr || dladdr(address, &info) == 0 || info.dli_fname == nullptr) return {};
+    std::string file = info.dli_fname;  // the Windows build's name lasts only until the next dladdr
     Dl_info self{};
     // The executable reports the name it was started by; its own link is exact.
     if (dladdr(reinterpret_cast<const void*>(&ModuleFile), &self) != 0 && self.dli_fbase == info.dli_fbase) {
@@ -50,7 +52,7 @@ std::string ModuleFile(const void* address) {
         fs::path exe = fs::read_symlink("/proc/self/exe", ec);
         if (!ec) return exe.string();
     }
-    return info.dli_fname;
+    return file;
 }
 
 std::shared_ptr<const ResourceFolder> Load(const std::string& folder) {
@@ -99,6 +101,18 @@ std::shared_ptr<const ResourceFolder> Load(const std::string& folder) {
     return result;
 }
 
+#ifdef _WIN32
+// The Windows build reads the templates compiled into the module, as Windows shows them.
+std::shared_ptr<const ResourceFolder> LoadModule(const void* address, const std::string& file, std::string& error) {
+    auto result = std::make_shared<ResourceFolder>();
+    result->path = file;
+    std::vector<std::string> faults;
+    if (!win::ReadModuleDialogs(address, file, result->doc, faults, error)) return nullptr;
+    for (const std::string& fault : faults) UiFault("dialog templates: " + fault);
+    return result;
+}
+#endif
+
 }  // namespace
 
 std::shared_ptr<const ResourceFolder> ResourcesOf(HINSTANCE instance, std::string& error) {
@@ -113,6 +127,11 @@ std::shared_ptr<const ResourceFolder> ResourcesOf(HINSTANCE instance, std::strin
             error = "the module instance is not a loaded library";
             return nullptr;
         }
+#ifdef _WIN32
+        auto& cached = Cache()[file];
+        if (!cached) cached = LoadModule(address, file, error);
+        return cached;
+#endif
         folder = (fs::path(file).parent_path() / "resources").string();
     }
     std::error_code ec;

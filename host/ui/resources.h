@@ -1,5 +1,6 @@
 // The plug-in's dialog templates: every .rc (and .h) file in the "resources" folder beside
-// the library a module instance belongs to, parsed once and kept.
+// the library a module instance belongs to, parsed once and kept. The Windows build reads
+// the module's own compiled RT_DIALOG resources instead (path then names the module).
 #pragma once
 
 #include <memory>
