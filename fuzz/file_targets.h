@@ -13,6 +13,7 @@
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
 #include "host/script/parser.h"
+#include "host/ui/dialog_template.h"
 #include "host/ui/rc.h"
 #include "macro/menu_file.h"
 #include "fuzz/fuzz_host.h"
@@ -104,6 +105,16 @@ inline int MenuFile(const uint8_t* data, size_t size) {
     host.Answer("menu", {labels.empty() ? std::string("none") : labels[size % labels.size()]});
     WriteScratch("fuzz.mnu", data, size);
     if (qlhost::StartCommand("QLCMENU")) qlhost::AnswerText("#fuzz.mnu");
+    return 0;
+}
+
+// The input as the bytes of an RT_DIALOG resource, read as the Windows build reads a module's
+// dialogs.
+inline int DialogTemplate(const uint8_t* data, size_t size) {
+    qlhost::rc::Dialog dialog;
+    std::string error;
+    if (!qlhost::rc::ReadDialogTemplate(data, size, dialog, error))
+        Require(!error.empty(), "a template that cannot be read says why");
     return 0;
 }
 

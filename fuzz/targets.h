@@ -23,6 +23,7 @@ inline constexpr Target kTargets[] = {
     {"stroke_font", StrokeFont},
     {"menu_file", MenuFile},
     {"rc_script", ResourceScript},
+    {"dialog_template", DialogTemplate},
     {"reg_text", RegistryText},
     {"drawing_json", DrawingJson},
     {"drawing_dxf", DrawingDxf},

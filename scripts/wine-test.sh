@@ -11,7 +11,8 @@ jobs=${QL_WINE_JOBS:-2}
 # --- Packages and build ------------------------------------------------------------------
 # The cross build starts as soon as its tools are there and runs while Wine is installed and
 # its prefixes are made; the step waits for it before the first scenario.
-tools=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 hershey-fonts-data python3 cmake ninja-build ccache)
+# llvm-rc (package llvm) compiles the dialogs as Microsoft's rc does; windres is the fallback.
+tools=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 llvm clang hershey-fonts-data python3 cmake ninja-build ccache)
 runtime=(wine wine32:i386 fonts-dejavu-core)
 missing_of() {
   local p
