@@ -15,6 +15,8 @@
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
+#include "host/protocol/protocol.h"
+#include "bench/hatch_selection.h"
 
 namespace {
 
@@ -45,25 +47,6 @@ std::vector<qlhost::Pt> StarPoints() {
     return points;
 }
 
-void SelectAll() {
-    for (qlhost::Node* n = qlhost::TheDrawing().work->head; n != nullptr; n = n->next)
-        n->flags |= qlhost::Node::kSelected;
-}
-
-// One regular hatch of the selection: border, families, lines in a target list.
-size_t HatchSelection(HatchRun run) {
-    HatchBorder border;
-    CreateHatchBorder(border);
-    HostMatrix toHatch;
-    RotationMatrix(kQuarterTurn - run.line.angle, toHatch);
-    CollectBorder(border, GetWorkDL(), toHatch, SCOPE_SELECTED | SCOPE_VISIBLE);
-    DList* target = CreateDList("~HatchBench.cv7", 2);
-    ExpandPattern(target, border, nullptr, run);
-    const size_t lines = static_cast<const qlhost::HostList*>(target)->count;
-    ReleaseHatchBorder(border);
-    ReleaseList(target);
-    return lines;
-}
 
 HatchRun StarRun() {
     HatchRun run{DefaultHatchOptions(), DefaultLineSettings()};
@@ -76,7 +59,7 @@ void BM_RegularHatchStar(benchmark::State& state) {
     qlhost::ResetMatrixStack();
     qlhost::TheDrawing().work->Append(qlhost::MakePath(StarPoints(), true).data(),
                                       PolySize(kStarVertices));
-    SelectAll();
+    qlhost::SelectAll();
     size_t lines = 0;
     for (auto _ : state) lines = HatchSelection(StarRun());
     state.counters["lines_drawn"] = static_cast<double>(lines);
@@ -134,7 +117,7 @@ void BM_PatFloorPlan(benchmark::State& state) {
         state.SkipWithError(error.c_str());
         return;
     }
-    SelectAll();
+    qlhost::SelectAll();
     size_t lines = 0;
     for (auto _ : state) {
         ThePatLibrary().Parse(kFourFamilies);

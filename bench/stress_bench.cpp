@@ -24,6 +24,7 @@
 #include "host/protocol/protocol.h"
 #include "host/script/run_state.h"
 #include "text/entity_text.h"
+#include "bench/hatch_selection.h"
 
 namespace {
 
@@ -67,11 +68,6 @@ size_t LiveCount(const qlhost::HostList& list) {
     size_t count = 0;
     for (const qlhost::Node* n = list.head; n != nullptr; n = n->next) count += n->deleted() ? 0 : 1;
     return count;
-}
-
-void SelectAll() {
-    for (qlhost::Node* n = qlhost::TheDrawing().work->head; n != nullptr; n = n->next)
-        n->flags |= qlhost::Node::kSelected;
 }
 
 // A closed box, a circle, a line and an arc per cell of the grid.
@@ -125,22 +121,13 @@ BENCHMARK(BM_StressLoadMillion)->Unit(benchmark::kMillisecond)->Iterations(1);
 void BM_StressHatchMillion(benchmark::State& state) {
     LoadMillion();
     qlhost::ResetMatrixStack();
-    SelectAll();
+    qlhost::SelectAll();
     size_t lines = 0;
     for (auto _ : state) {
         ResetPeakMemory();
         HatchRun run{DefaultHatchOptions(), DefaultLineSettings()};
         run.line.distance = kStressSpacing;
-        HatchBorder border;
-        CreateHatchBorder(border);
-        HostMatrix toHatch;
-        RotationMatrix(kQuarterTurn - run.line.angle, toHatch);
-        CollectBorder(border, GetWorkDL(), toHatch, SCOPE_SELECTED | SCOPE_VISIBLE);
-        DList* target = CreateDList("~StressHatch.cv7", 2);
-        ExpandPattern(target, border, nullptr, run);
-        lines = static_cast<const qlhost::HostList*>(target)->count;
-        ReleaseHatchBorder(border);
-        ReleaseList(target);
+        lines = HatchSelection(run);
     }
     ReportPeak(state);
     state.counters["lines_drawn"] = static_cast<double>(lines);
@@ -271,7 +258,7 @@ void BM_StressTextExplode(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         BuildTexts(static_cast<size_t>(state.range(0)), 0);
-        SelectAll();
+        qlhost::SelectAll();
         qlhost::ResetSession();
         ResetPeakMemory();
         state.ResumeTiming();
