@@ -211,23 +211,6 @@ bool Item(Reader& r, bool extended, Control& c) {
 
 }  // namespace
 
-std::string KeywordFor(ControlClass cls, uint32_t style) {
-    static const char* const kButtons[] = {"PUSHBUTTON", "DEFPUSHBUTTON", "CHECKBOX", "AUTOCHECKBOX",
-                                           "RADIOBUTTON", "STATE3", "AUTO3STATE", "GROUPBOX",
-                                           "CONTROL", "AUTORADIOBUTTON", "PUSHBOX", "CONTROL",
-                                           "CONTROL", "CONTROL", "CONTROL", "CONTROL"};
-    static const char* const kStatics[] = {"LTEXT", "CTEXT", "RTEXT", "ICON"};
-    switch (cls) {
-        case ControlClass::Button: return kButtons[style & 0xF];
-        case ControlClass::Static: return (style & 0x1F) < 4 ? kStatics[style & 0x1F] : "CONTROL";
-        case ControlClass::Edit: return "EDITTEXT";
-        case ControlClass::ListBox: return "LISTBOX";
-        case ControlClass::ComboBox: return "COMBOBOX";
-        case ControlClass::ScrollBar: return "SCROLLBAR";
-        default: return "CONTROL";
-    }
-}
-
 bool ReadDialogTemplate(const uint8_t* data, size_t size, Dialog& dialog, std::string& error) {
     Reader r(data, size, error);
     Dialog d;

@@ -18,8 +18,4 @@ namespace qlhost::rc {
 // error says where.
 bool ReadDialogTemplate(const uint8_t* data, size_t size, Dialog& dialog, std::string& error);
 
-// The keyword a resource script gives a control of that class and style (CONTROL when no
-// shorter statement makes it).
-std::string KeywordFor(ControlClass cls, uint32_t style);
-
 }  // namespace qlhost::rc

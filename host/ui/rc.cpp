@@ -374,4 +374,12 @@ bool Parse(const std::string& text, const std::string& fileName, Document& doc, 
     return true;
 }
 
+std::string KeywordFor(ControlClass cls, uint32_t style) {
+    if (cls == ControlClass::Custom) return "CONTROL";
+    const uint32_t typeBits = cls == ControlClass::Button ? 0xF : cls == ControlClass::Static ? 0x1F : 0;
+    for (const ControlKind& kind : kControls)
+        if (kind.cls == cls && (kind.style & typeBits) == (style & typeBits)) return kind.keyword;
+    return "CONTROL";
+}
+
 }  // namespace qlhost::rc

@@ -68,6 +68,11 @@ bool Parse(const std::string& text, const std::string& fileName, Document& doc, 
 // Reads includes relative to the including file's folder.
 IncludeReader FileIncludeReader();
 
+// The keyword a resource script gives a control of that class and style (CONTROL when no
+// shorter statement makes it): the statement whose class and type bits (the low four of a
+// button's style, the low five of a static's) they are.
+std::string KeywordFor(ControlClass cls, uint32_t style);
+
 // The value of a built-in constant (WS_CHILD, BS_AUTOCHECKBOX, IDOK, ...).
 bool BuiltinSymbol(const std::string& name, uint32_t& value);
 
