@@ -9,16 +9,10 @@ build=${1:-build/release}
 deps=build/browser-deps
 artefacts=build/browser-artefacts
 
-missing=()
-for p in chromium nodejs; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-command -v npm >/dev/null || missing+=(npm)
-if ((${#missing[@]})); then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-fi
+source scripts/packages.sh
+packages=(chromium nodejs)
+command -v npm >/dev/null || packages+=(npm)
+install_missing "${packages[@]}"
 mkdir -p "$deps" "$artefacts"
 if [[ ! -f "$deps/node_modules/playwright-core/package.json" ]]; then
   cp tests/browser/package.json "$deps/"

@@ -14,12 +14,7 @@ jobs=${QL_WINE_JOBS:-2}
 # llvm-rc (package llvm) compiles the dialogs as Microsoft's rc does; windres is the fallback.
 tools=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 llvm clang hershey-fonts-data python3 cmake ninja-build ccache)
 runtime=(wine wine32:i386 fonts-dejavu-core)
-missing_of() {
-  local p
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
-  done
-}
+source "$root/scripts/packages.sh"
 install() {
   ((${#@})) || return 0
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
@@ -31,8 +26,8 @@ cannot_install() {
   [ "${QL_WINE_REQUIRED:-0}" = 1 ] && exit 1
   exit 0
 }
-mapfile -t missing_tools < <(missing_of "${tools[@]}")
-mapfile -t missing_runtime < <(missing_of "${runtime[@]}")
+mapfile -t missing_tools < <(missing_packages "${tools[@]}")
+mapfile -t missing_runtime < <(missing_packages "${runtime[@]}")
 if ((${#missing_tools[@]} + ${#missing_runtime[@]})); then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq || echo "wine: apt-get update failed; trying the package lists there are"

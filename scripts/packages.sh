@@ -1,0 +1,20 @@
+# Sourced by the scripts that install what they need from Debian.
+
+# Prints, one a line, the packages of the arguments that are not installed.
+missing_packages() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+  done
+}
+
+# Installs the packages of the arguments that are missing, after one apt-get update; a machine
+# that has them all is left alone.
+install_missing() {
+  local missing
+  mapfile -t missing < <(missing_packages "$@")
+  ((${#missing[@]})) || return 0
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}"
+}
