@@ -113,8 +113,9 @@ struct Compiler {
         if (windres) {
             command.append(" -I ").append(Quoted(script.parent_path())).append(" -O res -o ").append(Quoted(res));
         } else {
-            command.append(" /I ").append(Quoted(script.parent_path())).append(" /I /usr/share/mingw-w64/include");
-            command.append(" /FO ").append(Quoted(res));
+            // Dash options and "--": llvm-rc reads a path such as /check/... as its /C option.
+            command.append(" -I ").append(Quoted(script.parent_path())).append(" -I /usr/share/mingw-w64/include");
+            command.append(" -FO ").append(Quoted(res)).append(" --");
         }
         return command.append(" ").append(Quoted(script)).append(" >/dev/null");
     }
