@@ -102,6 +102,7 @@ private:
     std::vector<Segment> segments_;
     std::vector<Arc> arcs_;
     std::vector<EntRec*> hosts_;
+    std::vector<BlockBox> hostBoxes_;  // their extents
     std::vector<BorderPiece> pieces_;  // horizontal pieces: across is y, along is x
     std::vector<Item> general_, across_;
     BandIndex generalIndex_, acrossIndex_;

@@ -17,6 +17,7 @@ constexpr double kArcEndAngle = 1e-12;
 // Boxes grow by this share of their largest coordinate, so rounding never drops a candidate.
 constexpr double kBoxMargin = 1e-9;
 constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+constexpr uint32_t kInfoClosed = 0x04;  // EInfo (entity, 1): a closed curve
 
 bool Finite(const double* p) {
     return std::isfinite(p[0]) && std::isfinite(p[1]);
@@ -35,6 +36,26 @@ BlockBox Widened(BlockBox box) {
 
 BlockBox BoxOf(const double* a, const double* b) {
     return {std::min(a[0], b[0]), std::max(a[0], b[0]), std::min(a[1], b[1]), std::max(a[1], b[1])};
+}
+
+// A closed curve touched at one point is not crossed. The host meets lines only within
+// them, so a connector ending inside the curve meets it once as well: the curve is touched
+// only when the connector's line, carried across the curve's whole extent, meets it once.
+bool TouchesClosedCurve(EntRec* entity, const double* a, const double* b) {
+    const double d[2] = {b[0] - a[0], b[1] - a[1]};
+    const double length = std::hypot(d[0], d[1]);
+    ExtentRec extent;
+    ResetExtent(extent);
+    EXCheck(entity, &extent);
+    if (!(length > 0) || extent.valid == 0) return true;
+    const double reach = std::hypot(extent.max[0] - extent.min[0], extent.max[1] - extent.min[1]) +
+                         std::hypot(a[0] - extent.min[0], a[1] - extent.min[1]) + length;
+    if (!std::isfinite(reach)) return true;
+    const double from[2] = {a[0] - d[0] / length * reach, a[1] - d[1] / length * reach};
+    const double to[2] = {b[0] + d[0] / length * reach, b[1] + d[1] / length * reach};
+    RecordBuffer line = BuildLine(from, to);
+    double* points = nullptr;
+    return FindAllInts(line.data(), entity, &points) == 1;
 }
 
 bool OnArc(double start, double sweep, double angle) {
@@ -200,6 +221,7 @@ void BorderBlocks::AddEntity(EntRec* entity) {
             if (extent.valid != 0)
                 box = {extent.min[0], extent.max[0], extent.min[1], extent.max[1]};
             hosts_.push_back(entity);
+            hostBoxes_.push_back(box);
             const auto at = static_cast<uint32_t>(hosts_.size() - 1);
             AddItem(general_, generalIndex_, Kind::kHost, at, box);
             AddItem(across_, acrossIndex_, Kind::kHost, at, box);
@@ -228,6 +250,14 @@ bool BorderBlocks::HostMeets(EntRec* entity, const double* a, const double* b) c
     double* points = nullptr;
     const int count = FindAllInts(line.data(), entity, &points);
     if (count <= 0 || points == nullptr) return false;
+    if (count == 1 && (EInfo(entity, 1) & kInfoClosed) != 0) {
+        double point[2];
+        IntersectionPoint(points, 0, point);
+        if (TouchesClosedCurve(entity, a, b)) return false;
+        double onConnector = -1;
+        const double segment[4] = {a[0], a[1], b[0], b[1]};
+        return P2TL2(segment, point, &onConnector) != 0 && onConnector >= 0 && onConnector <= 1;
+    }
     const double segment[4] = {a[0], a[1], b[0], b[1]};
     for (int i = 0; i < count; ++i) {
         double point[2];
@@ -265,6 +295,9 @@ bool BorderBlocks::BlocksAcross(double y, double x1, double x2) const {
     return acrossIndex_.Any({from, to, y, y}, [&](uint32_t at) {
         const Item& item = across_[at];
         if (item.kind == Kind::kHost) {
+            // As scan lines test other entities: only one whose extent straddles the height.
+            const BlockBox& box = hostBoxes_[item.index];
+            if (!((box.y0 < y && box.y1 > y) || (box.y0 >= y && box.y1 <= y))) return false;
             const double a[2] = {from, y};
             const double b[2] = {to, y};
             return HostMeets(hosts_[item.index], a, b);

@@ -87,6 +87,27 @@ TEST_F(BorderBlocksTest, CircleAndArcAcrossTheConnector) {
     EXPECT_FALSE(blocks.Blocks(c, d));
 }
 
+// Entities the host intersects: a connector that only touches a closed ellipse passes it,
+// one that crosses it is blocked; an open elliptical arc touched at its top blocks, except
+// in the horizontal test, which skips entities whose extent only reaches the height.
+TEST_F(BorderBlocksTest, HostClosedCurveTouchedOnceDoesNotBlock) {
+    Put(qlhost::MakeEllipse(0, 0, 2, 0, 0.5));
+    Put(qlhost::MakeEllipseArc(10, 0, 2, 0, 0.5, 0, kPi));
+    BorderBlocks blocks(Border());
+    const double t1[2] = {-3, 1}, t2[2] = {3, 1};
+    EXPECT_FALSE(blocks.Blocks(t1, t2)) << "a touch of a closed curve";
+    const double c1[2] = {-3, 0.5}, c2[2] = {0, 0.5};
+    EXPECT_TRUE(blocks.Blocks(c1, c2)) << "one crossing into the ellipse";
+    const double a1[2] = {7, 1}, a2[2] = {13, 1};
+    EXPECT_TRUE(blocks.Blocks(a1, a2)) << "the rule is for closed curves only";
+    const double across1[2] = {-3, 0.5}, across2[2] = {3, 0.5};
+    EXPECT_TRUE(blocks.Blocks(across1, across2));
+    // The horizontal test looks only at entities whose extent straddles the height.
+    EXPECT_FALSE(blocks.BlocksAcross(1, -3, 3));
+    EXPECT_FALSE(blocks.BlocksAcross(1, 7, 13)) << "at the top of the arc's extent";
+    EXPECT_TRUE(blocks.BlocksAcross(0.5, 7, 13));
+}
+
 // Random walls, polygons, circles and arcs; connectors between neighbouring lines of a
 // sweep give the same answers with the band selected as without.
 TEST_F(BorderBlocksTest, BandsGiveTheAnswersOfTheWholeBorder) {
