@@ -44,9 +44,9 @@ std::string PatternListLabel(const char* search);
 
 // The preview procedure of the preview list (measure and draw requests).
 int PatternPreviewDraw(UINT message, void* item);
-// The scale of a PAT pattern's preview: one repeat across the lines about 0.5 high and 1 to
-// 4 wide; patterns with families of one direction only scale by that direction; never
-// negative or below 0.01.
+// The scale of a PAT pattern's preview: one repeat across the lines 0.5 high and 1 to 4
+// wide; a pattern of steep lines only repeats 1 wide, one of flat lines only keeps its own
+// scale, as does any scale below 0.01.
 double PatPreviewScale(const PatPattern& pattern);
 
 // Starts method 0 scan, 1 smart or 2 regular; any other value ends the command.

@@ -200,19 +200,14 @@ double PatPreviewScale(const PatPattern& pattern) {
         if (std::fabs(c) > kDirectionFloor) across = std::max(across, std::fabs(family.deltaY / c));
         if (std::fabs(s) > kDirectionFloor) along = std::max(along, std::fabs(family.deltaY / s));
     }
-    double scale = 1.0;
-    if (across > 0) {
-        scale = kRepeatAcross / across;
-        if (along > 0) {
-            const double repeat = along * scale;
-            if (repeat > kMaxRepeatAlong)
-                scale /= repeat / kMaxRepeatAlong;
-            else if (repeat < kMinRepeatAlong)
-                scale /= repeat;
-        }
-    } else if (along > 0) {
-        scale = kRepeatAcross / along;
-    }
+    // A direction without families counts as -1, so the quotients below turn negative and
+    // the pattern keeps its own scale, or (lines of one direction only) the along repeat 1.
+    double scale = kRepeatAcross / across;
+    const double repeat = along * scale;
+    if (repeat > kMaxRepeatAlong)
+        scale /= repeat / kMaxRepeatAlong;
+    else if (repeat < kMinRepeatAlong)
+        scale /= repeat;
     if (!(scale >= kMinPatScale) || !std::isfinite(scale)) scale = 1.0;
     return scale;
 }

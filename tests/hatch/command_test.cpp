@@ -217,7 +217,7 @@ TEST_F(HatchCommandTest, PatFileRegisteredTwiceIsListedOnce) {
 TEST(PatPreviewScale, BothDirectionsKeepTheRepeatAlongFromOneToFour) {
     PatPattern pattern;
     pattern.families.push_back(PatFamily{0, 0, 0, 0, 0.25, 0, {}});
-    EXPECT_DOUBLE_EQ(PatPreviewScale(pattern), 2.0);  // horizontal lines only
+    EXPECT_DOUBLE_EQ(PatPreviewScale(pattern), 1.0) << "flat lines only keep their own scale";
     pattern.families.push_back(PatFamily{90 * kDegree, 0, 0, 0, 5.0, 0, {}});
     // Across 0.25 gives 2; along 5 x 2 = 10 is cut to 4.
     EXPECT_NEAR(PatPreviewScale(pattern), 2.0 / (10.0 / 4), 1e-9);
@@ -225,10 +225,10 @@ TEST(PatPreviewScale, BothDirectionsKeepTheRepeatAlongFromOneToFour) {
     EXPECT_NEAR(PatPreviewScale(pattern), 2.0 / 0.2, 1e-9);
 }
 
-TEST(PatPreviewScale, OneDirectionScalesByItAndNeverGoesNegative) {
+TEST(PatPreviewScale, OneDirectionRepeatsOnceAlongOrKeepsItsScaleAndNeverGoesNegative) {
     PatPattern vertical;
     vertical.families.push_back(PatFamily{90 * kDegree, 0, 0, 0, -0.5, 0, {}});
-    EXPECT_NEAR(PatPreviewScale(vertical), 1.0, 1e-6);
+    EXPECT_NEAR(PatPreviewScale(vertical), 2.0, 1e-6) << "steep lines 0.5 apart repeat 1 wide";
     PatPattern coarse;
     coarse.families.push_back(PatFamily{0, 0, 0, 0, 1000, 0, {}});
     EXPECT_DOUBLE_EQ(PatPreviewScale(coarse), 1.0);  // below 0.01
