@@ -289,6 +289,28 @@ TEST_F(HatchCommandTest, OptStoresTheTypedValuesWithTheNamedRecord) {
     EXPECT_DOUBLE_EQ(run.line.distance, 0.5);
 }
 
+// Enter keeps the shown distance and asks for the angle; the angle prompt stores what was
+// typed before it whatever its own status.
+TEST_F(HatchCommandTest, OptDefaultDistanceGoesOnAndAnyAngleAnswerStores) {
+    SaveSettings("Wide", 1.0);
+    Store(kMethodRegular, kPatternSimple, "Wide");
+    ASSERT_TRUE(qlhost::StartCommand("QLHATCHOPT"));
+    qlhost::AnswerPrompt(ST_DEFAULT);
+    ASSERT_TRUE(qlhost::CommandRunning());
+    EXPECT_EQ(qlhost::CurrentPrompt()->text, "Hatch angle [45.0000]:");
+    qlhost::AnswerPrompt(1);
+    EXPECT_FALSE(qlhost::CommandRunning());
+
+    ASSERT_TRUE(qlhost::StartCommand("QLHATCHOPT"));
+    qlhost::AnswerNumber(0.25);
+    qlhost::AnswerPrompt(1);
+    EXPECT_FALSE(qlhost::CommandRunning());
+    TheLineSettings() = DefaultLineSettings();
+    LoadLineSettings("Wide");
+    EXPECT_DOUBLE_EQ(TheLineSettings().distance, 0.25);
+    EXPECT_NEAR(TheLineSettings().angle, 45 * kDegree, 1e-9);
+}
+
 TEST_F(HatchCommandTest, OptCancelledAtTheDistanceStoresNothing) {
     ASSERT_TRUE(qlhost::StartCommand("QLHATCHOPT"));
     qlhost::AnswerPrompt(1);
@@ -308,11 +330,21 @@ TEST_F(HatchCommandTest, OptSelBoundsTheNameAndTakesUnknownKindsAsLines) {
     EXPECT_EQ(std::string(stored.lineSettingsName), std::string(kSettingsNameSize - 1, 'n'));
 
     ASSERT_TRUE(qlhost::StartCommand("QLHATCHOPTSEL"));
+    qlhost::AnswerNumber(1);
+    EXPECT_EQ(qlhost::CurrentPrompt()->text, "Corvane pattern name: ");
+    qlhost::AnswerText(".25 Cross");
+    EXPECT_FALSE(qlhost::CommandRunning());
+    stored = Stored();
+    EXPECT_EQ(stored.patternKind, kPatternScalable);
+    EXPECT_STREQ(stored.scalableName, ".25 Cross");
+    EXPECT_EQ(std::string(stored.lineSettingsName), std::string(kSettingsNameSize - 1, 'n'));
+
+    ASSERT_TRUE(qlhost::StartCommand("QLHATCHOPTSEL"));
     qlhost::AnswerNumber(2);
     EXPECT_EQ(qlhost::CurrentPrompt()->text, "PAT-file pattern name: ");
     qlhost::AnswerPrompt(1);
     EXPECT_FALSE(qlhost::CommandRunning());
-    EXPECT_EQ(Stored().patternKind, kPatternSimple);
+    EXPECT_EQ(Stored().patternKind, kPatternScalable) << "a cancelled name stores nothing";
 }
 
 TEST_F(HatchCommandTest, LastStartsTheStoredMethodAndEndsOnAnUnknownOne) {
