@@ -20,8 +20,8 @@ constexpr uint32_t kScaleFlags = 32;
 // width doubles the x scale.
 constexpr double kRiseStepsPerView = 6.0;
 constexpr double kSideStepsPerView = 4.2;
-// The reference distance never gets shorter than this.
-constexpr double kMinReference = 0.01;
+// The reference distance taken when the cursor is at the origin.
+constexpr double kOriginReference = 0.01;
 
 const char kScalePrompt[] = "Scale (SHIFT = move ref, CTRL = Independent X/Y): ";
 
@@ -62,7 +62,7 @@ void UpdateScales(void* ctx, const double* cursor) {
     bool ctrl = KeyDown(VK_CONTROL);
     if (KeyDown(VK_SHIFT)) {
         double distance = Distance3(g_state.origin, cursor);
-        g_state.reference = distance < kMinReference ? kMinReference : distance;
+        g_state.reference = distance > 0.0 ? distance : kOriginReference;
         CopyPoint3(g_state.referenceLine[0], g_state.origin);
         CopyPoint3(g_state.referenceLine[1], cursor);
     } else if (g_state.reference == 0.0) {

@@ -1,5 +1,6 @@
-// The transform and part commands through the host's prompts: every exit frees the moving
-// set and puts back what was taken out, and every exit of the part commands releases the part.
+// The transform and part commands through the host's prompts: each prompt's kind, cursor,
+// flags and extra value, every exit frees the moving set and puts back what was taken out,
+// and every exit of the part commands releases the part.
 #include "core/commands.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,39 @@
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 #include "tests/support/command_test.h"
+#include "tests/support/temp_path.h"
+#include "tests/ui/ui_script.h"
 #include "transform/engine.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using qlhost::Node;
+
+// What the host receives with a prompt; kDrag stands for a drag procedure as the cursor.
+struct PromptArgs {
+    int kind;
+    std::string text;
+    int cursor;
+    uint32_t flags;
+    int extra;
+};
+constexpr int kDrag = -1;
+
+void ExpectPrompt(const PromptArgs& want) {
+    const qlhost::PromptInfo* open = qlhost::CurrentPrompt();
+    ASSERT_NE(open, nullptr) << want.text;
+    EXPECT_EQ(open->text, want.text);
+    EXPECT_EQ(open->kind, want.kind) << want.text;
+    EXPECT_EQ(open->drag, want.cursor == kDrag) << want.text;
+    if (want.cursor != kDrag) {
+        EXPECT_EQ(open->cursor, static_cast<uintptr_t>(want.cursor)) << want.text;
+    }
+    EXPECT_EQ(open->flags, want.flags) << want.text;
+    EXPECT_EQ(open->extra, want.extra) << want.text;
+}
+
+const PromptArgs kSelect{REQ_SELECTION, "Select entities:", 1, 0, 0};
 
 class TransformCommands : public HostCommandTest {
 protected:
@@ -30,7 +58,7 @@ protected:
               "QLPARTM"},
              {nullptr, QLMOVE, QLCOPY, QLROTATE, QLROTATE2, QLSCALE, QLSHEAR, QLPART, QLPARTM}});
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / (std::string("ql_transform_") + info->name());
+        dir_ = ql_test::TempPath(std::string("transform_") + info->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         savedUserDir_ = qlhost::UserDir();
@@ -121,6 +149,97 @@ TEST_F(TransformCommands, CancelsBeforeCollectingLeaveTheDrawing) {
         EXPECT_EQ(TheMovingSet().count, 0u) << name;
         EXPECT_FALSE(first_->deleted()) << name;
     }
+}
+
+TEST_F(TransformCommands, EveryPromptHasItsKindCursorFlagsAndExtra) {
+    const std::string placeAt = "Place at (CTRL=Scale, SHIFT=15° Rotate, SHIFT+CTRL=Free Rotate):";
+    const PromptArgs next{REQ_POINT3, "Next point:", kDrag, 0x22, 723};
+    for (const char* name : {"QLMOVE", "QLCOPY"}) {
+        bool copy = std::string(name) == "QLCOPY";
+        Run(name);
+        ExpectPrompt(kSelect);
+        SelectBoth();
+        ExpectPrompt({REQ_POINT3, copy ? "Copy from point:" : "Base point:", 8, 0, 723});
+        qlhost::AnswerPoint(0, 0, 0, true);
+        ExpectPrompt({REQ_POINT3, placeAt, kDrag, 0x22, 723});
+        qlhost::AnswerNumber(2);
+        ExpectPrompt(next);
+        if (copy) {
+            qlhost::AnswerPoint(5, 5, 0, true);
+            ExpectPrompt(next);
+        }
+        qlhost::AnswerPrompt(qlhost::kStatusCancel);
+        EXPECT_FALSE(qlhost::CommandRunning()) << name;
+    }
+
+    const std::string rotateTo = "Rotate to (SHIFT = 15° snap): ";
+    Run("QLROTATE");
+    ExpectPrompt(kSelect);
+    SelectBoth();
+    ExpectPrompt({REQ_POINT2, "Rotate origin: ", 4, 0, 0});
+    qlhost::AnswerPoint(0, 0, 0, false);
+    ExpectPrompt({REQ_POINT2, rotateTo, kDrag, 32, 0});
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+
+    Run("QLROTATE2");
+    SelectBoth();
+    ExpectPrompt({REQ_POINT2, "Rotate origin: ", 4, 0, 0});
+    qlhost::AnswerPoint(0, 0, 0, false);
+    ExpectPrompt({REQ_POINT2, "Rotate reference point: ", 5, 0, 0});
+    qlhost::AnswerPoint(1, 0, 0, false);
+    ExpectPrompt({REQ_POINT2, rotateTo, kDrag, 32, 0});
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+
+    Run("QLSCALE");
+    SelectBoth();
+    ExpectPrompt({REQ_POINT3, "Scale origin: ", 8, 0, 0});
+    qlhost::AnswerPoint(0, 0, 0, true);
+    ExpectPrompt({REQ_POINT3, "Scale (SHIFT = move ref, CTRL = Independent X/Y): ", kDrag, 32, 0});
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+
+    Run("QLSHEAR");
+    SelectBoth();
+    ExpectPrompt({REQ_POINT2, "Shear axis - first point: ", 4, 0, 0});
+    qlhost::AnswerPoint(0, 0, 0, false);
+    ExpectPrompt({REQ_POINT2, "Shear axis - second point: ", 5, 2, 0});
+    qlhost::AnswerPoint(10, 0, 0, false);
+    ExpectPrompt({REQ_POINT2, "Shear to point: ", kDrag, 0, 0});
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+    EXPECT_FALSE(qlhost::CommandRunning());
+}
+
+TEST_F(TransformCommands, PartPromptsAddThePlacedFlagAndDropTheExtraAfterANumber) {
+    WritePart("door.cv7");
+    const std::string placePart =
+        "Place part at (CTRL = scale, SHIFT = rotate, SHIFT+CTRL = free rotate):";
+    {
+        qlhost::testing::UiScript script;
+        script.Add("file", {(dir_ / "door.cv7").string()});
+        Run("QLPART");
+    }
+    const std::string firstPlace = "Place at (CTRL = scale, SHIFT = rotate, SHIFT+CTRL = free Rotate):";
+    ExpectPrompt({REQ_POINT3, firstPlace, kDrag, 32, 723});
+    qlhost::AnswerNumber(2);
+    ExpectPrompt({REQ_POINT3, firstPlace, kDrag, 32, 0});
+    qlhost::AnswerPoint(1, 1, 0, true);
+    ExpectPrompt({REQ_POINT3, placePart, kDrag, 34, 723});
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+
+    Run("QLPARTM");
+    const qlhost::PromptInfo* open = qlhost::CurrentPrompt();
+    EXPECT_EQ(open->kind, REQ_TEXT);
+    EXPECT_EQ(open->text, "Filename [" + (dir_ / "door.cv7").string() + "]: ");
+    EXPECT_EQ(open->cursor, 1u);
+    EXPECT_EQ(open->flags, 1u);
+    EXPECT_EQ(open->extra, 0);
+    qlhost::AnswerText("#door");
+    ExpectPrompt({REQ_POINT3, placePart, kDrag, 32, 723});
+    qlhost::AnswerPoint(1, 1, 0, true);
+    ExpectPrompt({REQ_POINT3, placePart, kDrag, 34, 723});
+    qlhost::AnswerNumber(3);
+    ExpectPrompt({REQ_POINT3, placePart, kDrag, 34, 0});
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+    EXPECT_FALSE(qlhost::CommandRunning());
 }
 
 TEST_F(TransformCommands, PartmCancelReleasesThePartAfterPlacing) {
