@@ -66,7 +66,8 @@ int CloseWithButton(int) { return kClose; }
 
 int RunTextDialog(bool edit) {
     void* dialog = DefDlg("DLGTEX", 0, 0, edit ? RefreshEditedText : RefreshNewText, 0, 0);
-    EDCTL(dialog, IDC_TEXT_LINE, 0, PF_TEXT, static_cast<int>(kWorkStringCapacity), WorkString(), 0);
+    // Both edits hold the same string with its lines separated by carriage returns.
+    EDCTL(dialog, IDC_TEXT_LINE, kEditMultiLine, PF_TEXT, static_cast<int>(kWorkStringCapacity), WorkString(), 0);
     EDCTL(dialog, IDC_TEXT_LINES, kEditMultiLine, PF_TEXT, static_cast<int>(kWorkStringCapacity), WorkString(), 0);
     CHKCTL(dialog, IDC_TEXT_MULTILINE, 0, 0, &Placement().multiline, 1, EditSwitch);
     BTNCTL(dialog, IDC_TEXT_PROPERTIES, 0, 0, edit ? PropertiesOfText : PropertiesOfCurrent, nullptr);

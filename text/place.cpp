@@ -278,7 +278,9 @@ void PlaceStringAsText(const char* text) {
 
 void AdoptTextFromEntity(EntRec* entity) {
     if (entity == nullptr || RecordType(entity) != ET_TEXT || RecordLength(entity) < TextSize(0)) return;
-    MakeSettingsCurrent(entity + kTextStyleBlock, true);
+    // The picked text's settings become current as settings of no named style.
+    if (unsigned char* block = MakeSettingsCurrent(entity + kTextStyleBlock, true))
+        PutU16(block, kSbStyleNumber, 0);
     if (EnsureTextWorkRecord() != nullptr) {
         std::optional<std::string_view> text = EntityString(entity);
         if (text && text->size() < kWorkStringCapacity) SetWorkString(text->data(), text->size());

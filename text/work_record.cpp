@@ -85,18 +85,17 @@ bool LoadCurrentSettings(EntRec* record) {
     return true;
 }
 
-bool MakeSettingsCurrent(const unsigned char* styleBlock, bool normalise) {
+unsigned char* MakeSettingsCurrent(const unsigned char* styleBlock, bool normalise) {
     unsigned char* textTemplate = TextTemplate();
-    if (textTemplate == nullptr) return false;
+    if (textTemplate == nullptr) return nullptr;
     if (normalise) {
         uint32_t first = GetU32(textTemplate, kTblEntries + kEntryLength);
-        if (first < kStyleEntryMinimum || first > kMaxTableEntryLength) return false;
+        if (first < kStyleEntryMinimum || first > kMaxTableEntryLength) return nullptr;
         PutU16(textTemplate, kTblCurrentNumber, 0);
         PutU32(textTemplate, kTblCurrentOffset, kTblEntries);
     }
     unsigned char* block = CurrentStyleBlock(textTemplate);
-    if (block == nullptr) return false;
+    if (block == nullptr) return nullptr;
     std::memcpy(block, styleBlock, kStyleBlockSize);
-    if (normalise) PutU16(block, kSbStyleNumber, 0);
-    return true;
+    return block;
 }

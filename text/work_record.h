@@ -50,7 +50,8 @@ unsigned char* TextTemplate();
 unsigned char* CurrentStyleBlock(unsigned char* textTemplate);
 // Copies the current settings into the work record's style block; false without them.
 bool LoadCurrentSettings(EntRec* record);
-// Makes a style block the current settings. With normalise, the template is first set to
-// its first entry (current number 0, offset 15) and the written style number is 0; nothing
-// is written when the template has no entry. False when nothing was written.
-bool MakeSettingsCurrent(const unsigned char* styleBlock, bool normalise);
+// Makes a style block the current settings (all 23 bytes, style number included). With
+// normalise, the template is first set to its first entry (current number 0, offset 15);
+// nothing is written when the template has no entry. Returns the written block, or null when
+// nothing was written.
+unsigned char* MakeSettingsCurrent(const unsigned char* styleBlock, bool normalise);

@@ -127,19 +127,24 @@ TEST_F(TextPlacement, TheTextFollowsChangedCurrentSettingsOnly) {
     qlhost::AnswerPrompt(qlhost::kStatusCancel);
 }
 
-TEST_F(TextPlacement, KeepNormalisesTheTemplateAndClearsItsStyleNumber) {
+TEST_F(TextPlacement, KeepNormalisesTheTemplateAndCopiesTheWholeStyleBlock) {
     ASSERT_TRUE(qlhost::SetCurrentEntry(TextTable(), qlhost::kTableEntries, 2));
     StartText("keep");
     // "Title": height 5, bold, style number 2.
     EXPECT_FLOAT_EQ(GetF32(Rec(), kTextHeight), 5.0f);
     EXPECT_EQ(GetU16(Rec(), kTextStyleNumber), 2);
-    Key('F');
+    // K alone keeps the text's style number too.
     Key('K');
     EXPECT_EQ(GetU16(TextTable().data(), kTblCurrentNumber), 0);
     EXPECT_EQ(GetU32(TextTable().data(), kTblCurrentOffset), kTblEntries);
     const unsigned char* first = TextTable().data() + kTblEntries + kEntryData;
-    EXPECT_EQ(std::memcmp(first + 2, Rec() + kTextStyleBlock + 2, kStyleBlockSize - 2), 0);
-    EXPECT_EQ(GetU16(first, 0), 0);
+    EXPECT_EQ(std::memcmp(first, Rec() + kTextStyleBlock, kStyleBlockSize), 0);
+    EXPECT_EQ(GetU16(first, kSbStyleNumber), 2);
+    // F changes the text by hand: its style number, and so the kept one, becomes 0.
+    Key('F');
+    Key('K');
+    EXPECT_EQ(std::memcmp(first, Rec() + kTextStyleBlock, kStyleBlockSize), 0);
+    EXPECT_EQ(GetU16(first, kSbStyleNumber), 0);
     EXPECT_EQ(first[kSbJustify], 11);
     qlhost::AnswerPrompt(qlhost::kStatusCancel);
 }
