@@ -15,29 +15,6 @@
 
 namespace {
 
-// What the host receives with a prompt; kDrag stands for a drag procedure as the cursor.
-struct PromptArgs {
-    int kind;
-    std::string text;
-    int cursor;
-    uint32_t flags;
-    int extra;
-};
-constexpr int kDrag = -1;
-
-void ExpectPrompt(const PromptArgs& want) {
-    const qlhost::PromptInfo* open = qlhost::CurrentPrompt();
-    ASSERT_NE(open, nullptr) << want.text;
-    EXPECT_EQ(open->text, want.text);
-    EXPECT_EQ(open->kind, want.kind) << want.text;
-    EXPECT_EQ(open->drag, want.cursor == kDrag) << want.text;
-    if (want.cursor != kDrag) {
-        EXPECT_EQ(open->cursor, static_cast<uintptr_t>(want.cursor)) << want.text;
-    }
-    EXPECT_EQ(open->flags, want.flags) << want.text;
-    EXPECT_EQ(open->extra, want.extra) << want.text;
-}
-
 void Cancel() {
     qlhost::AnswerPrompt(qlhost::kStatusCancel);
     EXPECT_FALSE(qlhost::CommandRunning());

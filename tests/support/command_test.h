@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
 #include <utility>
 
 #include "host/drawing/drawing.h"
@@ -34,3 +36,27 @@ private:
     qlhost::CommandTable saved_;
     bool installed_ = false;
 };
+
+// What the host receives with a prompt; kDrag stands for a drag procedure as the cursor.
+struct PromptArgs {
+    int kind;
+    std::string text;
+    int cursor;
+    uint32_t flags;
+    int extra;
+};
+constexpr int kDrag = -1;
+
+// Checks the open prompt against want: text, kind, cursor or drag procedure, flags, extra.
+inline void ExpectPrompt(const PromptArgs& want) {
+    const qlhost::PromptInfo* open = qlhost::CurrentPrompt();
+    ASSERT_NE(open, nullptr) << want.text;
+    EXPECT_EQ(open->text, want.text);
+    EXPECT_EQ(open->kind, want.kind) << want.text;
+    EXPECT_EQ(open->drag, want.cursor == kDrag) << want.text;
+    if (want.cursor != kDrag) {
+        EXPECT_EQ(open->cursor, static_cast<uintptr_t>(want.cursor)) << want.text;
+    }
+    EXPECT_EQ(open->flags, want.flags) << want.text;
+    EXPECT_EQ(open->extra, want.extra) << want.text;
+}
