@@ -7,13 +7,16 @@
 #include <string>
 
 #include "core/dialog_helpers.h"
+#include "core/hooks.h"
 #include "core/layers.h"
 #include "core/prompts.h"
+#include "core/registration.h"
 #include "core/weblink.h"
 #include "host/drawing/drawing.h"
 #include "host/fonts/gdi.h"
 #include "host/geometry/records.h"
 #include "host/io/preview.h"
+#include "host/platform/hooks.h"
 #include "host/ui/paint_dc.h"
 #include "host/ui/resources.h"
 #include "host/ui/ui.h"
@@ -100,6 +103,9 @@ protected:
         qlhost::SetResourceFolder(kDialogs, std::string(QL_SOURCE_DIR) + "/tests/ui/data/dialogs");
         qlhost::TakeDrawnTexts();
     }
+    void TearDown() override {
+        qlhost::SetResourceFolder(PluginInstance(), std::string(QL_SOURCE_DIR) + "/resources");
+    }
     static int Run(void* dlg) {
         const int result = Dialog(dlg, kDialogs, 0);
         RelDlg(dlg);
@@ -131,6 +137,28 @@ TEST_F(HelperDialog, ShortcutsShowHideEnableAndFindControls) {
         .Add("esc");
     EXPECT_EQ(Run(dlg), IDCANCEL);
     EXPECT_TRUE(script.faults.empty()) << script.faults.front();
+}
+
+TEST_F(HelperDialog, RightButtonClosesTheDialogAsCancelAndTheHookGoes) {
+    qlhost::SetResourceFolder(PluginInstance(), std::string(QL_SOURCE_DIR) + "/tests/ui/data/dialogs");
+    UiScript script;
+    void* dlg = DefDlg("DLGENGINE", 0, 0, nullptr, 0, 0);
+    script
+        .Run([] {
+            EXPECT_EQ(ClosedByRightButton, 0u);
+            EXPECT_EQ(qlhost::InstalledHooks(WH_MOUSE), 1);
+            qlhost::DeliverMouse(WM_RBUTTONDOWN, 5, 5);
+        })
+        .Dialog({"click", "1"});
+    EXPECT_EQ(RunDialogClosedByRightButton(dlg), IDCANCEL);
+    EXPECT_EQ(ClosedByRightButton, 1u);
+    EXPECT_EQ(qlhost::InstalledHooks(WH_MOUSE), 0);
+    EXPECT_EQ(script.actions.size(), 1u);  // the OK click never came
+
+    EXPECT_EQ(ShowMessageClosedByRightButton("Done", "Message", MS_MESSAGE), IDOK);
+    EXPECT_EQ(ClosedByRightButton, 0u);
+    EXPECT_EQ(qlhost::InstalledHooks(WH_MOUSE), 0);
+    EXPECT_TRUE(script.Transcribed("message \"Message\""));
 }
 
 TEST_F(HelperDialog, WebLinkOpensThePageAndLeavesTheDialogOpen) {
