@@ -53,6 +53,9 @@ void EndCommand() {
     g_session.command.clear();
     TheDrawing().PurgeDeleted();
     Transcript(name + " ended");
+    // Temporary lists live only while their command runs.
+    for (const auto& list : TheDrawing().temporaries)
+        ScriptFault(name + " ended holding the temporary list \"" + list->name + "\"");
     if (g_validate) {
         const std::string fault = ValidateDrawing(TheDrawing());
         if (!fault.empty()) ScriptFault("drawing unsound after " + name + ": " + fault);

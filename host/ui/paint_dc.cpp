@@ -60,11 +60,14 @@ COLORREF SystemColor(int index) {
     }
 }
 
-int DrawDCText(HDC dc, const char* text, int count, const RECT* rect, UINT) {
+int DrawDCText(HDC dc, const char* text, int count, const RECT* rect, UINT format) {
     HostDC* d = DCOf(dc);
     if (d == nullptr || text == nullptr || rect == nullptr) return 0;
     std::string s = count < 0 ? std::string(text) : std::string(text, strnlen(text, static_cast<size_t>(count)));
-    if (Drawn().size() < kMaxKeptTexts) Drawn().push_back(DrawnText{d->window, s});
+    LOGFONTA font{};
+    if (d->font && d->font->kind == GdiObject::kFont)
+        font = static_cast<const GdiFont*>(d->font)->logFont;
+    if (Drawn().size() < kMaxKeptTexts) Drawn().push_back(DrawnText{d->window, s, font, d->bkColor, format});
     int lines = 1 + static_cast<int>(std::count(s.begin(), s.end(), '\n'));
     return lines * TextHeight(*d);
 }

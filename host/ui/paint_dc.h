@@ -22,10 +22,14 @@ bool RestoreDCState(HDC dc, int saved);
 // Drops the saved states of a device context that is released.
 void ForgetSavedStates(HDC dc);
 
-// A text drawn with DrawTextA: the window of its DC and the text.
+// A text drawn with DrawTextA: the window of its DC, the text, the font selected into the DC,
+// the background colour and the DrawTextA format.
 struct DrawnText {
     HWND window;
     std::string text;
+    LOGFONTA font;
+    COLORREF background;
+    UINT format;
 };
 // The texts drawn since the last call, which forgets them.
 std::vector<DrawnText> TakeDrawnTexts();

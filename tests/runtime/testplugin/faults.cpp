@@ -37,3 +37,8 @@ void TPWAIT() { ReqData(REQ_POINT2, g_point, "Waiting:", QL_CURSOR(4), ReturnsSi
 void TPBADKIND() { ReqData(42, g_point, "Bad kind:", QL_CURSOR(1), ReturnsSilently, 0, 0); }
 
 void TPLEAK() { ReqData(REQ_TEXT, g_name, "File to leak:", QL_CURSOR(1), Leak, 0, 0); }
+
+void TPKEEPLIST() {
+    CreateDList("~Kept.cv7", 2);
+    CmdEnd();
+}

@@ -16,11 +16,12 @@ void About() { FormSt("Runtime test plug-in", -1, "About", 0x21); }
 const char kNames[] =
     "TPKIND\0TPCHAIN\0TPDRAG\0TPHOTKEY\0TPTEXTKEY\0TPPAINT\0TPNOASK\0TPCONTNOASK\0TPAFTEREND\0"
     "TPTWICE\0TPWAIT\0TPBADKIND\0TPLEAK\0TPNEXT\0TPSCRIPT\0TPFILE\0TPPART\0TPREGSET\0TPREGGET\0"
-    "TPRES\0TPTICK\0TPRECORD\0TPSNAP\0";
+    "TPRES\0TPTICK\0TPRECORD\0TPSNAP\0TPKEEPLIST\0";
 
 const CmdProc kProcs[] = {About,     TPKIND,    TPCHAIN,  TPDRAG,   TPHOTKEY, TPTEXTKEY,   TPPAINT,  TPNOASK,
                           TPCONTNOASK, TPAFTEREND, TPTWICE, TPWAIT, TPBADKIND, TPLEAK,    TPNEXT,   TPSCRIPT,
-                          TPFILE,    TPPART,    TPREGSET, TPREGGET, TPRES,    TPTICK,      TPRECORD, TPSNAP, nullptr};
+                          TPFILE,    TPPART,    TPREGSET, TPREGGET, TPRES,    TPTICK,      TPRECORD, TPSNAP, TPKEEPLIST,
+                          nullptr};
 
 const XPRecord kRecord = {0, 0, "Runtime test plug-in", kNames, kProcs, 0, 0};
 

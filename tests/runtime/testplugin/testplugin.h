@@ -38,3 +38,4 @@ void TPRES();
 void TPTICK();
 void TPRECORD();
 void TPSNAP();
+void TPKEEPLIST();
