@@ -93,3 +93,7 @@ void RemoveRightCloseHook() {
     if (g_mouseHook != nullptr) UnhookWindowsHookEx(g_mouseHook);
     g_mouseHook = nullptr;
 }
+
+bool KeyDown(int vk) {
+    return static_cast<uint16_t>(GetAsyncKeyState(vk)) >= 2;
+}

@@ -24,6 +24,9 @@ void RemoveKeyHook();
 void InstallRightCloseHook();
 void RemoveRightCloseHook();
 
+// True when GetAsyncKeyState reports the key held (2 or more as an unsigned 16-bit value).
+bool KeyDown(int vk);
+
 // The hook procedures (also reachable for tests).
 LRESULT CALLBACK KeyHookProc(int code, WPARAM key, LPARAM info);
 LRESULT CALLBACK RightCloseHookProc(int code, WPARAM message, LPARAM info);

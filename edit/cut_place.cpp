@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/geometry.h"
+#include "core/hooks.h"
 #include "core/records.h"
 #include "edit/cut.h"
 #include "transform/drag_helpers.h"

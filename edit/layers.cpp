@@ -35,8 +35,6 @@ EntRec* g_picked = nullptr;
 int g_filterMode = kFilterHide;
 char g_filter[kFilterSize];
 
-bool KeyHeld(int vk) { return static_cast<uint16_t>(GetAsyncKeyState(vk)) > 1; }
-
 unsigned char* LayerTable() {
     DList* work = GetWorkDL();
     return work != nullptr ? GetTemplate(work, TPL_LAYERS) : nullptr;
@@ -145,10 +143,10 @@ void ActOnPick(EntRec* picked) {
     const int layer = RecordLayer(entity);
     unsigned char* entry = FindLayerID(layer);
     if (entry == nullptr) return;
-    const bool control = KeyHeld(VK_CONTROL);
+    const bool control = KeyDown(VK_CONTROL);
     if (control || layer == CurrentLayerId()) {
         DisplayLayer(entry, layer, control);
-    } else if (KeyHeld(VK_SHIFT)) {
+    } else if (KeyDown(VK_SHIFT)) {
         SetCurLayer(layer);
     } else if (HasFlags(entry)) {
         SetLayerFlag(entry, kLayerHidden, true);

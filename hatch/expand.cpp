@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/hooks.h"
 #include "core/records.h"
 #include "hatch/fill.h"
 #include "hatch/pat_reader.h"
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr int kHatchPatternStyle = 3;  // host fill style kind of a scalable hatch pattern
-constexpr uint16_t kKeyHeld = 2;       // GetAsyncKeyState as unsigned: 2 or more = held
 
 // Host scalable pattern data, from the style's data offset.
 constexpr size_t kPdFamilyCount = 8;
@@ -28,10 +28,6 @@ constexpr size_t kHfDashes = 24;
 constexpr size_t kFillStyleDataOffset = 7;
 
 const char kProgressText[] = "Hatching... (press ESC to cancel)";
-
-bool EscapeHeld() {
-    return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)) >= kKeyHeld;
-}
 
 void RotatePoint(double* point, double angle) {
     HostMatrix matrix;
@@ -134,7 +130,7 @@ struct Driver {
         int done = 0;
         for (const PatFamily& pat : pattern->families) {
             ShowProgress(done, count);
-            if (EscapeHeld()) {
+            if (KeyDown(VK_ESCAPE)) {
                 result.stopped = true;
                 break;
             }

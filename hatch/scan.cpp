@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/commands.h"
+#include "core/hooks.h"
 #include "core/host_api.h"
 #include "core/layers.h"
 #include "core/prompts.h"
@@ -89,7 +90,6 @@ namespace {
 constexpr uintptr_t kSelectCursor = 8;
 constexpr uint32_t kPointFlags = 0x400000;
 constexpr int kLiveCursor = 4147;
-constexpr uint16_t kKeyHeld = 2;  // GetAsyncKeyState as unsigned: 2 or more = held
 constexpr WPARAM kEscapeChar = 27;
 // Probes start this far beyond the border's extent, so a crossing moves their ends.
 constexpr double kProbeReach = 1.0;
@@ -116,10 +116,6 @@ bool g_dragging = false;
 bool g_released = false;
 HHOOK g_mouseHook = nullptr;
 
-bool Held(int key) {
-    return static_cast<uint16_t>(GetAsyncKeyState(key)) >= kKeyHeld;
-}
-
 void RemoveMouseHook() {
     if (g_mouseHook != nullptr) UnhookWindowsHookEx(g_mouseHook);
     g_mouseHook = nullptr;
@@ -138,7 +134,7 @@ LRESULT CALLBACK PaintMouseHook(int code, WPARAM message, LPARAM info) {
 // The line at position p under the cursor: an existing painted one is taken away with CTRL;
 // otherwise a new one runs between the border crossings nearest below and above the cursor.
 void PaintLine(void* ctx, double p, const double* cursor, bool crosshatch, int16_t style) {
-    const bool remove = Held(VK_CONTROL);
+    const bool remove = KeyDown(VK_CONTROL);
     const int across = crosshatch ? 1 : 0;
     const int along = 1 - across;
     const double c = cursor[along];
@@ -210,7 +206,7 @@ void Drag(void* ctx) {
     if (live != nullptr) {
         double cursor[2] = {live[0], live[1]};
         TRNP2(cursor, g_toHatch);
-        if (g_dragging) PaintRange(ctx, cursor, Held(VK_SHIFT));
+        if (g_dragging) PaintRange(ctx, cursor, KeyDown(VK_SHIFT));
         g_previous[0] = cursor[0];
         g_previous[1] = cursor[1];
     }

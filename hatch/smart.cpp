@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/commands.h"
+#include "core/hooks.h"
 #include "core/host_api.h"
 #include "core/layers.h"
 #include "core/prompts.h"
@@ -24,7 +25,6 @@ constexpr uint32_t kBorderScope = SCOPE_SELECTED | SCOPE_VISIBLE;
 constexpr uint32_t kPointFlags = 0x400000;
 constexpr char kRegionListName[] = "~HatchEntities.cv7";
 constexpr int kTemporaryListMode = 2;
-constexpr uint16_t kKeyHeld = 2;  // GetAsyncKeyState as unsigned: 2 or more = held
 constexpr char kProgressText[] = "Hatching... (press ESC to cancel)";
 
 // At most this many segments of one hatch line are followed to the next line.
@@ -57,10 +57,6 @@ struct Table {
 // The segments of the last hatch line and of the line being cut.
 Table g_previous;
 Table g_current;
-
-bool EscapeHeld() {
-    return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)) >= kKeyHeld;
-}
 
 int CopyInto(DList*, EntRec* entity, void* user1, void*) {
     CopyEntity(static_cast<DList*>(user1), entity);
@@ -245,7 +241,7 @@ EntRec* SweepRegions(const HatchBorder& border, DList* regions, const double* pi
         const double x = (first + static_cast<double>(i / rows.count)) * distance + offset[j];
         if (!(x <= extent.max[0])) break;
         ShowProgress(done++, total);
-        if (EscapeHeld()) {
+        if (KeyDown(VK_ESCAPE)) {
             end = SweepEnd::kStopped;
             return nullptr;
         }

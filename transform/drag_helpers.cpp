@@ -33,10 +33,6 @@ double* LiveCursorPosition() {
     return static_cast<double*>(RscAdr(kLiveCursor));
 }
 
-bool KeyDown(int vk) {
-    return static_cast<uint16_t>(GetAsyncKeyState(vk)) >= 2;
-}
-
 double DragViewWidth(const void* ctx) {
     return GetF64(ctx, QL_DRAG_VIEW_WIDTH);
 }

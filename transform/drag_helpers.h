@@ -24,9 +24,6 @@ inline void CopyPoint3(double* to, const double* from) {
     to[2] = from[2];
 }
 
-// True when GetAsyncKeyState reports the key held (2 or more as an unsigned 16-bit value).
-bool KeyDown(int vk);
-
 // The view width and height of a drag context in drawing units (doubles at bytes 324, 332).
 double DragViewWidth(const void* ctx);
 double DragViewHeight(const void* ctx);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/geometry.h"
+#include "core/hooks.h"
 #include "core/layers.h"
 #include "core/prompts.h"
 #include "transform/drag_helpers.h"

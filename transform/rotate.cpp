@@ -4,6 +4,7 @@
 
 #include "core/commands.h"
 #include "core/geometry.h"
+#include "core/hooks.h"
 #include "core/host_api.h"
 #include "transform/drag_helpers.h"
 #include "transform/engine.h"
