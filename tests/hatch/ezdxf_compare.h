@@ -79,6 +79,13 @@ inline std::string ToolFile(const std::string& sourceDir) {
     return (std::filesystem::path(sourceDir) / kToolPath).string();
 }
 
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 // True when the system Python can import ezdxf (checked once).
 inline bool EzdxfAvailable() {
     static const bool available =
@@ -195,10 +202,7 @@ inline EzdxfResult RunEzdxf(const Case& c, const std::string& sourceDir, const s
                                 "' --segments '" + segments + "' --repeat " +
                                 std::to_string(repeat) + " >'" + output + "' 2>'" + errors + "'";
     if (std::system(command.c_str()) != 0) {
-        std::ifstream err(errors);
-        std::stringstream text;
-        text << err.rdbuf();
-        result.error = "the tool failed: " + text.str();
+        result.error = "the tool failed: " + ReadFile(errors);
         return result;
     }
     const nlohmann::json summary = nlohmann::json::parse(std::ifstream(output), nullptr, false);
