@@ -6,8 +6,8 @@
 //   line, or across a wall shared by two loops), we keep them apart;
 // - an unmatched piece shorter than the tolerance (a sliver where a line grazes a vertex);
 // - an unmatched piece running along a boundary edge: a hatch line that lies on an edge is
-//   drawn there by us when the area is on its far side in hatch space (the crossing rule
-//   counts a piece's lower end), by ezdxf by its own rounding; both are fair.
+//   drawn there by us when the area lies on its side of greater x in hatch space (a piece
+//   counts as crossed at its lower end), by ezdxf by its own rounding; both are fair.
 // Dots (zero-length pieces) are matched apart, see MatchDots.
 #pragma once
 
