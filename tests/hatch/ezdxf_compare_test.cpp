@@ -6,6 +6,7 @@
 #include "ezdxf_compare.h"
 
 #include <sstream>
+#include <utility>
 
 #include "ezdxf_match.h"
 #include "hatch_test_util.h"
@@ -164,11 +165,14 @@ TEST_F(EzdxfCompareTest, SquareWithAHoleAndAConcaveOutlineMatchExactly) {
 TEST_F(EzdxfCompareTest, StarMatchesWithTouchingPiecesJoined) {
     const Match star = Compare(Simple("star", Star(), kQuarterTurn / 2, 0.1, {0, 0}));
     EXPECT_GT(star.matched, 500u);
+    EXPECT_LE(star.joinedOurs + star.joinedTheirs + star.slivers + star.alongEdges, 2u);
 }
 
 TEST_F(EzdxfCompareTest, BoxesSharingWallsAtZeroFortyFiveAndNinetyDegrees) {
-    for (const double angle : {0.0, kQuarterTurn / 2, kQuarterTurn}) {
-        const Match m = Compare(Simple("walls", TouchingBoxes(), angle, 0.5, {0.25, 0.1}));
+    const std::pair<const char*, double> angles[] = {
+        {"walls0", 0.0}, {"walls45", kQuarterTurn / 2}, {"walls90", kQuarterTurn}};
+    for (const auto& [name, angle] : angles) {
+        const Match m = Compare(Simple(name, TouchingBoxes(), angle, 0.5, {0.25, 0.1}));
         EXPECT_GE(m.matched + m.rematched, 30u) << angle;
         // Lines across the wall between the lower boxes and the upper one are drawn by us
         // in two pieces meeting on the wall, which ezdxf joins.
@@ -194,6 +198,7 @@ TEST_F(EzdxfCompareTest, DashedPatternWithNegativeDeltaY) {
     const Match m =
         Compare(Pat("negdy", SquareWithHole(), kQuirks, "NEGDY, negative delta y", 2, 10));
     EXPECT_GT(m.matched, 1000u);
+    EXPECT_EQ(m.joinedOurs + m.joinedTheirs + m.slivers + m.alongEdges, 0u);
 }
 
 TEST_F(EzdxfCompareTest, DottedPatternDrawsTheSameDots) {
