@@ -3,7 +3,7 @@
 // walls with a PAT pattern of two families. Our time is measured for the fill core alone
 // (crossings and sweep, no host entities) and for the whole hatch (border, pattern driver,
 // host lines); ezdxf's is the tool's hatch_seconds (hatching alone), measured once
-// per benchmark. Counters: ezdxf_ms, ratio (ezdxf time / ours), the lines
+// per benchmark. Counters: ezdxf_ms, ratio (ezdxf time / ours), ezdxf's hatch lines, the lines
 // each side drew, the relative difference of the total lengths, and for the whole hatch the
 // result of matching the two line sets (joined: lines ezdxf draws in one piece and we in
 // two; unmatched: lines left over on either side after the tests' allowances).
@@ -99,6 +99,7 @@ void Report(benchmark::State& state, const EzdxfResult& theirs, double ourSecond
     state.counters["ratio"] = ourSeconds > 0 ? theirs.hatchSeconds / ourSeconds : 0;
     state.counters["lines_ours"] = static_cast<double>(ours.dashes.size());
     state.counters["lines_ezdxf"] = static_cast<double>(theirs.lines.dashes.size());
+    state.counters["hatch_lines"] = theirs.hatchLines;
     state.counters["length_rel_diff"] =
         theirs.totalLength > 0 ? (ours.total - theirs.totalLength) / theirs.totalLength : 0;
 }

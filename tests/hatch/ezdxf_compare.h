@@ -11,7 +11,6 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -72,7 +71,6 @@ struct EzdxfResult {
     double totalLength = 0;  // as the tool sums it (fsum)
     double hatchSeconds = 0;
     int hatchLines = 0;
-    std::string patFixes;
 };
 
 inline std::string ToolFile(const std::string& sourceDir) {
@@ -210,10 +208,13 @@ inline EzdxfResult RunEzdxf(const Case& c, const std::string& sourceDir, const s
         result.error = "the tool's output is not JSON";
         return result;
     }
-    result.totalLength = summary.value("total_length", 0.0);
-    result.hatchSeconds = summary.value("hatch_seconds", 0.0);
-    result.hatchLines = summary.value("hatch_lines", 0);
-    if (summary.contains("pat_fixes")) result.patFixes = summary["pat_fixes"].dump();
+    auto field = [&summary](const char* key) {
+        const auto found = summary.find(key);
+        return found != summary.end() && found->is_number() ? found->get<double>() : 0.0;
+    };
+    result.totalLength = field("total_length");
+    result.hatchSeconds = field("hatch_seconds");
+    result.hatchLines = static_cast<int>(field("hatch_lines"));
     std::ifstream rows(segments);
     int family = 0;
     Segment s{};
