@@ -163,6 +163,13 @@ TEST_F(MacroCommands, LayerNameOfTheCurrentLayer) {
     Run("QLGETLAYERNAMEM");
     qlhost::AnswerText("L");
     EXPECT_EQ(Var("L"), std::string(reinterpret_cast<const char*>(layer + kLayerName)));
+    // Without a current layer nothing is set.
+    qlhost::TheDrawing().tables.layers.clear();
+    ASSERT_EQ(GetCurLayer(), nullptr);
+    Run("QLGETLAYERNAMEM");
+    qlhost::AnswerText("M");
+    EXPECT_FALSE(qlhost::CommandRunning());
+    EXPECT_EQ(Var("M"), "<unset>");
 }
 
 TEST_F(MacroCommands, LogFileAppendsOneLinePerCall) {

@@ -181,6 +181,70 @@ TEST_F(MeasureCommands, DimensionStyleIsAdopted) {
     EXPECT_EQ(qlhost::CurrentEntryNumber(qlhost::TheDrawing().tables.dimStyles), 1);
 }
 
+TEST_F(MeasureCommands, DimensionKindsAndTheirChoiceBits) {
+    struct Case {
+        int type;
+        size_t choice;  // byte holding the choice bit, 0 for none
+        uint8_t bit;
+        const char* command;
+    };
+    const Case cases[] = {
+        {28, 221, 0x01, "DIMP;"}, {28, 221, 0xFE, "DIML;"}, {29, 244, 0x02, "DIMR;"},
+        {29, 244, 0xFD, "DIMD;"}, {30, 0, 0, "DIMAQ;"},     {31, 0, 0, "DIMO;"},
+    };
+    for (const Case& c : cases) {
+        qlhost::TheDrawing().Reset();
+        auto& tables = qlhost::TheDrawing().tables;
+        const unsigned char* large = qlhost::FindEntryByNumber(tables.dimStyles, qlhost::kTableEntries, 2);
+        ASSERT_NE(large, nullptr);
+        Record dim = qlhost::MakeHeader(c.type, 250);  // long enough for both choice bytes
+        std::memcpy(dim.data() + 32, large + 4, 116);
+        for (size_t at = 148; at < 228; at += 16) PutPoint(dim.data(), at, 0, 0);
+        PutPoint(dim.data(), 164, 10, 0);  // type 30: radius 10, start 0, sweep 0
+        if (c.choice != 0) dim[c.choice] = c.bit;
+        Add(dim);
+        EXPECT_EQ(SameAs(10, 0), c.command) << c.type;
+        EXPECT_EQ(qlhost::CurrentEntryNumber(tables.dimStyles), 2) << c.type;
+    }
+    // Records of the host's own length for types 28 and 29 end before the choice bytes.
+    qlhost::TheDrawing().Reset();
+    Record shortDim = qlhost::MakeHeader(29, qlhost::layout::kDim29Length);
+    PutPoint(shortDim.data(), 164, 10, 0);
+    Add(shortDim);
+    EXPECT_EQ(SameAs(10, 0), "DIMD;");
+}
+
+TEST_F(MeasureCommands, OtherKindsEmptyPicksAndEnter) {
+    Add(qlhost::MakeEllipseArc(0, 0, 10, 0, 0.5, 0, 3));
+    EXPECT_EQ(SameAs(10, 0), "ELIPA;");
+    qlhost::TheDrawing().Reset();
+    Add(qlhost::MakeBezier({{0, 0}, {3, 3}, {6, 3}, {9, 0}}));
+    EXPECT_EQ(SameAs(0, 0), "BEZ;");
+    qlhost::TheDrawing().Reset();
+    Add(qlhost::MakeCurve(27, 3, {{0, 0}, {3, 3}, {6, 3}, {9, 0}}));
+    EXPECT_EQ(SameAs(0, 0), "BEZ;");
+    // A kind without a command still makes its layer and styles current.
+    qlhost::TheDrawing().Reset();
+    Record bearing = qlhost::MakeTextBearing(0, 0, qlhost::TextStyle{}, "Tag");
+    PutU16(bearing.data(), kRecLayer, 5);
+    PutU16(bearing.data(), kRecLineStyle, 2);
+    Add(bearing);
+    EXPECT_EQ(SameAs(0.5, 0.5), "");
+    EXPECT_EQ(qlhost::CurrentLayer(qlhost::TheDrawing().tables), 5);
+    EXPECT_EQ(qlhost::CurrentLineStyle(qlhost::TheDrawing().tables), 2);
+    // A pick on nothing and Enter at the prompt end the command and change nothing.
+    qlhost::TheDrawing().Reset();
+    Record line = qlhost::MakeLine(0, 0, 10, 0);
+    PutU16(line.data(), kRecLayer, 3);
+    Add(line);
+    EXPECT_EQ(SameAs(50, 50), "");
+    ASSERT_TRUE(qlhost::StartCommand("QLSAMEAS"));
+    qlhost::AnswerPrompt(ST_DEFAULT);
+    EXPECT_FALSE(qlhost::CommandRunning());
+    EXPECT_EQ(qlhost::TakeQueuedCommand(), "");
+    EXPECT_EQ(qlhost::CurrentLayer(qlhost::TheDrawing().tables), 0);
+}
+
 TEST_F(MeasureCommands, SymbolNameAndTextCommands) {
     // The name fills the 512-byte command buffer at 503 characters.
     for (const std::string& name : {std::string("Chair"), std::string(503, 'n'), std::string(504, 'n')}) {
