@@ -136,12 +136,14 @@ constexpr size_t kDimStyle = 32, kDimStyleSize = 116, kDimGeometry = 148;
 constexpr size_t kDim30Centre = 148, kDim30Radius = 164, kDim30Start = 172, kDim30Sweep = 180;
 constexpr size_t kDim30Dist1 = 188, kDim30Dist2 = 196, kDim30Text = 204;
 constexpr size_t kDim30Outside = 228, kDim30Flags = 229, kDim30Length = 231;
-// 28 linear: two measured points, a point on the dimension line, text position, u8 flags.
+// 28 linear: two measured points, a point on the dimension line, text position, reserved
+// bytes, u8 flags at 221 (bit 0: drawn by DIMP rather than DIML).
 constexpr size_t kDim28P1 = 148, kDim28P2 = 164, kDim28Line = 180, kDim28Text = 196;
-constexpr size_t kDim28Flags = 212, kDim28Length = 213;
-// 29 angular: vertex, a point on each leg, a point on the arc, text position, u8 flags.
+constexpr size_t kDim28Flags = 221, kDim28Length = 222;
+// 29 angular: vertex, a point on each leg, a point on the arc, text position, reserved
+// bytes, u8 flags at 244 (bit 1: drawn by DIMR rather than DIMD).
 constexpr size_t kDim29Vertex = 148, kDim29P1 = 164, kDim29P2 = 180, kDim29Arc = 196;
-constexpr size_t kDim29Text = 212, kDim29Flags = 228, kDim29Length = 229;
+constexpr size_t kDim29Text = 212, kDim29Flags = 244, kDim29Length = 245;
 // 31 radial: centre, point on the circle, text position, u8 flags.
 constexpr size_t kDim31Centre = 148, kDim31Point = 164, kDim31Text = 180;
 constexpr size_t kDim31Flags = 196, kDim31Length = 197;

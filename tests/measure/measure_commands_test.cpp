@@ -206,9 +206,9 @@ TEST_F(MeasureCommands, DimensionKindsAndTheirChoiceBits) {
         EXPECT_EQ(SameAs(10, 0), c.command) << c.type;
         EXPECT_EQ(qlhost::CurrentEntryNumber(tables.dimStyles), 2) << c.type;
     }
-    // Records of the host's own length for types 28 and 29 end before the choice bytes.
+    // A record shorter than its choice byte reads the bit as clear.
     qlhost::TheDrawing().Reset();
-    Record shortDim = qlhost::MakeHeader(29, qlhost::layout::kDim29Length);
+    Record shortDim = qlhost::MakeHeader(29, 229);
     PutPoint(shortDim.data(), 164, 10, 0);
     Add(shortDim);
     EXPECT_EQ(SameAs(10, 0), "DIMD;");
