@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/commands.h"
+#include "core/hooks.h"
 #include "core/host_api.h"
 #include "core/prompts.h"
 #include "core/records.h"
@@ -26,8 +27,6 @@ constexpr unsigned char kHeightPrecision = 3;
 void AskVariable(ContProc continuation) {
     ReqData(REQ_VARIABLE, g_variable, "Variable:", QL_CURSOR(1), continuation, 0x40, 0);
 }
-
-bool KeyHeld(int vk) { return static_cast<uint16_t>(GetAsyncKeyState(vk)) >= 2; }
 
 void GvdFormat(int status) {
     if (status == ST_OK) {
@@ -54,7 +53,7 @@ void GvdValue(int status) {
 
 void KeyStatSet(int status) {
     if (status == ST_OK) {
-        int state = (KeyHeld(VK_SHIFT) ? 1 : 0) + (KeyHeld(VK_CONTROL) ? 2 : 0);
+        int state = (KeyDown(VK_SHIFT) ? 1 : 0) + (KeyDown(VK_CONTROL) ? 2 : 0);
         char text[8];
         std::snprintf(text, sizeof text, "%d", state);
         SetVar(g_variable, text);
