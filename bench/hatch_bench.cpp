@@ -16,7 +16,7 @@
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
 #include "host/protocol/protocol.h"
-#include "bench/hatch_selection.h"
+#include "tests/support/hatch_selection.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "host/protocol/protocol.h"
 #include "host/script/run_state.h"
 #include "text/entity_text.h"
-#include "bench/hatch_selection.h"
+#include "tests/support/hatch_selection.h"
 
 namespace {
 

@@ -27,6 +27,7 @@
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
+#include "tests/support/hatch_selection.h"
 
 namespace ezdxfcompare {
 
@@ -260,24 +261,15 @@ inline HatchRun PrepareRun(const Case& c) {
 
 // Hatches the drawing's selection with the case's pattern; the lines drawn.
 inline Lines HatchDrawing(const Case& c) {
-    HatchRun run = PrepareRun(c);
-    HatchBorder border;
-    CreateHatchBorder(border);
-    HostMatrix toHatch;
-    RotationMatrix(kQuarterTurn - run.line.angle, toHatch);
-    CollectBorder(border, GetWorkDL(), toHatch, SCOPE_SELECTED | SCOPE_VISIBLE);
-    DList* target = CreateDList("~HatchCompare.cv7", 2);
-    ExpandPattern(target, border, nullptr, run);
     Lines lines;
-    for (const qlhost::Node* node = static_cast<const qlhost::HostList*>(target)->head;
-         node != nullptr; node = node->next) {
-        if (node->deleted() || node->type() != ET_LINE) continue;
-        const EntRec* r = node->record();
-        AddLine(lines, {GetF64(r, kLineStart), GetF64(r, kLineStart + 8), GetF64(r, kLineEnd),
-                        GetF64(r, kLineEnd + 8)});
-    }
-    ReleaseHatchBorder(border);
-    ReleaseList(target);
+    HatchSelection(PrepareRun(c), [&](const qlhost::HostList& list) {
+        for (const qlhost::Node* node = list.head; node != nullptr; node = node->next) {
+            if (node->deleted() || node->type() != ET_LINE) continue;
+            const EntRec* r = node->record();
+            AddLine(lines, {GetF64(r, kLineStart), GetF64(r, kLineStart + 8), GetF64(r, kLineEnd),
+                            GetF64(r, kLineEnd + 8)});
+        }
+    });
     return lines;
 }
 
