@@ -3,6 +3,7 @@
 // kinds of the family driver.
 #include <algorithm>
 #include <cstring>
+#include <numbers>
 #include <tuple>
 
 #include "hatch_test_util.h"
@@ -148,6 +149,31 @@ TEST_F(HatchHostTest, NegativeDeltaYDrawsTheMirroredFamily) {
         EXPECT_NEAR(negative[i].x1, positive[i].x1, 1e-9);
         EXPECT_NEAR(negative[i].y2, positive[i].y2, 1e-9);
     }
+}
+
+// The border turns only for a PAT family more than 0.00001 off the angle it is in: the
+// lines of a family within that reach keep the border's angle, and the angle the border
+// turned to is the one the next family is measured from.
+TEST_F(HatchHostTest, PatFamiliesCloseToTheBordersAngleKeepIt) {
+    Add(qlhost::MakeBox(0, 0, 10, 7));
+    // Drawn last line first: 0.0003 degrees (5.2e-6), 0.0006 (1.05e-5), 0.0009 (1.57e-5).
+    ThePatLibrary().Parse("*T\n0.0009,0,0.7,0,1\n0.0006,0,0.4,0,1\n0.0003,0,0.1,0,1\n");
+    HatchRun run = PatRun("T");
+    run.line.angle = 0;
+    run.options.rotateBy = 0;
+    Hatch(run);
+    const double turned = 0.0006 * std::numbers::pi / 180;
+    int counts[3] = {0, 0, 0};
+    for (const Segment& s : Lines()) {
+        const double mid = (s.y1 + s.y2) / 2;
+        const int family = static_cast<int>(std::lround((mid - std::floor(mid) - 0.1) / 0.3));
+        ASSERT_GE(family, 0);
+        ASSERT_LE(family, 2);
+        ++counts[family];
+        const double angle = std::atan2(s.y2 - s.y1, s.x2 - s.x1);
+        EXPECT_NEAR(angle, family == 0 ? 0.0 : turned, 1e-7) << "family " << family;
+    }
+    for (int count : counts) EXPECT_EQ(count, 7);
 }
 
 TEST_F(HatchHostTest, ScalablePatternsUseTheirOwnScaleAndTheModifyValues) {
