@@ -51,6 +51,8 @@ protected:
         if (prompt == nullptr) return {};
         EXPECT_EQ(prompt->text, "Regular hatch - pick entities:");
         EXPECT_EQ(prompt->kind, REQ_SELECTION);
+        EXPECT_EQ(prompt->cursor, 4u);
+        EXPECT_FALSE(prompt->drag);
         qlhost::AnswerSelection();
         EXPECT_FALSE(qlhost::CommandRunning());
         return GroupLines();

@@ -105,11 +105,14 @@ protected:
     void Start() {
         ASSERT_TRUE(qlhost::StartCommand("QLHATCHSCAN"));
         EXPECT_EQ(qlhost::CurrentPrompt()->text, "Scan hatch - pick entities:");
+        EXPECT_EQ(qlhost::CurrentPrompt()->kind, REQ_SELECTION);
+        EXPECT_EQ(qlhost::CurrentPrompt()->cursor, 8u);
         qlhost::AnswerSelection();
         ASSERT_NE(qlhost::CurrentPrompt(), nullptr);
         EXPECT_EQ(qlhost::CurrentPrompt()->text,
                   "Drag over areas to hatch (CTRL = remove, SHIFT = crosshatch):");
         EXPECT_TRUE(qlhost::CurrentPrompt()->drag);
+        EXPECT_EQ(qlhost::CurrentPrompt()->kind, REQ_POINT2);
         EXPECT_EQ(qlhost::CurrentPrompt()->flags, 0x400000u);
     }
 

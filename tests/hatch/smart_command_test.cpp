@@ -108,9 +108,12 @@ TEST_F(SmartCommandTest, PointBetweenNestedBoxesHatchesTheRingOnce) {
     ASSERT_TRUE(qlhost::StartCommand("QLHATCHSMART"));
     EXPECT_EQ(qlhost::CurrentPrompt()->text, "Smart hatch - pick entities:");
     EXPECT_EQ(qlhost::CurrentPrompt()->kind, REQ_SELECTION);
+    EXPECT_EQ(qlhost::CurrentPrompt()->cursor, 4u);
     qlhost::AnswerSelection();
     EXPECT_EQ(qlhost::CurrentPrompt()->text, "Pick point in area to hatch:");
     EXPECT_EQ(qlhost::CurrentPrompt()->kind, REQ_POINT2);
+    EXPECT_EQ(qlhost::CurrentPrompt()->cursor, 4u);
+    EXPECT_FALSE(qlhost::CurrentPrompt()->drag);
     EXPECT_EQ(qlhost::CurrentPrompt()->flags, 0x400000u);
     qlhost::AbandonCommand();
 
