@@ -134,6 +134,13 @@ TEST_F(RegularCommandTest, DashesAreCutAtTheBoundaryAndGapsStayEmpty) {
     }
 }
 
+TEST_F(RegularCommandTest, SelectionWithoutBoundariesAddsAnEmptyGroup) {
+    Add(qlhost::MakeText(1, 1, 2.5, 0, 0, 1, "not a boundary"));
+    EXPECT_TRUE(RunCommand().empty());
+    EXPECT_EQ(Work().count, 2u);
+    EXPECT_EQ(qlhost::ValidateDrawing(qlhost::TheDrawing()), "");
+}
+
 TEST_F(RegularCommandTest, CancelRedrawsTheSelectionAndAddsNothing) {
     Add(qlhost::MakeBox(0, 0, 2, 2));
     Add(qlhost::MakeBox(3, 0, 5, 2));
