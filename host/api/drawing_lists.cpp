@@ -7,7 +7,15 @@ extern "C" DList* GetWorkDL(void) {
 }
 
 extern "C" DList* CreateDList(const char* name, int mode) {
-    return qlhost::TheDrawing().CreateTemporary(name ? name : "", mode);
+    qlhost::Drawing& drawing = qlhost::TheDrawing();
+    // A script may make the host run out of lists, as Corvane can, to try the plug-in's answer.
+    if (drawing.grantedLists > 0) {
+        --drawing.grantedLists;
+    } else if (drawing.refusedLists > 0) {
+        --drawing.refusedLists;
+        return nullptr;
+    }
+    return drawing.CreateTemporary(name ? name : "", mode);
 }
 
 extern "C" void ClearSelect(void) {

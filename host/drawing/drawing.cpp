@@ -48,6 +48,8 @@ Drawing::~Drawing() {
 // The working list object survives a reset, so pointers to it (GetWorkDL) stay valid.
 void Drawing::Reset() {
     temporaries.clear();
+    grantedLists = 0;
+    refusedLists = 0;
     fileName = "Untitled.cv7";
     if (work) {
         work->Clear();

@@ -141,6 +141,9 @@ struct Drawing {
 
     std::unique_ptr<HostList> work;
     std::vector<std::unique_ptr<HostList>> temporaries;  // CreateDList, PartLoad
+    // A script's "refuse lists N after M": CreateDList grants M more lists, then refuses N.
+    uint32_t grantedLists = 0;
+    uint32_t refusedLists = 0;
     std::unordered_set<const Node*> live;
     std::unordered_set<const HostList*> lists;     // every live list, member lists included
     std::unordered_map<const Node*, Node*> moved;  // old block -> new node after a resize move

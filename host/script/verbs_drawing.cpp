@@ -150,6 +150,22 @@ void VerbNew(const ScriptAction& a) {
     Run().names.clear();
 }
 
+// refuse lists N [after M]: after M more temporary lists, the next N the plug-in asks for
+// are refused.
+void VerbRefuse(const ScriptAction& a) {
+    const std::vector<std::string>& args = a.action.args;
+    long long count = 0, after = 0;
+    if (!NeedArgs(a, 2, 4) || args.size() == 3) return;
+    if (args[0] != "lists") return ScriptFault("refuse: only \"lists\" can be refused");
+    if (!WholeArg(a, 1, count)) return;
+    if (args.size() == 4 && (args[2] != "after" || !WholeArg(a, 3, after)))
+        return ScriptFault("refuse: expected \"after M\" after the count");
+    if (count < 0 || count > 1000 || after < 0 || after > 1000)
+        return ScriptFault("refuse: a count of lists is out of range (0 to 1000)");
+    TheDrawing().grantedLists = static_cast<uint32_t>(after);
+    TheDrawing().refusedLists = static_cast<uint32_t>(count);
+}
+
 bool Numbers(const std::vector<std::string>& words, size_t from, std::vector<double>& values) {
     for (size_t i = from; i < words.size(); ++i) {
         double value;
@@ -272,7 +288,7 @@ const std::vector<Verb>& DrawingVerbs() {
         {"svg", VerbSvg, false, true},   {"svg-preview", VerbSvgPreview, false, true},
         {"svg-list", VerbSvgList, false, true},
         {"load", VerbLoad, false, false}, {"new", VerbNew, false, false},
-        {"add", VerbAdd, false, false},
+        {"add", VerbAdd, false, false},  {"refuse", VerbRefuse, false, false},
     };
     return verbs;
 }
