@@ -246,6 +246,28 @@ TEST_F(TextEditMode, EscapeLeavesTheTextUnchangedAndUnmarked) {
     EXPECT_EQ(node->flags & Node::kHighlighted, 0u);
 }
 
+TEST_F(TextEditMode, CancelAndOkLeaveThePickedTextUnmarkedAndAskForTheNext) {
+    Node* node = PickAndClose("cancelled", "2");
+    ASSERT_NE(qlhost::CurrentPrompt(), nullptr);
+    EXPECT_EQ(qlhost::CurrentPrompt()->text, "Select text to edit: ");
+    EXPECT_EQ(Text(node), "abc");
+    EXPECT_EQ(node->flags & Node::kHighlighted, 0u);
+    {
+        UiScript script;
+        script.Dialog({"set", "1000", "kept in place"}).Dialog({"click", "1"});
+        qlhost::AnswerPoint(10, 10, 0, false);
+    }
+    ASSERT_NE(qlhost::CurrentPrompt(), nullptr);
+    EXPECT_EQ(qlhost::CurrentPrompt()->text, "Select text to edit: ");
+    Node* rewritten = qlhost::TheDrawing().FindById(node->id);
+    ASSERT_NE(rewritten, nullptr);
+    EXPECT_EQ(Text(rewritten), "kept in place");
+    EXPECT_EQ(GetF64(rewritten->record(), kTextX), 10);
+    EXPECT_EQ(rewritten->flags & Node::kHighlighted, 0u);
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+    EXPECT_FALSE(qlhost::CommandRunning());
+}
+
 TEST_F(TextEditMode, ATextTooLongForTheWorkRecordGoesToTheHostsEditor) {
     Node* huge = AddText(0, 0, std::string(kWorkStringCapacity, 'q'));
     EXPECT_EQ(TextEditDialog(huge->record()), kEditNotText);
