@@ -103,11 +103,18 @@ void LoadHelp(const EntRec* record) {
     g_help.angle = GetF32(record, kTextAngle);
 }
 
+// A justification, style flag, height or angle changed here by hand sets the style number to 0.
 void StoreHelp(EntRec* record) {
-    PutU8(record, kTextJustify, static_cast<uint8_t>(BuildJustify(g_help.vertical, g_help.horizontal, g_help.far != 0)));
-    PutU8(record, kTextFlags, static_cast<uint8_t>(g_help.flags));
+    const uint8_t justify = static_cast<uint8_t>(BuildJustify(g_help.vertical, g_help.horizontal, g_help.far != 0));
+    const uint8_t flags = static_cast<uint8_t>(g_help.flags);
+    const float angle = static_cast<float>(g_help.angle);
+    if (justify != GetU8(record, kTextJustify) || flags != GetU8(record, kTextFlags) ||
+        g_help.height != GetF32(record, kTextHeight) || angle != GetF32(record, kTextAngle))
+        ClearStyleNumber(record);
+    PutU8(record, kTextJustify, justify);
+    PutU8(record, kTextFlags, flags);
     PutF32(record, kTextHeight, g_help.height);
-    PutF32(record, kTextAngle, static_cast<float>(g_help.angle));
+    PutF32(record, kTextAngle, angle);
 }
 
 void ToggleHelpFlag(uint32_t mask, int checkBox) {

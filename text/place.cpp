@@ -195,6 +195,8 @@ void OnPosition(int status) {
         // The host put the number where the position lives.
         PutF64(record, kTextX, g_state.shownAt[0]);
         if (!g_state.ignoreNextNumber) {
+            // A height typed by hand is the text's own, as with CTRL.
+            ClearStyleNumber(record);
             PutF32(record, kTextHeight, static_cast<float>(std::fabs(typed)));
             PutU8(record, kTextLayout, 0);
         }

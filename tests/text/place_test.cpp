@@ -94,14 +94,26 @@ TEST_F(TextPlacement, AnEnterRightAfterAKeyIsItsEchoAndEatsTheNextNumber) {
     EXPECT_FALSE(qlhost::CommandRunning());
 }
 
-TEST_F(TextPlacement, ATypedHeightKeepsThePosition) {
+TEST_F(TextPlacement, ATypedHeightKeepsThePositionAndDropsTheStyleNumber) {
     StartText("typed");
     qlhost::MoveCursor(12, 8);
+    ASSERT_EQ(GetU16(Rec(), kTextStyleNumber), 1);
+    // A number eaten after a key's echo changes nothing.
+    Key(VK_TAB);
+    qlhost::AnswerPrompt(ST_DEFAULT);
+    qlhost::AnswerNumber(7);
+    EXPECT_FLOAT_EQ(GetF32(Rec(), kTextHeight), 2.5f);
+    EXPECT_EQ(GetU16(Rec(), kTextStyleNumber), 1);
+    // A height typed by hand is the text's own, no longer the style's.
     qlhost::AnswerNumber(-3);
     EXPECT_FLOAT_EQ(GetF32(Rec(), kTextHeight), 3.0f);
+    EXPECT_EQ(GetU16(Rec(), kTextStyleNumber), 0);
     EXPECT_EQ(GetF64(Rec(), kTextX), 12);
     EXPECT_EQ(GetF64(Rec(), kTextY), 8);
+    qlhost::AnswerPoint(12, 8, 0, false);
     qlhost::AnswerPrompt(qlhost::kStatusCancel);
+    ASSERT_EQ(TopCount(), 1u);
+    EXPECT_EQ(GetU16(qlhost::TheDrawing().work->head->record(), kTextStyleNumber), 0);
 }
 
 TEST_F(TextPlacement, TheTextFollowsChangedCurrentSettingsOnly) {
@@ -244,6 +256,28 @@ TEST_F(TextEditMode, EscapeLeavesTheTextUnchangedAndUnmarked) {
     EXPECT_FALSE(qlhost::CommandRunning());
     EXPECT_EQ(Text(node), "abc");
     EXPECT_EQ(node->flags & Node::kHighlighted, 0u);
+}
+
+TEST_F(TextEditMode, CancelAndOkLeaveThePickedTextUnmarkedAndAskForTheNext) {
+    Node* node = PickAndClose("cancelled", "2");
+    ASSERT_NE(qlhost::CurrentPrompt(), nullptr);
+    EXPECT_EQ(qlhost::CurrentPrompt()->text, "Select text to edit: ");
+    EXPECT_EQ(Text(node), "abc");
+    EXPECT_EQ(node->flags & Node::kHighlighted, 0u);
+    {
+        UiScript script;
+        script.Dialog({"set", "1000", "kept in place"}).Dialog({"click", "1"});
+        qlhost::AnswerPoint(10, 10, 0, false);
+    }
+    ASSERT_NE(qlhost::CurrentPrompt(), nullptr);
+    EXPECT_EQ(qlhost::CurrentPrompt()->text, "Select text to edit: ");
+    Node* rewritten = qlhost::TheDrawing().FindById(node->id);
+    ASSERT_NE(rewritten, nullptr);
+    EXPECT_EQ(Text(rewritten), "kept in place");
+    EXPECT_EQ(GetF64(rewritten->record(), kTextX), 10);
+    EXPECT_EQ(rewritten->flags & Node::kHighlighted, 0u);
+    qlhost::AnswerPrompt(qlhost::kStatusCancel);
+    EXPECT_FALSE(qlhost::CommandRunning());
 }
 
 TEST_F(TextEditMode, ATextTooLongForTheWorkRecordGoesToTheHostsEditor) {
