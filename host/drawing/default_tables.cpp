@@ -239,8 +239,12 @@ Bytes TextStyleEntry(int number, float height, int font, int flags, const std::s
     return entry.data;
 }
 
+// The first entry, number 0, holds the current settings when they follow no named style: the
+// plug-in points the table at byte 15 and writes a text's style block there, so the named
+// styles after it are never overwritten.
 Table BuildTextStyles() {
     Table table = NewTable(TPL_TEXT_STYLES, kTableEntries);
+    AppendEntry(table, TextStyleEntry(0, 2.5f, 1, 0, ""));
     AppendEntry(table, TextStyleEntry(1, 2.5f, 1, 0, "Standard"));
     AppendEntry(table, TextStyleEntry(2, 5.0f, 1, 0x10, "Title"));
     AppendEntry(table, TextStyleEntry(3, 1.8f, 3, 0, "Notes"));

@@ -153,7 +153,8 @@ constexpr size_t kDim31Flags = 196, kDim31Length = 197;
 constexpr size_t kTbAnchor = 32, kTbData = 64, kTbString = 136;
 constexpr size_t TextBearingLength(size_t n) { return kTbString + n + 1; }
 
-// 34 container of a path: 10 bytes host's (zero), u32 flags at 42.            length 46
+// 34 container of a path: arrowhead settings at 32 (the 10 bytes of the attribute settings
+// at 201: length, height, 2 bytes), u32 flags at 42 (1 arrow at the start, 2 at the end). length 46
 constexpr size_t kPathContFlags = 42, kPathContainerLength = 46;
 // 36 container: u32 flags at 32 (2: draw order works inside it).              length 36
 constexpr size_t kContFlags = 32, kContainerLength = 36;

@@ -206,6 +206,9 @@ private:
             bool last = i + 1 == n;
             if (bulges_[i] != 0 && (!last || closed_)) AddBulge(points, vertices_[i], vertices_[last ? 0 : i + 1], bulges_[i]);
         }
+        // A closed polyline ends on its first point again, as the host stores a drawn one.
+        const bool open = !points.empty() && (points.back().x != points.front().x || points.back().y != points.front().y);
+        if (closed_ && open && points.size() < kMaxPolylinePoints) points.push_back(points.front());
         if (points.empty() || points.size() > kMaxPolylinePoints) return;
         Item item;
         item.record = Attributes(MakePath(points, closed_), polylineAttributes_);

@@ -109,6 +109,8 @@ Json EncodeNamed(const Bytes& r) {
     if (const FixedType* fixed = FixedTypeOf(type); fixed && r.size() == fixed->length) {
         if (IsDimension(type)) j["style"] = ToHex(r.data() + L::kDimStyle, L::kDimStyleSize);
         EncodeFields(j, r, fixed->fields);
+        // Written even when zero: a path container read without it takes the current arrowheads.
+        if (type == L::kPathContainer) j["host"] = ToHex(r.data() + L::kHeaderSize, kArrowBytes);
     } else if ((type == L::kPath || type == L::kPolygon) && r.size() >= L::kPolyPoints) {
         EncodePoints(j, r, L::kPolyCount, L::kPolyPoints);
     } else if (type == L::kBezier && r.size() >= L::kBezPoints) {

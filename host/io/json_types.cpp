@@ -33,7 +33,7 @@ const std::vector<FixedType>& FixedTypes() {
         {L::kMarker, L::kMarkerLength, {{"kind", L::kMarkerKind, K::U32}}},
         {L::kFilledContainer, L::kGroupLength, {}},
         {L::kPathContainer, L::kPathContainerLength,
-         {{"host", L::kHeaderSize, K::Hex, L::kPathContFlags - L::kHeaderSize, true},
+         {{"host", L::kHeaderSize, K::Hex, kArrowBytes, true},
           {"flags", L::kPathContFlags, K::U32, 0, true}}},
         {L::kContainer, L::kContainerLength, {{"flags", L::kContFlags, K::U32, 0, true}}},
         {L::kWall, L::kWallLength,

@@ -180,6 +180,30 @@ TEST_F(DrawingTables, TextAndDimensionStyles) {
     EXPECT_GE(At<uint32_t>(dims + At<uint32_t>(dims, 11), 0), 4u + 116u);
 }
 
+// Taking over a text's settings points the table at its first entry (number 0 at byte 9,
+// offset 15 at byte 11) and writes the text's style block there with style number 0; the
+// named styles keep their numbers and settings.
+TEST_F(DrawingTables, TakingOverATextsSettingsLeavesTheNamedTextStyles) {
+    unsigned char* text = GetTemplate(work, 10);
+    ASSERT_NE(text, nullptr);
+    const uint16_t zero = 0;
+    const uint32_t first = 15;
+    std::memcpy(text + 9, &zero, 2);
+    std::memcpy(text + 11, &first, 4);
+    unsigned char block[23] = {};
+    const float height = 7.5f;
+    std::memcpy(block + 2, &height, 4);
+    std::memcpy(text + first + 4, block, sizeof block);
+
+    EXPECT_FLOAT_EQ(CurrentTextHeight(TheDrawing().tables), 7.5f);
+    std::vector<std::pair<int, std::string>> named;
+    for (auto* e : Entries(text, 15))
+        if (At<uint16_t>(e, 4) != 0) named.emplace_back(At<uint16_t>(e, 4), Name(e, 4 + 23));
+    EXPECT_EQ(named, (std::vector<std::pair<int, std::string>>{{1, "Standard"}, {2, "Title"}, {3, "Notes"}}));
+    ASSERT_TRUE(SetCurrentEntry(TheDrawing().tables.textStyles, kTableEntries, 1));
+    EXPECT_FLOAT_EQ(CurrentTextHeight(TheDrawing().tables), 2.5f);
+}
+
 TEST_F(DrawingTables, CurrentAttributesGoIntoTheHeader) {
     unsigned char* attributes = GetTemplate(work, 0);
     const int32_t color = 5, fill = 3, param = 0x1234;

@@ -211,6 +211,31 @@ TEST(Dxf, BlocksBecomeSymbolReferencesWithMembers) {
     EXPECT_EQ(mtext->next->type(), L::kText);  // the hatch is skipped
 }
 
+// A closed polyline is stored as the host's own commands store a drawn polygon: its first
+// point again at the end, so a rectangle is a five-point box and a square has four sides.
+TEST(Dxf, ClosedPolylinesEndOnTheirFirstPoint) {
+    Drawing& drawing = FreshDrawing();
+    std::string path = TempPath("closed.dxf"), error;
+    WriteDxf(path, {
+        {0, "SECTION"}, {2, "ENTITIES"},
+        {0, "LWPOLYLINE"}, {8, "0"}, {90, "4"}, {70, "1"}, {10, "0.0"}, {20, "0.0"}, {10, "4.0"}, {20, "0.0"},
+        {10, "4.0"}, {20, "2.0"}, {10, "0.0"}, {20, "2.0"},
+        {0, "LWPOLYLINE"}, {8, "0"}, {90, "4"}, {70, "1"}, {10, "0.0"}, {20, "0.0"}, {10, "1.0"}, {20, "0.0"},
+        {10, "1.0"}, {20, "1.0"}, {10, "0.0"}, {20, "0.0"},
+        {0, "ENDSEC"}, {0, "EOF"},
+    });
+    ASSERT_TRUE(ImportDxf(path, *drawing.work, error)) << error;
+    ASSERT_EQ(drawing.work->count, 2u);
+    const Node* box = drawing.work->head;
+    ASSERT_EQ(box->type(), L::kPolygon);
+    ASSERT_EQ(L::Get<uint16_t>(box->record(), box->length(), L::kPolyCount), 5);
+    EXPECT_EQ(box->length(), L::PolyLength(5));
+    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 4), 0.0);
+    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 4 + 8), 0.0);
+    // Already ending on its first point: nothing is added.
+    EXPECT_EQ(L::Get<uint16_t>(box->next->record(), box->next->length(), L::kPolyCount), 4);
+}
+
 TEST(Dxf, InsertsCanBeExploded) {
     Drawing& drawing = FreshDrawing();
     std::string path = TempPath("explode.dxf"), error;

@@ -183,6 +183,30 @@ TEST(JsonFormat, HandWrittenFileTakesDefaultsAndLayerNames) {
     EXPECT_EQ(layout::Get<double>(dim->next->record(), dim->next->length(), layout::kCurveSpans), 2.0);
 }
 
+// A path container keeps its arrowhead settings at 32..41, the bytes the same-as command makes
+// current (attribute settings 201..210); a file that leaves them out gets the current ones.
+TEST(JsonFormat, PathContainersTakeTheCurrentArrowheadsWhenTheFileHasNone) {
+    FreshDrawing();
+    const float length = 3.0f, height = 1.5f;
+    std::vector<unsigned char>& settings = TheDrawing().tables.attributes;
+    std::memcpy(settings.data() + kAttrArrowLength, &length, 4);
+    std::memcpy(settings.data() + kAttrArrowHeight, &height, 4);
+    const char* text = R"({"format": "quillet-drawing", "version": 1, "entities": [
+        {"type": "path_container", "flags": 3, "members": [{"type": "line", "p1": [0, 0], "p2": [5, 0]}]},
+        {"type": "path_container", "flags": 2, "host": "0000a0400000803f0000", "members": []}
+      ]})";
+    std::string error;
+    HostList& work = *TheDrawing().work;
+    ASSERT_TRUE(ParseDrawingJson(text, work, error)) << error;
+    ASSERT_EQ(work.count, 2u);
+    const Node* plain = work.head;
+    EXPECT_EQ(std::memcmp(plain->record() + layout::kHeaderSize, settings.data() + kAttrArrowLength, 10), 0);
+    EXPECT_EQ(layout::Get<uint32_t>(plain->record(), plain->length(), layout::kPathContFlags), 3u);
+    const Node* given = plain->next;
+    EXPECT_EQ(layout::Get<float>(given->record(), given->length(), layout::kHeaderSize), 5.0f);
+    EXPECT_EQ(layout::Get<float>(given->record(), given->length(), layout::kHeaderSize + 4), 1.0f);
+}
+
 struct BadCase {
     const char* entities;
     const char* expected;
