@@ -156,15 +156,22 @@ inline double BoundaryDistance(const std::vector<std::vector<qlhost::Pt>>& loops
     return nearest;
 }
 
+// Pairs every segment of ours with one of theirs; what stays unpaired is left in onlyOurs and
+// onlyTheirs.
+inline Match PairAll(const std::vector<Segment>& ours, const std::vector<Segment>& theirs, double tolerance) {
+    Match m;
+    m.onlyOurs = ours;
+    m.onlyTheirs = theirs;
+    m.matched = PairUp(m.onlyOurs, m.onlyTheirs, tolerance);
+    return m;
+}
+
 // Pairs the dots; an unmatched dot on the boundary is allowed (we draw a dot only strictly
 // inside a line's piece, ezdxf also on its ends, and ezdxf reports a line that only touches
 // a vertex as a dot). The allowed dots are counted in `slivers`.
 inline Match MatchDots(const std::vector<Segment>& ours, const std::vector<Segment>& theirs,
                        const std::vector<std::vector<qlhost::Pt>>& loops, double tolerance) {
-    Match m;
-    m.onlyOurs = ours;
-    m.onlyTheirs = theirs;
-    m.matched = PairUp(m.onlyOurs, m.onlyTheirs, tolerance);
+    Match m = PairAll(ours, theirs, tolerance);
     for (std::vector<Segment>* dots : {&m.onlyOurs, &m.onlyTheirs}) {
         m.slivers += std::erase_if(*dots, [&](const Segment& d) {
             return BoundaryDistance(loops, d.x1, d.y1) <= tolerance;
@@ -175,10 +182,7 @@ inline Match MatchDots(const std::vector<Segment>& ours, const std::vector<Segme
 
 inline Match MatchLines(const std::vector<Segment>& ours, const std::vector<Segment>& theirs,
                         const std::vector<std::vector<qlhost::Pt>>& loops, double tolerance) {
-    Match m;
-    m.onlyOurs = ours;
-    m.onlyTheirs = theirs;
-    m.matched = PairUp(m.onlyOurs, m.onlyTheirs, tolerance);
+    Match m = PairAll(ours, theirs, tolerance);
     m.joinedOurs = JoinAll(m.onlyOurs, tolerance);
     m.joinedTheirs = JoinAll(m.onlyTheirs, tolerance);
     m.rematched = PairUp(m.onlyOurs, m.onlyTheirs, tolerance);
