@@ -17,7 +17,6 @@ using namespace layout;
 
 constexpr int kFree = 4, kRubber = 5;
 constexpr const char* kNext = "Next point (Enter to end):";
-constexpr size_t kArrowBytes = 10;  // path containers: arrowhead settings at 32..41
 constexpr uint32_t kArrowStart = 1, kArrowEnd = 2;
 
 // ---------------------------------------------------------------------------------------
@@ -125,9 +124,7 @@ void Radial(const Answers& a) {
 
 void WithArrows(uint32_t flags, Record member) {
     Record container = MakeContainer(kPathContainer, flags);
-    const std::vector<unsigned char>& settings = TheDrawing().tables.attributes;
-    if (settings.size() >= kAttrArrowLength + kArrowBytes)
-        std::memcpy(container.data() + kHeaderSize, settings.data() + kAttrArrowLength, kArrowBytes);
+    CopyCurrentArrowheads(TheDrawing().tables, container.data() + kHeaderSize);
     Node* node = AddDrawn(WorkList(), std::move(container));
     if (node != nullptr) AddDrawn(node->owner->Children(node), std::move(member));
 }

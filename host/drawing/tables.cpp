@@ -231,6 +231,11 @@ int CurrentColor(const Tables& tables) {
     return Read<int32_t>(tables.attributes, kAttrColor);
 }
 
+void CopyCurrentArrowheads(const Tables& tables, unsigned char* to) {
+    if (tables.attributes.size() >= kAttrArrowLength + kArrowBytes)
+        std::memcpy(to, tables.attributes.data() + kAttrArrowLength, kArrowBytes);
+}
+
 void SetCurrentColor(Tables& tables, int color) {
     Write<int32_t>(tables.attributes, kAttrColor, color);
 }

@@ -62,6 +62,8 @@ constexpr size_t kAttrFillParam = 121;    // 32-bit, entity header 22
 constexpr size_t kAttrWidthFloat = 165;   // float, the width again
 constexpr size_t kAttrArrowLength = 201;  // float
 constexpr size_t kAttrArrowHeight = 205;  // float
+// The arrowhead settings, attribute settings 201..210, as path containers keep them at 32..41.
+constexpr size_t kArrowBytes = 10;
 
 // Entity header fields.
 constexpr size_t kHdrWidth = 5;
@@ -133,6 +135,10 @@ int CurrentLineStyle(const Tables& tables);
 float CurrentTextHeight(const Tables& tables);
 // Dimension style float by index of the current dimension style (0 when there is none).
 float CurrentDimFloat(const Tables& tables, int index);
+
+// Copies the current arrowhead settings (kArrowBytes) to `to`; nothing when the attribute
+// settings are too short to hold them.
+void CopyCurrentArrowheads(const Tables& tables, unsigned char* to);
 
 // Current colour (attribute settings byte 8).
 int CurrentColor(const Tables& tables);

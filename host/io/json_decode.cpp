@@ -78,10 +78,8 @@ bool DecodeBody(FieldReader& in, int type, const DecodeEnv& env, Bytes& r) {
             std::memcpy(r.data() + L::kDimStyle, style.data(), style.size());
         }
         DecodeFields(in, r, fixed->fields);
-        const Table* attributes = env.tables ? &env.tables->attributes : nullptr;
-        if (type == L::kPathContainer && !in.Has("host") && attributes &&
-            attributes->size() >= kAttrArrowLength + kArrowBytes)
-            std::memcpy(r.data() + L::kHeaderSize, attributes->data() + kAttrArrowLength, kArrowBytes);
+        if (type == L::kPathContainer && !in.Has("host") && env.tables)
+            CopyCurrentArrowheads(*env.tables, r.data() + L::kHeaderSize);
         return in.ok();
     }
     switch (type) {

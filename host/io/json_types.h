@@ -18,8 +18,8 @@ constexpr double kDefaultTextHeight = 2.5;
 constexpr int kDefaultFont = 1;
 constexpr float kDefaultSpacing = 150;
 constexpr int kDefaultCurveSteps = 8;
-// Path containers: the arrowhead settings at 32, as attribute settings bytes 201 to 210.
-constexpr size_t kArrowBytes = layout::kPathContFlags - layout::kHeaderSize;
+// Path containers keep the arrowhead settings from 32 up to their flags.
+static_assert(kArrowBytes == layout::kPathContFlags - layout::kHeaderSize);
 
 enum class Kind { Point, Double, U8, U16, U32, Hex };
 
