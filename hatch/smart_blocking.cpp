@@ -250,7 +250,15 @@ bool BorderBlocks::HostMeets(EntRec* entity, const double* a, const double* b) c
     double* points = nullptr;
     const int count = FindAllInts(line.data(), entity, &points);
     if (count <= 0 || points == nullptr) return false;
-    if (count == 1 && (EInfo(entity, 1) & kInfoClosed) != 0 && TouchesClosedCurve(entity, a, b)) return false;
+    if (count == 1 && (EInfo(entity, 1) & kInfoClosed) != 0) {
+        // Read the point first: the host's next FindAllInts (the touch test) reuses its array.
+        double point[2];
+        IntersectionPoint(points, 0, point);
+        if (TouchesClosedCurve(entity, a, b)) return false;
+        double onConnector = -1;
+        const double segment[4] = {a[0], a[1], b[0], b[1]};
+        return P2TL2(segment, point, &onConnector) != 0 && onConnector >= 0 && onConnector <= 1;
+    }
     const double segment[4] = {a[0], a[1], b[0], b[1]};
     for (int i = 0; i < count; ++i) {
         double point[2];
