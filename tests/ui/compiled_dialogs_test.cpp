@@ -126,10 +126,17 @@ void PrintTo(const Compiler& c, std::ostream* out) { *out << c.program; }
 const Compiler kWindres{"i686-w64-mingw32-windres", true};
 const Compiler kLlvmRc{"llvm-rc", false};
 
-// llvm-rc preprocesses with clang.
-bool Installed(const Compiler& c) {
-    std::string command = "command -v " + c.program + (c.windres ? "" : " && command -v clang") + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+// Why the compiler cannot run here, or empty when it can. llvm-rc preprocesses with clang and
+// takes afxres.h from the mingw-w64 headers, which scripts/wine-test.sh installs: the llvm
+// package alone (on many machines) is not enough.
+std::string Missing(const Compiler& c) {
+    std::string command = "command -v " + c.program + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return c.program + " is not installed";
+    if (c.windres) return {};
+    if (std::system("command -v clang >/dev/null 2>&1") != 0) return "llvm-rc needs clang, which is not installed";
+    if (!fs::exists("/usr/share/mingw-w64/include/afxres.h"))
+        return "llvm-rc needs the mingw-w64 headers (/usr/share/mingw-w64/include/afxres.h), not installed";
+    return {};
 }
 
 constexpr uint32_t kTabStop = 0x00010000, kGroup = 0x00020000, kVisible = 0x10000000, kDisabled = 0x08000000;
@@ -239,7 +246,7 @@ fs::path EngineTestScript(std::string& text) {
 class CompiledDialogTest : public ::testing::TestWithParam<Compiler> {};
 
 TEST_P(CompiledDialogTest, PluginDialogsMatchTheScripts) {
-    if (!Installed(GetParam())) GTEST_SKIP() << GetParam().program << " is not installed";
+    if (std::string why = Missing(GetParam()); !why.empty()) GTEST_SKIP() << why;
     int dialogs = 0;
     for (const auto& entry : fs::directory_iterator(fs::path(QL_SOURCE_DIR) / "resources"))
         if (entry.path().extension() == ".rc") dialogs += CompareScript(GetParam(), entry.path(), ReadFile(entry.path()));
@@ -247,7 +254,7 @@ TEST_P(CompiledDialogTest, PluginDialogsMatchTheScripts) {
 }
 
 TEST_P(CompiledDialogTest, EngineTestDialogsMatchTheScript) {
-    if (!Installed(GetParam())) GTEST_SKIP() << GetParam().program << " is not installed";
+    if (std::string why = Missing(GetParam()); !why.empty()) GTEST_SKIP() << why;
     std::string text;
     fs::path script = EngineTestScript(text);
     EXPECT_EQ(CompareScript(GetParam(), script, text), 3);
