@@ -18,3 +18,9 @@ install_missing() {
   apt-get update -qq
   apt-get install -y -qq "${missing[@]}"
 }
+
+# The tools of the Windows cross build (scripts/package.sh, scripts/wine-test.sh). llvm-rc
+# (package llvm, with clang as its preprocessor) compiles the dialogs as Microsoft's rc does;
+# windres is the fallback.
+windows_build_packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev llvm clang
+  hershey-fonts-data python3 cmake ninja-build ccache)

@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
-# The Windows build under Wine: installs mingw-w64 and 32-bit Wine when missing, builds
-# quillet.dll, qltestplugin.dll and qlhost.exe for i686 in build/mingw, and runs every
-# scenario of tests/scenarios (or the folders given, e.g. `core hatch`) with qlhost.exe in a
-# throw-away Wine prefix that uses the null graphics driver and has DejaVu installed.
+# The Windows build under Wine: installs mingw-w64 and 32-bit Wine when missing, builds and
+# checks the package (scripts/package.sh: quillet.dll, qltestplugin.dll and the Windows host
+# PLV7.exe for i686 in build/mingw, then dist/quillet-1026-win32.zip), and runs every scenario
+# of tests/scenarios (or the folders given, e.g. `core hatch`) with PLV7.exe loading the very
+# quillet.dll of the package (their hashes are compared), in throw-away Wine prefixes that use
+# the null graphics driver and have DejaVu installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/mingw
 jobs=${QL_WINE_JOBS:-2}
 
 # --- Packages and build ------------------------------------------------------------------
-# The cross build starts as soon as its tools are there and runs while Wine is installed and
-# its prefixes are made; the step waits for it before the first scenario.
-# llvm-rc (package llvm) compiles the dialogs as Microsoft's rc does; windres is the fallback.
-tools=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 llvm clang hershey-fonts-data python3 cmake ninja-build ccache)
+# The package (cross build, import check, zip) is made while Wine is installed and its
+# prefixes are made; the step waits for it before the first scenario.
 runtime=(wine wine32:i386 fonts-dejavu-core)
 source "$root/scripts/packages.sh"
 install() {
@@ -26,20 +26,17 @@ cannot_install() {
   [ "${QL_WINE_REQUIRED:-0}" = 1 ] && exit 1
   exit 0
 }
-mapfile -t missing_tools < <(missing_packages "${tools[@]}")
+mapfile -t missing_tools < <(missing_packages "${windows_build_packages[@]}")
 mapfile -t missing_runtime < <(missing_packages "${runtime[@]}")
 if ((${#missing_tools[@]} + ${#missing_runtime[@]})); then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq || echo "wine: apt-get update failed; trying the package lists there are"
 fi
+# The build tools first (apt takes one installer at a time), then the package is made while
+# Wine is installed.
 install "${missing_tools[@]}" || cannot_install "${missing_tools[*]}"
-
 build_log=$(mktemp /tmp/ql-wine-build.XXXXXX)
-(
-  cmake -S "$root/win" -B "$build" -G Ninja --toolchain "$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DQL_WERROR=ON >/dev/null
-  cmake --build "$build" -j "$((jobs < 2 ? jobs : 2))"
-) >"$build_log" 2>&1 &
+QL_JOBS=$((jobs < 2 ? jobs : 2)) bash "$root/scripts/package.sh" >"$build_log" 2>&1 &
 build_pid=$!
 if ! install "${missing_runtime[@]}"; then
   kill "$build_pid" 2>/dev/null || true
@@ -71,12 +68,29 @@ trap cleanup EXIT
 for p in "${prefixes[@]:1}"; do cp -a "${prefixes[0]}" "$p"; done
 for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -p; done
 
-if ! wait "$build_pid"; then
+status=0
+wait "$build_pid" || status=$?
+if ((status == 3)); then
   cat "$build_log"
-  echo "wine: the Windows build failed"
+  cannot_install "the mingw-w64 tools"
+elif ((status != 0)); then
+  cat "$build_log"
+  echo "wine: the Windows build or its package failed"
   exit 1
 fi
+grep '^imports OK' "$build_log"
 rm -f "$build_log"
+
+# The DLL under test is the package's, byte for byte.
+shipped=$(python3 -c 'import hashlib, sys, zipfile
+print(hashlib.sha256(zipfile.ZipFile(sys.argv[1]).read("quillet-1026-win32/quillet.dll")).hexdigest())' \
+  "$root/dist/quillet-1026-win32.zip")
+tested=$(sha256sum "$build/quillet.dll" | cut -d' ' -f1)
+if [ "$shipped" != "$tested" ]; then
+  echo "wine: build/mingw/quillet.dll ($tested) is not the package's quillet.dll ($shipped)"
+  exit 1
+fi
+echo "wine: testing the package's quillet.dll, sha256 $tested"
 
 # --- Scenarios ---------------------------------------------------------------------------
 # Each job runs its share of the list one scenario after the other in its own prefix.
@@ -92,7 +106,7 @@ for f in "${folders[@]}"; do find "$scenarios/$f" -name '*.qls'; done | sed 's#/
 run_one() {
   local name=$1 file=$2 registry=${3:-${1//\//_}} log
   log=$work/logs/${name//\//_}.log
-  if (cd "$scenarios" && wine "$build/qlhost.exe" -q --registry "$work/registry/$registry.reg" "$file") \
+  if (cd "$scenarios" && wine "$build/PLV7.exe" -q --registry "$work/registry/$registry.reg" "$file") \
     >"$log" 2>&1; then
     echo "PASS $name"
   else

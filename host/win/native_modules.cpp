@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/win/dl_shim.h"
+#include "host/win/import_redirects.h"
 #include "host/win/registry_mirror.h"
 
 namespace {
@@ -15,6 +16,11 @@ char g_moduleName[MAX_PATH + 1];
 void SetError(const std::string& what) {
     char text[512] = {};
     const DWORD code = GetLastError();
+    if (code == 0) {
+        g_error = what;
+        g_errorSet = true;
+        return;
+    }
     const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                                    text, sizeof text, nullptr);
     std::string reason(text, n);
@@ -36,7 +42,21 @@ void* dlopen(const char* path, int flags) {
     // A plug-in reads the real registry directly: the host's keys are in place before it runs.
     qlhost::win::StartRegistry();
     module = LoadLibraryA(path);
-    if (!module) SetError("LoadLibraryA failed");
+    if (!module) {
+        SetError("LoadLibraryA failed");
+        return nullptr;
+    }
+    // The plug-in imports its Win32 functions from Windows; the few the host answers itself
+    // are rewritten in the module's own import table before any command runs.
+    size_t count = 0;
+    const qlhost::win::ImportRedirect* list = qlhost::win::ImportRedirects(&count);
+    std::string why;
+    if (qlhost::win::RedirectModuleImports(module, list, count, why) < 0) {
+        FreeLibrary(module);
+        SetLastError(0);
+        SetError("the plug-in's imports cannot be redirected: " + why);
+        return nullptr;
+    }
     return module;
 }
 

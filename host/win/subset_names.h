@@ -1,7 +1,7 @@
 // Included first in every source of the host's Windows build. The host keeps its own Win32
 // subset there too; its definitions take these internal names so they never collide with the
-// system libraries the executable itself links, and qlhost.def exports them under the real
-// names for the plug-in.
+// system libraries the executable itself links. The few the plug-in must reach are put into
+// the loaded plug-in's import table under the real names (import_redirects.cpp).
 #pragma once
 
 #define QL_WIN32_SUBSET 1

@@ -1,9 +1,11 @@
-// The module definition of the Windows host (host/win/qlhost.def) against the interface
-// headers: a function the plug-in may call that qlhost.exe does not export would only show
-// as a link failure of the cross build.
+// The module definition of Corvane's executable (host/win/plv7.def), from which the plug-in's
+// import library is made and through which the Windows host PLV7.exe exports the host
+// interface, and the host's list of the plug-in's Win32 imports it answers itself
+// (host/win/import_redirects.cpp), against the interface headers.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -39,68 +41,75 @@ std::set<std::string> DeclaredFunctions(const std::string& block) {
     return names;
 }
 
-struct Export {
-    std::string name;      // the exported name, without the argument-size decoration
-    std::string internal;  // the host's own symbol, empty when it is the name itself
-};
-
-std::vector<Export> DefExports(const std::string& def) {
-    std::vector<Export> exports;
+std::set<std::string> DefExports(const std::string& def) {
+    std::set<std::string> exports;
     std::istringstream lines(def);
     std::string line;
     bool inExports = false;
-    static const std::regex entry(R"(^\s+(\w+)(?:@\d+)?(?:=(\w+?)(?:@\d+)?)?\s*$)");
+    static const std::regex entry(R"(^\s+(\S+)\s*$)");
     while (std::getline(lines, line)) {
         if (line.rfind("EXPORTS", 0) == 0) {
             inExports = true;
             continue;
         }
         std::smatch m;
-        if (inExports && std::regex_match(line, m, entry)) exports.push_back({m[1], m[2]});
+        if (inExports && std::regex_match(line, m, entry)) {
+            EXPECT_TRUE(exports.insert(m[1]).second) << m[1] << " twice";
+        }
     }
     return exports;
 }
 
-TEST(ModuleDefinition, ExportsEveryHostFunctionAndWin32SubsetFunction) {
-    const std::string def = ReadSource("host/win/qlhost.def");
-    ASSERT_NE(def.find("NAME \"qlhost.exe\""), std::string::npos) << "the definition names the executable";
-    std::set<std::string> exported;
-    for (const Export& e : DefExports(def)) EXPECT_TRUE(exported.insert(e.name).second) << e.name << " twice";
-
-    const std::set<std::string> host = DeclaredFunctions(CBlock(ReadSource("core/host_api.h")));
-    ASSERT_GT(host.size(), 100u);
-    for (const std::string& name : host) EXPECT_TRUE(exported.count(name)) << name << " is not exported";
-
-    const std::set<std::string> subset = DeclaredFunctions(CBlock(ReadSource("core/win32.h")));
-    ASSERT_GT(subset.size(), 30u);
-    for (const std::string& name : exported)
-        EXPECT_TRUE(host.count(name) || subset.count(name)) << name << " is exported but declared nowhere";
+// The entries {"MODULE.dll", "Name", ...} of the redirect table, as name -> module.
+std::map<std::string, std::string> Redirects() {
+    const std::string source = ReadSource("host/win/import_redirects.cpp");
+    std::map<std::string, std::string> redirects;
+    static const std::regex entry(R"re(\{"(\w+\.dll)", "(\w+)", reinterpret_cast<void\*>\(&(\w+)\)\})re");
+    for (auto it = std::sregex_iterator(source.begin(), source.end(), entry); it != std::sregex_iterator(); ++it) {
+        EXPECT_EQ((*it)[2], (*it)[3]) << "the entry of " << (*it)[2] << " points at another function";
+        redirects[(*it)[2]] = (*it)[1];
+    }
+    return redirects;
 }
 
-TEST(ModuleDefinition, Win32NamesPointAtTheRenamedHostDefinitions) {
+// The plug-in binds exactly the host interface to PLV7.exe: no Win32 name, nothing missing.
+TEST(ModuleDefinition, NamesCorvanesExecutableAndExportsExactlyTheHostInterface) {
+    const std::string def = ReadSource("host/win/plv7.def");
+    ASSERT_NE(def.find("NAME \"PLV7.exe\""), std::string::npos) << "the definition names Corvane's executable";
+    const std::set<std::string> exported = DefExports(def);
+    const std::set<std::string> host = DeclaredFunctions(CBlock(ReadSource("core/host_api.h")));
+    ASSERT_GT(host.size(), 100u);
+    EXPECT_EQ(exported, host);
+}
+
+// Each redirected import is a function of the host's Win32 subset, renamed for the host's own
+// definition, and comes from the system DLL that exports it.
+TEST(ModuleDefinition, RedirectedImportsAreTheHostsRenamedSubsetFunctions) {
     const std::string names = ReadSource("host/win/subset_names.h");
     const std::set<std::string> subset = DeclaredFunctions(CBlock(ReadSource("core/win32.h")));
-    for (const Export& e : DefExports(ReadSource("host/win/qlhost.def"))) {
-        if (!subset.count(e.name)) {
-            EXPECT_TRUE(e.internal.empty()) << e.name;
-            continue;
-        }
-        EXPECT_EQ(e.internal, "Qlw" + e.name);
-        EXPECT_NE(names.find("#define " + e.name + " Qlw" + e.name + "\n"), std::string::npos)
-            << e.name << " is not renamed in subset_names.h";
+    const std::map<std::string, std::string> redirects = Redirects();
+    ASSERT_EQ(redirects.size(), 20u);
+    for (const auto& [name, module] : redirects) {
+        EXPECT_TRUE(subset.count(name)) << name << " is not declared in core/win32.h";
+        EXPECT_NE(names.find("#define " + name + " Qlw" + name + "\n"), std::string::npos)
+            << name << " is not renamed in subset_names.h";
     }
+    for (const char* gdi : {"CreateSolidBrush", "DeleteObject", "GetStockObject", "RestoreDC", "SaveDC",
+                            "SelectObject", "SetBkColor"})
+        EXPECT_EQ(redirects.count(gdi) ? redirects.at(gdi) : "", "GDI32.dll") << gdi;
+    EXPECT_EQ(redirects.at("GetTickCount"), "KERNEL32.dll");
+    EXPECT_EQ(redirects.at("ShellExecuteA"), "SHELL32.dll");
+    EXPECT_EQ(redirects.at("PostMessageA"), "USER32.dll");
 }
 
 // The plug-in's key calls go to advapi32 on the real keys of HKEY_CURRENT_USER, and the host
 // no longer defines them; every rename keeps the Win32 name after its prefix.
 TEST(ModuleDefinition, RegistryKeyCallsComeFromWindowsAndRenamesKeepTheirNames) {
     const std::string names = ReadSource("host/win/subset_names.h");
-    const std::string def = ReadSource("host/win/qlhost.def");
-    std::set<std::string> exported;
-    for (const Export& e : DefExports(def)) exported.insert(e.name);
+    const std::map<std::string, std::string> redirects = Redirects();
     for (const char* name : {"RegOpenKeyExA", "RegCloseKey", "RegEnumValueA", "RegDeleteValueA"}) {
         EXPECT_TRUE(DeclaredFunctions(CBlock(ReadSource("core/win32.h"))).count(name)) << name;
-        EXPECT_FALSE(exported.count(name)) << name << " is still the host's";
+        EXPECT_FALSE(redirects.count(name)) << name << " is still the host's";
         EXPECT_EQ(names.find(std::string(" ") + name + " "), std::string::npos)
             << name << " is still renamed";
     }
@@ -115,19 +124,18 @@ TEST(ModuleDefinition, RegistryKeyCallsComeFromWindowsAndRenamesKeepTheirNames) 
 }
 
 // Hooks, key state, pop-up menus, the cursor and the plug-in's fonts and glyphs are the real
-// Windows functions; focus, parent, posted messages and the owner-draw GDI calls stay host forwarders
-// for the emulated dialogs and the host's own device contexts.
+// Windows functions; focus, parent, posted messages and the owner-draw GDI calls stay the
+// host's, for the emulated dialogs and the host's own device contexts.
 TEST(ModuleDefinition, InputMenusAndFontsComeFromWindows) {
-    std::set<std::string> exported;
-    for (const Export& e : DefExports(ReadSource("host/win/qlhost.def"))) exported.insert(e.name);
+    const std::map<std::string, std::string> redirects = Redirects();
     for (const char* real : {"SetWindowsHookExA", "CallNextHookEx", "UnhookWindowsHookEx", "GetCurrentThreadId",
                              "GetAsyncKeyState", "GetKeyboardState", "ToAscii", "CreatePopupMenu", "InsertMenuItemA",
                              "TrackPopupMenuEx", "DestroyMenu", "CreateFontIndirectA", "CreateFontA", "GetDC",
                              "ReleaseDC", "GetGlyphOutlineA", "GetCursorPos", "LoadCursorA", "SetCursor"})
-        EXPECT_FALSE(exported.count(real)) << real << " is taken from the host instead of Windows";
+        EXPECT_FALSE(redirects.count(real)) << real << " is taken from the host instead of Windows";
     for (const char* forwarder : {"GetFocus", "SetFocus", "GetParent", "PostMessageA", "SelectObject", "DeleteObject",
-                                  "GetStockObject"})
-        EXPECT_TRUE(exported.count(forwarder)) << forwarder << " must reach the host's emulated windows and DCs";
+                                  "GetStockObject", "GetTickCount"})
+        EXPECT_TRUE(redirects.count(forwarder)) << forwarder << " must reach the host's emulated windows and DCs";
 }
 
 }  // namespace
