@@ -38,7 +38,7 @@ struct Keys {
 };
 constexpr Keys kKeys[] = {{"SHIFT", true, false}, {"CTRL", false, true}, {"SHIFT+CTRL", true, true}};
 
-// What a placement prompt drew and what the click stored, as type-specific record parts:
+// What a placement prompt drew and what the click stored, as the records past their header:
 // entity records from offset 32, texts as their data part, box outlines as their points.
 struct Shapes {
     std::vector<Bytes> entities;
