@@ -100,3 +100,19 @@ bool PointInPolygonRecord(const EntRec* record, const double* point) {
 void SetRubberOrigin2(const double* point) { SetCursorOrg2(point[0], point[1]); }
 
 void SetRubberOrigin3(const double* point) { SetCursorOrg3(point[0], point[1], point[2]); }
+
+void SymbolMemberMatrix(const EntRec* reference, const double* outer, double* matrix) {
+    CTMPSH();
+    CTMI3();
+    if (reference != nullptr && RecordType(reference) == ET_SYMBOL &&
+        RecordLength(reference) >= kSymMatrix + kSymMatrixSize) {
+        double symbol[kSymMatrixSize / 8];
+        for (size_t i = 0; i < kSymMatrixSize / 8; ++i) symbol[i] = GetF64(reference, kSymMatrix + 8 * i);
+        LDSymTM(symbol);
+        if (const unsigned char* definition = SymDefAdr(reference))
+            CTMT2(-GetF64(definition, kSymDefBaseX), -GetF64(definition, kSymDefBaseY));
+    }
+    if (outer != nullptr) CTMMUL2(outer);
+    STCTM(matrix);
+    CTMPOP();
+}

@@ -30,3 +30,10 @@ bool PointInPolygonRecord(const EntRec* record, const double* point);
 // Origin of the rubber line or box of cursor modes 5 and 6.
 void SetRubberOrigin2(const double* point);
 void SetRubberOrigin3(const double* point);
+
+// The matrix (a HostMatrix) that takes the members of a symbol reference (type 12) to where
+// the drawing shows them and then through outer (a HostMatrix, or null for none): the
+// reference's 3 x 4 symbol matrix, less the base point of the definition it names, then
+// outer. A reference too short to hold its matrix gives outer alone (or the identity). The
+// host's current matrix is kept.
+void SymbolMemberMatrix(const EntRec* reference, const double* outer, double* matrix);

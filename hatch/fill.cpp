@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/geometry.h"
 #include "core/prompts.h"
 #include "core/records.h"
 
@@ -125,6 +126,14 @@ void CollectBorderEntity(HatchBorder& border, DList* list, EntRec* entity, const
             g_explodeInto = nullptr;
         }
     } else if (DList* members = SubList(list, entity)) {
+        // A symbol reference holds its definition's members in the symbol's own coordinates:
+        // they bound where the reference shows them, nested references composing.
+        if (RecordType(entity) == ET_SYMBOL) {
+            HostMatrix placed;
+            SymbolMemberMatrix(entity, matrix, placed);
+            ForEachEntity(members, CollectEntity, SCOPE_ALL, &border, placed);
+            return;
+        }
         ForEachEntity(members, CollectEntity, SCOPE_ALL, &border, const_cast<double*>(matrix));
     }
 }

@@ -31,7 +31,7 @@ bool LayerFlagSet(const unsigned char* layers, int layer, uint32_t flag) {
 
 int ScanEntity(DList* list, EntRec* entity, void* user1, void* user2) {
     auto* context = static_cast<ScanContext*>(user1);
-    auto* reference = static_cast<EntRec*>(user2);
+    auto* chain = static_cast<const ReferenceChain*>(user2);
     int type = RecordType(entity);
     if (IsTextBearing(entity)) {
         int layer = RecordLayer(entity);
@@ -41,7 +41,7 @@ int ScanEntity(DList* list, EntRec* entity, void* user1, void* user2) {
         if (context->scan->match != nullptr && !context->scan->match(entity, text, context->scan->user)) return 0;
         double position[2] = {0, 0};
         EntityPosition(entity, position);
-        if (!AddCandidate(entity, position, reference)) {
+        if (!AddCandidate(entity, position, chain)) {
             context->failed = true;
             return 1;
         }
@@ -52,10 +52,12 @@ int ScanEntity(DList* list, EntRec* entity, void* user1, void* user2) {
     if (!group && !symbol) return 0;
     DList* members = SubList(list, entity);
     if (members == nullptr || context->depth >= kMaxScanDepth) return 0;
-    // A group inside a reference still shows through that reference.
-    EntRec* inner = symbol ? entity : reference;
+    // A group inside a reference still shows through that reference; a reference inside
+    // one shows through both.
+    ReferenceChain link{entity, chain};
+    const ReferenceChain* inner = symbol ? &link : chain;
     ++context->depth;
-    int stop = ForEachEntity(members, ScanEntity, SCOPE_ALL, context, inner);
+    int stop = ForEachEntity(members, ScanEntity, SCOPE_ALL, context, const_cast<ReferenceChain*>(inner));
     --context->depth;
     return stop;
 }
@@ -72,16 +74,19 @@ void ClearCandidates() {
     g_count = 0;
 }
 
-bool AddCandidate(EntRec* entity, const double* position, EntRec* reference) {
+bool AddCandidate(EntRec* entity, const double* position, const ReferenceChain* chain) {
+    EntRec* reference = chain != nullptr ? chain->reference : nullptr;
     auto* candidate = new (std::nothrow) TextCandidate{nullptr, 0, entity, position[0], position[1], reference};
     if (candidate == nullptr) return false;
     bool keepsPosition = RecordType(entity) == ET_ATTRIBUTE &&
                          (GetU16(entity, kAttrFlags) & kAttrKeepPosition) != 0;
-    if (reference != nullptr && !keepsPosition) {
+    if (chain != nullptr && !keepsPosition) {
         double point[2] = {position[0], position[1]};
-        PushReferenceTransform(reference);
-        TRNP2M(point);
-        CTMPOP();
+        for (const ReferenceChain* link = chain; link != nullptr; link = link->outer) {
+            PushReferenceTransform(link->reference);
+            TRNP2M(point);
+            CTMPOP();
+        }
         candidate->x = point[0];
         candidate->y = point[1];
     }

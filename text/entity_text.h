@@ -52,12 +52,20 @@ struct TextCandidate {
     EntRec* reference;    // the symbol reference that contains the entity, or null
 };
 
+// The symbol references around an entity found by a walk, innermost first: each shows its
+// members through its own matrix, and the references around it show the result.
+struct ReferenceChain {
+    EntRec* reference;
+    const ReferenceChain* outer;
+};
+
 // Frees every candidate.
 void ClearCandidates();
-// Appends a candidate at position; with a reference, the position is transformed into the
-// drawing first, unless the entity is an attribute that keeps its stored position. False
+// Appends a candidate at position; inside references, the position is transformed into the
+// drawing first (through every reference of the chain), unless the entity is an attribute
+// that keeps its stored position. The candidate's reference is the innermost one. False
 // when the candidate could not be allocated (the list is unchanged).
-bool AddCandidate(EntRec* entity, const double* position, EntRec* reference);
+bool AddCandidate(EntRec* entity, const double* position, const ReferenceChain* chain);
 // Unlinks and frees a candidate; nothing when it is not in the list.
 void RemoveCandidate(TextCandidate* candidate);
 bool CandidatesEmpty();

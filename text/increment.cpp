@@ -8,7 +8,6 @@
 #include <cstring>
 #include <optional>
 
-#include "core/dialog_helpers.h"
 #include "core/commands.h"
 #include "core/hooks.h"
 #include "core/prompts.h"
@@ -140,7 +139,9 @@ bool RunDialog() {
     RBCTL(dialog, IDC_TINC_SELECT, 0, 0, &edited.mode, kModeSelect, nullptr);
     RBCTL(dialog, IDC_TINC_FIRST, 0, 0, &edited.group, 0, nullptr);
     RBCTL(dialog, IDC_TINC_LAST, 0, 0, &edited.group, kGroupLast, nullptr);
-    int result = RunDialogClosedByRightButton(dialog);
+    // An ordinary dialog: a right click leaves it open.
+    int result = Dialog(dialog, PluginInstance(), 0);
+    RelDlg(dialog);
     if (result != IDOK) return false;
     g_settings = edited;
     return true;

@@ -180,6 +180,9 @@ void OnPosition(int status) {
     EntRec* record = TextWorkRecord();
     bool editMode = (g_state.flags & kPlaceEditMode) != 0;
     if (status == ST_OK) {
+        // After a step that turned or scaled the text the cursor has left it: the click
+        // places the text where it was shown, not at the clicked point the host wrote.
+        if (g_state.modifierMode != 0) PutPoint(record, kTextX, g_state.shownAt);
         if (editMode) {
             RewriteEdited(false);
             EndPlacement();

@@ -220,7 +220,9 @@ bool RunDialog() {
     CHKCTL(dialog, IDC_TREP_IGNORE_CASE, 0, 0, &edited.ignoreCase, 1, nullptr);
     RBCTL(dialog, IDC_TREP_PICK, 0, 0, &edited.mode, kModePick, nullptr);
     RBCTL(dialog, IDC_TREP_SELECT, 0, 0, &edited.mode, kModeSelect, nullptr);
-    int result = RunDialogClosedByRightButton(dialog);
+    // An ordinary dialog: a right click leaves it open.
+    int result = Dialog(dialog, PluginInstance(), 0);
+    RelDlg(dialog);
     if (result != IDOK) return false;
     g_settings = edited;
     return true;

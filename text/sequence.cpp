@@ -187,14 +187,14 @@ struct ScanContext {
 // entities leave the selection. Groups and symbol references are entered.
 int ScanEntity(DList* list, EntRec* entity, void* user1, void* user2) {
     auto* context = static_cast<ScanContext*>(user1);
-    auto* reference = static_cast<EntRec*>(user2);
+    auto* chain = static_cast<const ReferenceChain*>(user2);
     const int layer = RecordLayer(entity);
     if (IsTextBearing(entity) && !IsLayerHidden(layer) && AskLayerFrozen(layer) == 0 &&
         SequenceMatches(EntityString(entity), context->rule)) {
         double position[2] = {0, 0};
         EntityPosition(entity, position);
         // A candidate that cannot be allocated ends the scan; the command goes on with the rest.
-        return AddCandidate(entity, position, reference) ? 0 : 1;
+        return AddCandidate(entity, position, chain) ? 0 : 1;
     }
     if (context->depth == 0) {
         UnmarkEntity(list, entity);
@@ -204,8 +204,12 @@ int ScanEntity(DList* list, EntRec* entity, void* user1, void* user2) {
     if (type != ET_GROUP && type != ET_SYMBOL) return 0;
     DList* members = SubList(list, entity);
     if (members == nullptr || context->depth >= kMaxDepth) return 0;
+    // Positions inside nested references show through every one of them.
+    ReferenceChain link{entity, chain};
+    const ReferenceChain* inner = type == ET_SYMBOL ? &link : chain;
     ++context->depth;
-    const int stop = ForEachEntity(members, ScanEntity, SCOPE_ALL, context, type == ET_SYMBOL ? entity : reference);
+    const int stop =
+        ForEachEntity(members, ScanEntity, SCOPE_ALL, context, const_cast<ReferenceChain*>(inner));
     --context->depth;
     return stop;
 }

@@ -245,6 +245,10 @@ void UpdatePlacement(PlacementState& state, void* ctx, double* cursor) {
     state.haveLastCursor = true;
 }
 
+const double* ClickTarget(const PlacementState& state, const double* clicked) {
+    return state.statusMode != DS_NONE ? state.target : clicked;
+}
+
 void TakeTypedScale(PlacementState& state, double number) {
     if (number > kMinTypedScale && ScaleInRange(number)) state.scale = number;
     state.lastCursor[0] += 1.0;

@@ -107,6 +107,11 @@ void PlacementMatrix(const PlacementState& state, const double* target, double* 
 // and the matrix.
 void UpdatePlacement(PlacementState& state, void* ctx, double* cursor);
 
+// The point a click at a placement prompt places the base point at: when the last drag step
+// scaled or turned (a status shown), the target the preview was drawn at, since the cursor has
+// wandered off it while the keys were held; otherwise the clicked point itself.
+const double* ClickTarget(const PlacementState& state, const double* clicked);
+
 // A number typed at a placement prompt: above kMinTypedScale (and within range) it becomes
 // the scale. The next drag step rebuilds the preview either way.
 void TakeTypedScale(PlacementState& state, double number);

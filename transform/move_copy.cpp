@@ -36,7 +36,7 @@ void OnPlace(int status) {
     PlacementState& placement = MovePlacement();
     if (status == ST_OK) {
         HostMatrix matrix;
-        PlacementMatrix(placement, g_state.place, matrix);
+        PlacementMatrix(placement, ClickTarget(placement, g_state.place), matrix);
         BeginChange(GetWorkDL());
         if (!g_state.copy) {
             ApplyInPlace(matrix);

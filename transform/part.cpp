@@ -72,7 +72,7 @@ void AskPlace(int extra) {
 void OnPlace(int status) {
     if (status == ST_OK) {
         HostMatrix matrix;
-        PlacementMatrix(g_state.placement, g_state.given, matrix);
+        PlacementMatrix(g_state.placement, ClickTarget(g_state.placement, g_state.given), matrix);
         DList* work = GetWorkDL();
         BeginChange(work);
         PartInsert(g_state.part, work, matrix, work);

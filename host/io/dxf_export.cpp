@@ -240,7 +240,12 @@ private:
             std::vector<Pt> points;
             size_t count = At<uint16_t>(r, L::kPolyCount);
             for (size_t i = 0; i < count && L::kPolyPoints + 16 * (i + 1) <= n; ++i) points.push_back(PointAt(r, L::kPolyPoints + 16 * i));
-            WritePolyline(points, r[L::kType] == L::kPolygon, attributes);
+            bool closed = r[L::kType] == L::kPolygon;
+            // The closed flag joins the last corner to the first; a stored repeat of the first
+            // point (as drawn polygons and the import keep it) would be one vertex too many.
+            if (closed && points.size() > 2 && points.front().x == points.back().x && points.front().y == points.back().y)
+                points.pop_back();
+            WritePolyline(points, closed, attributes);
             break;
         }
         case L::kCircle:

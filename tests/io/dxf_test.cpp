@@ -236,6 +236,32 @@ TEST(Dxf, ClosedPolylinesEndOnTheirFirstPoint) {
     EXPECT_EQ(L::Get<uint16_t>(box->next->record(), box->next->length(), L::kPolyCount), 4);
 }
 
+// Written back out, a closed polyline lists each corner once: the repeated first point the
+// import adds (and the host's commands store) is left to the closed flag, so a DXF round
+// trip keeps the vertex count. An open path that returns to its start keeps every point.
+TEST(Dxf, ClosedPolylinesAreWrittenWithoutTheRepeatedPoint) {
+    Drawing& drawing = FreshDrawing();
+    Add(*drawing.work, MakeBox(0, 0, 4, 2));
+    Add(*drawing.work, MakePath({{0, 0}, {1, 0}, {1, 1}}, true));
+    Add(*drawing.work, MakePath({{0, 0}, {1, 0}, {1, 1}, {0, 0}}, false));
+    std::string path = TempPath("closed-out.dxf"), error;
+    ASSERT_TRUE(ExportDxf(path, *drawing.work, error)) << error;
+    std::ifstream in(path);
+    std::vector<std::string> counts;
+    for (std::string code, value; std::getline(in, code) && std::getline(in, value);) {
+        if (code.find_first_not_of(' ') != std::string::npos && std::stoi(code) == 90)
+            counts.push_back(value.substr(value.find_first_not_of(' ')));
+    }
+    EXPECT_EQ(counts, (std::vector<std::string>{"4", "3", "4"}));
+
+    HostList& back = *drawing.CreateTemporary("~dxf.cv7", 0);
+    ASSERT_TRUE(LoadDrawingFile(path, back, error)) << error;
+    std::vector<int> points;
+    for (const Node* n = back.head; n != nullptr; n = n->next)
+        points.push_back(L::Get<uint16_t>(n->record(), n->length(), L::kPolyCount));
+    EXPECT_EQ(points, (std::vector<int>{5, 4, 4}));
+}
+
 TEST(Dxf, InsertsCanBeExploded) {
     Drawing& drawing = FreshDrawing();
     std::string path = TempPath("explode.dxf"), error;

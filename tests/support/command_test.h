@@ -1,6 +1,7 @@
 // A test that runs plug-in commands through the host's prompt protocol: it installs its own
-// command table, starts from an empty session and drawing with no keys held, and puts the
-// host back the same way afterwards, with the previous command table.
+// command table, starts from an empty session and drawing with no keys held and the cursor
+// and view of a fresh host, and puts the host back the same way afterwards, with the previous
+// command table.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,9 +29,12 @@ protected:
     }
 
 private:
+    // The cursor, the pick position and the view (which sets the pick tolerance) go back to
+    // the host's start too, so no test sees another's view.
     static void ResetHost() {
         qlhost::ResetSession();
         qlhost::ReleaseAllKeys();
+        qlhost::ResetCursorState();
         qlhost::TheDrawing().Reset();
     }
     qlhost::CommandTable saved_;

@@ -196,6 +196,10 @@ TEST_F(Candidates, TheScanFindsTextsInGroupsAndReferences) {
     AddMember(ref, qlhost::MakeAttribute(2, 3, TextStyle{}, std::string("A kept"), "T", "", kAttrKeepPosition));
     Node* inner = AddMember(ref, qlhost::MakeGroup());
     AddMember(inner, qlhost::MakeText(0, 0, 2.5, 0, 0, 1, "A deep"));
+    // A reference inside the reference: (1, 1) there, shown at (20 + 2 - 1, 10 + 2 - 1).
+    uint32_t dot = qlhost::RegisterSymbolDefinition(0, 0, "Dot");
+    Node* nested = AddMember(ref, qlhost::MakeSymbolRef(dot, 1, 1, 0, 1, "Dot"));
+    AddMember(nested, qlhost::MakeText(0, 0, 2.5, 0, 0, 1, "A nested"));
 
     CandidateScan scan;
     scan.match = StartsWithA;
@@ -206,7 +210,8 @@ TEST_F(Candidates, TheScanFindsTextsInGroupsAndReferences) {
         found.emplace_back(*EntityString(c->entity));
         at.emplace_back(c->x, c->y);
     }
-    ASSERT_EQ(found, (std::vector<std::string>{"A top", "A frozen", "A grouped", "A moved", "A kept", "A deep"}));
+    ASSERT_EQ(found, (std::vector<std::string>{"A top", "A frozen", "A grouped", "A moved", "A kept", "A deep",
+                                               "A nested"}));
     // M p - base: (20 + 2 * 2 - 1, 10 + 2 * 3 - 1).
     EXPECT_DOUBLE_EQ(at[3].first, 23);
     EXPECT_DOUBLE_EQ(at[3].second, 15);
@@ -215,6 +220,8 @@ TEST_F(Candidates, TheScanFindsTextsInGroupsAndReferences) {
     EXPECT_DOUBLE_EQ(at[5].first, 19);
     EXPECT_DOUBLE_EQ(at[5].second, 9);
     EXPECT_EQ(FirstCandidate()->next->next->next->reference, ref->record());
+    EXPECT_DOUBLE_EQ(at[6].first, 21);
+    EXPECT_DOUBLE_EQ(at[6].second, 11);
 
     ClearCandidates();
     scan.enterReferences = false;

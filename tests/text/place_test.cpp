@@ -238,6 +238,8 @@ TEST_F(TextEditMode, TheBangKeyDoesNotRewriteAtTheOldPosition) {
     Key('1', true);
     ASSERT_TRUE(qlhost::CommandRunning());
     EXPECT_EQ(Text(node), "abc");
+    // The click moves the cursor there first, with SHIFT released.
+    qlhost::MoveCursor(50, 40);
     qlhost::AnswerPoint(50, 40, 0, false);
     EXPECT_FALSE(qlhost::CommandRunning());
     Node* moved = qlhost::TheDrawing().FindById(id);
