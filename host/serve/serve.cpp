@@ -55,7 +55,7 @@ int Serve(const ServeOptions& options, const RunOptions& run) {
     }
     if (options.listen != "127.0.0.1" && options.listen != "localhost" && options.listen != "::1")
         std::cerr << "qlhost: listening on " << options.listen << ": other machines can drive this host\n";
-    const bool bare6 = options.listen.find(':') != std::string::npos && options.listen.front() != '[';
+    const bool bare6 = options.listen.find(':') != std::string::npos && options.listen[0] != '[';
     const std::string address = bare6 ? "[" + options.listen + "]" : options.listen;
     std::cout << "qlhost: serving http://" << address << ":" << port << "/ (root " << root << ")" << std::endl;
     std::thread listener([&server] { server.Run(); });

@@ -43,7 +43,7 @@ std::string Lower(std::string text) {
 // The Host values the server answers: the loopback's names and the address it listens on,
 // each with the port (browsers leave out port 80).
 std::set<std::string> HostNames(const std::string& listen, int port) {
-    const bool bare6 = listen.find(':') != std::string::npos && listen.front() != '[';
+    const bool bare6 = listen.find(':') != std::string::npos && listen[0] != '[';
     std::set<std::string> names;
     for (const std::string& name : {std::string("127.0.0.1"), std::string("localhost"), std::string("[::1]"),
                                     bare6 ? "[" + listen + "]" : listen}) {
@@ -62,6 +62,8 @@ public:
     void WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
 
 private:
+    // cpp-httplib keeps this virtual (though private): the connection's loop is ours, and its
+    // protected process_request reads each request, routes it and writes the answer.
     bool process_and_close_socket(socket_t socket) override {
         if (Workers::Refusing()) {
             RefuseConnection(socket);

@@ -10,6 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/platform/file_root.h"
+#include "host/platform/system.h"
 #include "host/script/runner.h"
 #include "host/serve/api.h"
 #include "host/serve/requests.h"
@@ -162,6 +164,22 @@ TEST_F(ConfinedHost, TheFileDialogRefusesANameOutsideTheRootEvenPastTheRequestCh
               std::string::npos) << Transcript();
     Lines({"file cancel"});
     EXPECT_EQ(Entities(), 0u);
+}
+
+// With a file root, "#name" files come from the root or from the host's own fonts, nowhere else.
+TEST(ServeFileRoot, HostFontsStayReadableAndNothingBesideThem) {
+    const std::string root = Canonical(ql_test::TempPath("serve-fonts"));
+    ASSERT_FALSE(qlhost::FindLoadFile("#Simplex").empty()) << "no host fonts beside the tests";
+    qlhost::SetFileRoot(root);
+    std::ofstream(root + "/menu.txt") << "Item:LINE 0,0 1,1\n";
+    EXPECT_EQ(qlhost::FindLoadFile("#menu.txt"), root + "/menu.txt");
+    EXPECT_FALSE(qlhost::FindLoadFile("#Simplex").empty());
+    for (const char* name : {"#../fonts/../../CMakeCache.txt", "#../hostdata/fonts/Simplex.fnt", "/etc/hostname", "#/etc/hostname"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(qlhost::FindLoadFile(name), "");
+    }
+    qlhost::SetFileRoot("");
+    fs::remove_all(root);
 }
 
 // Hidden files are neither listed nor reached by any request that names a file.
