@@ -10,6 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/api/registration.h"
+#include "host/drawing/drawing.h"
+#include "host/io/preview.h"
 #include "host/platform/file_root.h"
 #include "host/platform/system.h"
 #include "host/script/runner.h"
@@ -48,6 +51,9 @@ protected:
         std::ofstream(outside_ + "/menu.txt") << "Item:LINE 0,0 1,1\n";
         fs::create_directory_symlink(outside_, root_ + "/out");
         fs::create_symlink(outside_ + "/new.log", root_ + "/dangle");
+        // A record another test of this process left registered (the plug-in is linked into
+        // the tests too) would make the library's own attach look like none.
+        if (const XPRecord* left = qlhost::RegisteredPlugin()) XPUnRegister(left);
         session_ = std::make_unique<LiveSession>(SnapshotMaker{sessionRef_});
         sessionRef_ = session_.get();
         api_ = std::make_unique<Api>(root_, *session_);
@@ -60,8 +66,13 @@ protected:
         });
     }
     void TearDown() override {
+        // The plug-in keeps its log file name: back to the default for the other tests.
+        Lines({"run QLLOGFILEINIT", "text \"#QLLogFile.txt\""});
         session_->Close();
         host_.join();
+        // What the session drew stays out of the other tests.
+        qlhost::ClearHighlights();
+        qlhost::TheDrawing().Reset();
         fs::remove_all(fs::path(root_).parent_path());
     }
     json Lines(const std::vector<std::string>& lines) {
