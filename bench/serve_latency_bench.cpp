@@ -1,7 +1,9 @@
 // qlhost --serve: the time from a mouse-move request to the preview frame the page gets
 // back, with 10,000 entities selected and dragged by QLMOVE. The host runs on a thread of
 // its own as in qlhost --serve; the request goes through the request handling alone
-// (ServeMoveRequest) and through the web server over the loopback (ServeMoveHttp).
+// (ServeMoveRequest) and through the web server over the loopback (ServeMoveHttp). And the
+// time of a state request on a kept-alive connection to an idle host (ServeStateHttp), about
+// a millisecond when nothing holds the answer back.
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 
@@ -17,6 +19,7 @@
 #include "host/serve/api.h"
 #include "host/serve/requests.h"
 #include "host/serve/snapshot.h"
+#include "host/serve/web_server.h"
 
 namespace {
 
@@ -101,27 +104,47 @@ BENCHMARK(ServeMoveRequest)->Unit(benchmark::kMillisecond)->UseRealTime();
 void ServeMoveHttp(benchmark::State& state) {
     Session session;
     if (!session.ready) return state.SkipWithError("QLMOVE did not reach its drag");
-    httplib::Server server;
-    server.Post("/api/lines", [&](const httplib::Request& in, httplib::Response& out) {
-        Request request{"POST", in.path, session.Query(), in.body};
-        const Response r = session.api->Handle(request);
-        out.status = r.status;
-        out.set_content(r.body, r.contentType);
-    });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread listener([&] { server.listen_after_bind(); });
+    WebServer server(*session.api);
+    const int port = server.Bind("127.0.0.1", 0);
+    std::thread listener([&] { server.Run(); });
     httplib::Client client("127.0.0.1", port);
+    const std::string path =
+        "/api/lines?drawing=" + std::to_string(session.drawing) + "&previews=" + std::to_string(session.previews);
     int64_t step = 0;
     for (auto _ : state) {
-        auto r = client.Post("/api/lines", MoveBody(step++), "application/json");
+        auto r = client.Post(path, MoveBody(step++), "application/json");
         if (!r || r->status != 200) {
             state.SkipWithError("the move failed");
             break;
         }
     }
-    server.stop();
+    server.Stop();
     listener.join();
 }
 BENCHMARK(ServeMoveHttp)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The server qlhost --serve runs, with no host behind it: the answer is the last snapshot.
+void ServeStateHttp(benchmark::State& state) {
+    LiveSession live([](Snapshot&, bool) {});
+    std::string root, error;
+    CanonicalRoot(fs::temp_directory_path().string(), root, error);
+    Api api(root, live);
+    WebServer server(api);
+    const int port = server.Bind("127.0.0.1", 0);
+    std::thread listener([&] { server.Run(); });
+    httplib::Client client("127.0.0.1", port);
+    client.set_keep_alive(true);
+    for (auto _ : state) {
+        auto r = client.Get("/api/state?drawing=0&previews=0");
+        if (!r || r->status != 200) {
+            state.SkipWithError("the state request failed");
+            break;
+        }
+    }
+    live.Close();
+    server.Stop();
+    listener.join();
+}
+BENCHMARK(ServeStateHttp)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -86,9 +86,14 @@ async function poll() {
     try {
       const query = `since=${versions.version}&drawing=${versions.drawing}&previews=${versions.previews}` +
         `&transcript=${versions.transcript}`;
+      const asked = versions.version;
       const response = await fetch(`api/state?${query}`);
-      if (response.ok) onState(await response.json());
-      else await sleep(1000);
+      if (!response.ok) { await sleep(1000); continue; }
+      const answer = await response.json();
+      onState(answer);
+      // A poll answered with nothing new (its time ran out, or the server answered it to make
+      // room for newer polls) is not repeated at once.
+      if (answer.version <= asked) await sleep(250);
     } catch (e) {
       await sleep(1000);
     }

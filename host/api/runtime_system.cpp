@@ -22,7 +22,7 @@ extern "C" void RelMem(void* block) {
 }
 extern "C" const char* FullFileName(const char* name) {
     static std::string buffer;
-    buffer = qlhost::FullName(name ? name : "");
+    buffer = qlhost::OpenableName(name ? name : "");
     return buffer.c_str();
 }
 extern "C" HWND GetMainWin(void) { return qlhost::MainWindow(); }

@@ -42,10 +42,14 @@ const std::string& UserDir();
 void SetHostDataDir(const std::string& dir);
 const std::string& HostDataDir();
 
-// FullFileName: "#name" is name in the user folder; other names are kept as given.
+// "#name" is name in the user folder; other names are kept as given.
 std::string FullName(const std::string& name);
+// FullFileName: FullName, confined to the file root when one is set (host/platform/
+// file_root.h); empty, which opens nothing, when the name is refused.
+std::string OpenableName(const std::string& name);
 // The file LoadFile reads for a name: "#name" in the user folder, else in hostdata/fonts/,
-// else hostdata/fonts/name.fnt; other names as given. Empty when none exists.
+// else hostdata/fonts/name.fnt; other names as given. Empty when none exists or the file
+// root refuses the name.
 std::string FindLoadFile(const std::string& name);
 // LoadFile: a host block holding the file's text and a NUL; size without the NUL.
 bool LoadHostFile(const char* name, char** text, uint32_t* size);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <unordered_set>
 
+#include "host/platform/file_root.h"
 #include "host/platform/system.h"
 
 namespace qlhost {
@@ -31,6 +32,16 @@ bool IsFile(const std::string& path) {
     return !path.empty() && fs::is_regular_file(path, error);
 }
 
+// A font of the host's own data: with a file root set, only inside the fonts folder.
+std::string HostFont(const std::string& fonts, const std::string& name) {
+    if (FileRoot().empty()) return IsFile(Join(fonts, name)) ? Join(fonts, name) : std::string();
+    std::error_code error;
+    const std::string folder = fs::weakly_canonical(fonts, error).string();
+    std::string path, refused;
+    if (error || !ConfineToRoot(folder, name, path, refused) || !IsFile(path)) return {};
+    return path;
+}
+
 }  // namespace
 
 void SetUserDir(const std::string& dir) { g_userDir = dir.empty() ? "." : dir; }
@@ -43,14 +54,21 @@ std::string FullName(const std::string& name) {
     return name;
 }
 
+std::string OpenableName(const std::string& name) {
+    std::string path;
+    return ResolvePluginFile(FullName(name), path) ? path : std::string();
+}
+
 std::string FindLoadFile(const std::string& name) {
     if (name.empty()) return {};
-    if (name[0] != '#') return IsFile(name) ? name : std::string();
+    std::string path;
+    if (name[0] != '#') return ResolvePluginFile(name, path) && IsFile(path) ? path : std::string();
     const std::string bare = name.substr(1);
     if (bare.empty()) return {};
+    if (ResolvePluginFile(Join(g_userDir, bare), path) && IsFile(path)) return path;
     const std::string fonts = Join(g_hostDataDir, "fonts");
-    for (const std::string& candidate : {Join(g_userDir, bare), Join(fonts, bare), Join(fonts, bare + ".fnt")})
-        if (IsFile(candidate)) return candidate;
+    for (const std::string& candidate : {bare, bare + ".fnt"})
+        if (std::string font = HostFont(fonts, candidate); !font.empty()) return font;
     return {};
 }
 

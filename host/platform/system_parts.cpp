@@ -7,31 +7,34 @@
 
 #include "host/drawing/drawing.h"
 #include "host/io/drawing_io.h"
+#include "host/platform/file_root.h"
 #include "host/platform/system.h"
 #include "host/script/actions.h"
 
 namespace qlhost {
 namespace {
 
-bool Exists(const std::string& path) {
+// A candidate file of a part, confined to the file root when one is set.
+bool Exists(const std::string& candidate, std::string& path) {
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    return ResolvePluginFile(candidate, path) && std::filesystem::is_regular_file(path, error);
 }
 
 // The file of a part name: as given ("#name" in the user folder), with Windows separators,
 // or with its extension in lower case (part names often end in ".CV7").
 std::string PartPath(const std::string& name) {
-    std::string path = FullName(name);
-    if (Exists(path)) return path;
+    std::string path = FullName(name), found;
+    if (Exists(path, found)) return found;
     std::replace(path.begin(), path.end(), '\\', '/');
-    if (Exists(path)) return path;
+    if (path != FullName(name) && Exists(path, found)) return found;
     const size_t dot = path.find_last_of('.');
     const size_t slash = path.find_last_of('/');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        const std::string given = path;
         std::transform(path.begin() + static_cast<std::ptrdiff_t>(dot), path.end(),
                        path.begin() + static_cast<std::ptrdiff_t>(dot),
                        [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-        if (Exists(path)) return path;
+        if (path != given && Exists(path, found)) return found;
     }
     return {};
 }

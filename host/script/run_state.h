@@ -72,8 +72,9 @@ public:
     virtual void Take() = 0;
 };
 
-// Runs a script of live actions only, its relative file names read from folder; the exit
-// status as RunScripts.
+// Runs a script of live actions only, its relative file names read from folder, and every
+// file name the plug-in hands the host confined to folder (a canonical path, the file root);
+// the exit status as RunScripts.
 int RunLive(LiveActions& source, const std::string& folder, const RunOptions& options);
 
 }  // namespace qlhost

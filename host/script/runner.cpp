@@ -5,6 +5,7 @@
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/io/preview.h"
+#include "host/platform/file_root.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
 #include "host/protocol/loader.h"
@@ -264,7 +265,9 @@ int RunLive(LiveActions& source, const std::string& folder, const RunOptions& op
     script.file = "live";
     script.folder = folder;
     g_live = &source;
+    SetFileRoot(folder);
     bool passed = RunLoaded(script);
+    SetFileRoot("");
     g_live = nullptr;
     if (const std::string report = UnloadPlugin(); !report.empty()) {
         std::cerr << report << "\n";

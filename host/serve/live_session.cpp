@@ -1,6 +1,8 @@
 // The action queue of qlhost --serve and the snapshots the host publishes.
 #include "host/serve/live_session.h"
 
+#include <algorithm>
+
 namespace qlhost::serve {
 namespace {
 
@@ -36,7 +38,15 @@ std::shared_ptr<const Snapshot> LiveSession::Latest() const {
 
 std::shared_ptr<const Snapshot> LiveSession::WaitNewer(uint64_t version, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, timeout, [&] { return closed_ || latest_->version > version; });
+    const uint64_t poll = ++pollCount_;
+    polls_.push_back(poll);
+    if (polls_.size() > kMaxPolls) {
+        polls_.pop_front();
+        changed_.notify_all();
+    }
+    auto waiting = [&] { return std::find(polls_.begin(), polls_.end(), poll); };
+    changed_.wait_for(lock, timeout, [&] { return closed_ || latest_->version > version || waiting() == polls_.end(); });
+    if (auto it = waiting(); it != polls_.end()) polls_.erase(it);
     return latest_;
 }
 

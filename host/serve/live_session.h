@@ -47,7 +47,9 @@ public:
     // Waits until the host has handled every action up to number and waits for input again;
     // false on timeout or when the session closed first.
     bool WaitHandled(uint64_t number, std::chrono::milliseconds timeout);
-    // The latest snapshot (never null); WaitNewer waits for one newer than version.
+    // The latest snapshot (never null); WaitNewer waits for one newer than version. Each
+    // waiting poll holds a connection: past kMaxPolls at once, the oldest is answered now.
+    static constexpr size_t kMaxPolls = 8;
     std::shared_ptr<const Snapshot> Latest() const;
     std::shared_ptr<const Snapshot> WaitNewer(uint64_t version, std::chrono::milliseconds timeout) const;
     // The session as a scenario script; actions that faulted are kept as comments.
@@ -82,6 +84,8 @@ private:
     bool drawingChanged_ = true;
     uint64_t drawingVersion_ = 0;
     std::shared_ptr<const Snapshot> latest_;
+    mutable std::deque<uint64_t> polls_;  // the polls waiting, oldest first
+    mutable uint64_t pollCount_ = 0;
     std::vector<std::string> transcript_;
 };
 

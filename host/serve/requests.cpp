@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/host_api.h"
+#include "host/platform/file_root.h"
 
 namespace qlhost::serve {
 namespace {
@@ -29,15 +30,6 @@ bool IsBrowserVerb(const std::string& verb) {
 bool NamesFile(const UiAction& a) {
     if (a.verb == "load" || a.verb == "save" || a.verb == "svg" || a.verb == "svg-preview") return true;
     return a.verb == "file" && !a.args.empty() && a.args[0] != "cancel";
-}
-
-bool Inside(const fs::path& root, const fs::path& path) {
-    auto r = root.begin(), p = path.begin();
-    for (; r != root.end(); ++r, ++p) {
-        if (r->empty() && std::next(r) == root.end()) break;  // a trailing separator of root
-        if (p == path.end() || *p != *r) return false;
-    }
-    return true;
 }
 
 std::string Trim(const std::string& text) {
@@ -79,21 +71,7 @@ bool CanonicalRoot(const std::string& folder, std::string& root, std::string& er
 }
 
 bool ConfinePath(const std::string& root, const std::string& name, std::string& path, std::string& error) {
-    if (name.empty() || name.find('\0') != std::string::npos) {
-        error = "no file name";
-        return false;
-    }
-    std::string slashed = name;
-    std::replace(slashed.begin(), slashed.end(), '\\', '/');
-    const fs::path given(slashed);
-    std::error_code ec;
-    const fs::path full = fs::weakly_canonical(given.is_absolute() ? given : fs::path(root) / given, ec);
-    if (ec || !Inside(fs::path(root), full)) {
-        error = "the file " + name + " is outside the root folder";
-        return false;
-    }
-    path = full.string();
-    return true;
+    return ConfineToRoot(root, name, path, error);
 }
 
 bool ParseBrowserLine(const std::string& root, const std::string& line, ScriptAction& action, std::string& error) {

@@ -22,8 +22,9 @@ constexpr size_t kMaxLinesPerRequest = 256;
 bool CanonicalRoot(const std::string& folder, std::string& root, std::string& error);
 
 // Resolves a file name given by the browser (relative to root, or absolute) to an absolute
-// path inside root; false with a message when it leaves root, is empty or holds a NUL.
-// Symbolic links are followed before the comparison.
+// path inside root, as ConfineToRoot (host/platform/file_root.h) does for the plug-in's names:
+// false with a message when it leaves root, is hidden, is empty or holds a NUL. Symbolic
+// links are followed before the comparison.
 bool ConfinePath(const std::string& root, const std::string& name, std::string& path, std::string& error);
 
 // Reads one scenario line from the browser: it must split cleanly, name a verb the browser

@@ -115,7 +115,11 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     if (transcriptSeen_ > run.transcript.size()) transcriptSeen_ = 0;
     std::vector<std::string> lines(run.transcript.begin() + static_cast<long>(transcriptSeen_), run.transcript.end());
     transcriptSeen_ = run.transcript.size();
-    for (const std::string& line : lines) modal_.Feed(line);
+    for (const std::string& line : lines) {
+        modal_.Feed(line);
+        // A file name the root refused is no fault of the action, but the user is told why.
+        if (StartsWith(line, "file refused: ")) problems_.push_back(line);
+    }
     if (session_) session_->AddTranscript(lines);
     for (; problemsSeen_ < run.problems.size(); ++problemsSeen_) problems_.push_back(run.problems[problemsSeen_]);
     if (problems_.size() > kProblemsKept) problems_.erase(problems_.begin(), problems_.end() - kProblemsKept);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/platform/file_root.h"
 #include "host/ui/env.h"
 #include "host/ui/modal.h"
 
@@ -23,6 +24,8 @@ int OpenFileDialog(const char* title, OpenFNRec* record) {
         }
         if (a.args[0] == "cancel") break;
         const std::string& path = a.args[0];
+        // A name the file root refuses is not chosen: the transcript says why, the dialog stays.
+        if (std::string resolved; !ResolvePluginFile(path, resolved)) continue;
         size_t n = std::min<size_t>(path.size(), record->bufferSize - 1);
         std::memcpy(record->fileName, path.data(), n);
         record->fileName[n] = '\0';
