@@ -14,6 +14,7 @@
 #include "host/drawing/drawing.h"
 #include "host/io/preview.h"
 #include "host/platform/file_root.h"
+#include "host/protocol/loader.h"
 #include "host/platform/system.h"
 #include "host/script/runner.h"
 #include "host/serve/api.h"
@@ -180,6 +181,8 @@ TEST_F(ConfinedHost, TheFileDialogRefusesANameOutsideTheRootEvenPastTheRequestCh
 // With a file root, "#name" files come from the root or from the host's own fonts, nowhere else.
 TEST(ServeFileRoot, HostFontsStayReadableAndNothingBesideThem) {
     const std::string root = Canonical(ql_test::TempPath("serve-fonts"));
+    const std::string savedDataDir = qlhost::HostDataDir();
+    qlhost::SetHostDataDir(qlhost::ExecutableDir() + "/hostdata");
     ASSERT_FALSE(qlhost::FindLoadFile("#Simplex").empty()) << "no host fonts beside the tests";
     qlhost::SetFileRoot(root);
     std::ofstream(root + "/menu.txt") << "Item:LINE 0,0 1,1\n";
@@ -190,6 +193,7 @@ TEST(ServeFileRoot, HostFontsStayReadableAndNothingBesideThem) {
         EXPECT_EQ(qlhost::FindLoadFile(name), "");
     }
     qlhost::SetFileRoot("");
+    qlhost::SetHostDataDir(savedDataDir);
     fs::remove_all(root);
 }
 
