@@ -34,7 +34,9 @@ Json LayersJson(const Tables& tables) {
         Json layer;
         layer["number"] = EntryNumber(tables.layers, entry);
         io::PutText(layer, "name", EntryText(tables.layers, entry, kLayerName));
-        uint32_t flags = LayerFlags(tables, EntryNumber(tables.layers, entry));
+        // Read from the entry itself: looking each layer up again would take quadratic time.
+        uint32_t flags = 0;
+        if (entry.length >= kLayerFlags + 4) std::memcpy(&flags, tables.layers.data() + entry.offset + kLayerFlags, 4);
         layer["hidden"] = (flags & kLayerHidden) != 0;
         layer["frozen"] = (flags & kLayerFrozen) != 0;
         if (flags & ~kKnownLayerFlags) layer["flags"] = flags & ~kKnownLayerFlags;
@@ -148,27 +150,37 @@ private:
 
 std::string Scalar(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
-// One line with a space after every comma and colon.
-std::string Compact(const Json& value) {
-    if (!value.is_object() && !value.is_array()) return Scalar(value);
-    std::string out = value.is_object() ? "{" : "[";
+// Appends value on one line with a space after every comma and colon; false (the text cut
+// short) once out holds more than limit characters. The printer only asks whether a value
+// fits in a line, so giving up early keeps printing linear in the size of the drawing however
+// deeply its groups are nested.
+bool Compact(const Json& value, size_t limit, std::string& out) {
+    if (!value.is_object() && !value.is_array()) {
+        out += Scalar(value);
+        return out.size() <= limit;
+    }
+    out += value.is_object() ? "{" : "[";
     bool first = true;
     for (auto it = value.begin(); it != value.end(); ++it) {
         if (!first) out += ", ";
         first = false;
         if (value.is_object()) out += Scalar(Json(it.key())) + ": ";
-        out += Compact(*it);
+        if (out.size() > limit || !Compact(*it, limit, out)) return false;
     }
-    return out + (value.is_object() ? "}" : "]");
+    out += value.is_object() ? "}" : "]";
+    return out.size() <= limit;
 }
+
+// The room left in a line after width characters (none when they fill it already).
+size_t RoomAfter(size_t width) { return width < kCompactWidth ? kCompactWidth - width : 0; }
 
 // Short values stay on one line; longer objects and arrays wrap their short items into
 // lines of at most kCompactWidth characters and give long ones lines of their own.
 void Print(const Json& value, int indent, std::string& out) {
-    std::string compact = Compact(value);
+    std::string compact;
+    bool fits = Compact(value, RoomAfter(static_cast<size_t>(indent)), compact);
     bool nested = value.is_object() && (value.contains("members") || value.contains("entities"));
-    if ((!value.is_object() && !value.is_array()) || value.empty() ||
-        (indent + compact.size() <= kCompactWidth && !nested)) {
+    if ((!value.is_object() && !value.is_array()) || value.empty() || (fits && !nested)) {
         out += compact;
         return;
     }
@@ -183,9 +195,10 @@ void Print(const Json& value, int indent, std::string& out) {
     size_t i = 0;
     for (auto it = value.begin(); it != value.end(); ++it, ++i) {
         std::string key = object ? Scalar(Json(it.key())) + ": " : "";
-        std::string item = key + Compact(*it);
+        std::string item = key;
+        bool itemFits = Compact(*it, RoomAfter(pad.size()) , item);
         bool own = (it->is_object() || it->is_array()) &&
-                   (pad.size() + item.size() > kCompactWidth || (object && (it.key() == "members" || it.key() == "entities")));
+                   (!itemFits || (object && (it.key() == "members" || it.key() == "entities")));
         bool last = i + 1 == value.size();
         if (own || (it->is_object() && !object)) {
             flush();
@@ -265,7 +278,13 @@ bool ParseDrawingJson(const std::string& text, HostList& into, std::string& erro
         MergeLayersByNumber(drawing->tables, layers);
         if (currentLayer >= 0) SetCurrentEntry(drawing->tables.layers, kTableEntries, currentLayer);
     } else if (drawing) {
-        for (const FileLayer& layer : layers) layerMap[layer.number] = AddLayer(drawing->tables, layer.name, layer.flags);
+        for (const FileLayer& layer : layers) {
+            layerMap[layer.number] = AddLayer(drawing->tables, layer.name, layer.flags);
+            if (layerMap[layer.number] >= 0) continue;
+            drawing->tables.layers = std::move(*oldLayers);
+            error = "more layers than the drawing can hold (" + std::to_string(kLayerNumbers) + ")";
+            return false;
+        }
     }
 
     SymbolResolver symbols;
