@@ -161,6 +161,10 @@ struct Drawing {
 
     // Resets to an empty drawing with the default tables.
     void Reset();
+    // Resets and then takes over the entities, member lists and tables of another drawing
+    // (one just read from a file): the nodes move with their ids, nothing is copied, so a
+    // large file does not need twice its memory. The other drawing is left empty.
+    void TakeOver(Drawing& other);
     // Purges entities deleted during the last command (called at CmdEnd).
     void PurgeDeleted();
     // Finds an entity by id anywhere (work list and its member lists).

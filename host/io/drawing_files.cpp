@@ -54,19 +54,6 @@ bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error
     return true;
 }
 
-namespace {
-
-// Appends copies of the entities of a list and of their member lists, in the order a load
-// creates them, so that they get the same ids.
-void CopyEntities(const HostList& from, HostList& to) {
-    for (const Node* node = from.head; node; node = node->next) {
-        Node* copy = to.Append(node->record(), node->length());
-        if (copy && node->children) CopyEntities(*node->children, *to.Children(copy));
-    }
-}
-
-}  // namespace
-
 bool ReplaceDrawing(const std::string& path, Drawing& drawing, std::string& error) {
     SymbolDefinitions kept = SaveSymbolDefinitions();
     ClearSymbolDefinitions();
@@ -75,9 +62,7 @@ bool ReplaceDrawing(const std::string& path, Drawing& drawing, std::string& erro
         RestoreSymbolDefinitions(std::move(kept));
         return false;
     }
-    drawing.Reset();
-    drawing.tables = loaded.tables;
-    CopyEntities(*loaded.work, *drawing.work);
+    drawing.TakeOver(loaded);
     return true;
 }
 
