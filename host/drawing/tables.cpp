@@ -147,6 +147,10 @@ unsigned char* FindLayerByName(Tables& tables, std::string_view name) {
     return FindEntryByName(tables.layers, kTableEntries, kLayerName, name);
 }
 
+uint32_t EntryLayerFlags(const Tables& tables, const TableEntry& entry) {
+    return entry.length >= kLayerFlags + 4 ? Read<uint32_t>(tables.layers, entry.offset + kLayerFlags) : 0;
+}
+
 uint32_t LayerFlags(const Tables& tables, int number) {
     for (const TableEntry& entry : TableEntries(tables.layers, kTableEntries))
         if (EntryNumber(tables.layers, entry) == number && entry.length >= kLayerFlags + 4)

@@ -120,6 +120,9 @@ void AppendEntries(Table& table, const std::vector<std::vector<unsigned char>>& 
 unsigned char* FindLayer(Tables& tables, int number);
 unsigned char* FindLayerByName(Tables& tables, std::string_view name);
 uint32_t LayerFlags(const Tables& tables, int number);    // 0 for a layer not listed
+// The flags of one layer entry, read from the entry itself: for loops over the entries, where
+// looking each number up again would take quadratic time.
+uint32_t EntryLayerFlags(const Tables& tables, const TableEntry& entry);
 std::string LayerName(const Tables& tables, int number);  // empty for a layer not listed
 int CurrentLayer(const Tables& tables);                   // 0 when there is none
 // Layer numbers run from 0 to 65535.

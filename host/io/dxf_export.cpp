@@ -14,6 +14,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
@@ -106,7 +107,10 @@ struct BlockInfo {
 
 class Exporter {
 public:
-    Exporter(const Tables& tables, DL_Dxf& dxf, DL_WriterA& dw) : tables_(tables), dxf_(dxf), dw_(dw) {}
+    Exporter(const Tables& tables, DL_Dxf& dxf, DL_WriterA& dw) : tables_(tables), dxf_(dxf), dw_(dw) {
+        for (const TableEntry& entry : TableEntries(tables.layers, kTableEntries))
+            layerNames_.emplace(EntryNumber(tables.layers, entry), EntryText(tables.layers, entry, kLayerName));
+    }
 
     // Collects the blocks of every symbol reference (nested ones included).
     void CollectBlocks(const HostList& list, int depth) {
@@ -136,7 +140,8 @@ public:
 
 private:
     DL_Attributes Attributes(const unsigned char* r) const {
-        std::string layer = LayerName(tables_, At<uint16_t>(r, L::kLayer));
+        auto named = layerNames_.find(At<uint16_t>(r, L::kLayer));
+        std::string layer = named == layerNames_.end() ? std::string() : named->second;
         if (layer.empty()) layer.push_back('0');
         int aci = io::AciFromPalette(static_cast<int>(At<uint32_t>(r, kHdrColor)));
         return DL_Attributes(layer, aci, -1, io::LinetypeName(tables_, At<uint16_t>(r, L::kLineStyle)), 1.0);
@@ -347,6 +352,7 @@ private:
     std::vector<BlockInfo> blocks_;
     std::map<std::string, size_t> blockByKey_;
     std::set<std::string> names_;
+    std::unordered_map<int, std::string> layerNames_;  // looked up once per entity
 };
 
 void WriteTables(DL_Dxf& dxf, DL_WriterA& dw, const Tables& tables, const std::vector<BlockInfo>& blocks) {
@@ -377,9 +383,9 @@ void WriteTables(DL_Dxf& dxf, DL_WriterA& dw, const Tables& tables, const std::v
     std::vector<TableEntry> layers = TableEntries(tables.layers, kTableEntries);
     dw.tableLayers(static_cast<int>(layers.size()));
     for (const TableEntry& entry : layers) {
-        int number = EntryNumber(tables.layers, entry);
-        uint32_t flags = LayerFlags(tables, number);
-        dxf.writeLayer(dw, DL_LayerData(LayerName(tables, number), (flags & kLayerFrozen) ? 1 : 0, (flags & kLayerHidden) != 0),
+        uint32_t flags = EntryLayerFlags(tables, entry);
+        dxf.writeLayer(dw, DL_LayerData(EntryText(tables.layers, entry, kLayerName), (flags & kLayerFrozen) ? 1 : 0,
+                                        (flags & kLayerHidden) != 0),
                        DL_Attributes("", 7, 100, "CONTINUOUS", 1.0));
     }
     dw.tableEnd();

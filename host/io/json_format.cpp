@@ -4,6 +4,8 @@
 #include <map>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "host/drawing/tables.h"
@@ -34,9 +36,7 @@ Json LayersJson(const Tables& tables) {
         Json layer;
         layer["number"] = EntryNumber(tables.layers, entry);
         io::PutText(layer, "name", EntryText(tables.layers, entry, kLayerName));
-        // Read from the entry itself: looking each layer up again would take quadratic time.
-        uint32_t flags = 0;
-        if (entry.length >= kLayerFlags + 4) std::memcpy(&flags, tables.layers.data() + entry.offset + kLayerFlags, 4);
+        uint32_t flags = EntryLayerFlags(tables, entry);
         layer["hidden"] = (flags & kLayerHidden) != 0;
         layer["frozen"] = (flags & kLayerFrozen) != 0;
         if (flags & ~kKnownLayerFlags) layer["flags"] = flags & ~kKnownLayerFlags;
@@ -50,6 +50,7 @@ bool ReadLayers(const Json& value, std::vector<FileLayer>& layers, std::string& 
         error = "field \"layers\" must be an array";
         return false;
     }
+    std::unordered_set<int> numbers;  // a set, not a search per layer: files may list 65536
     for (size_t i = 0; i < value.size(); ++i) {
         const Json& item = value[i];
         std::string where = "layer " + std::to_string(i) + ": ";
@@ -71,11 +72,10 @@ bool ReadLayers(const Json& value, std::vector<FileLayer>& layers, std::string& 
             error = where + in.error();
             return false;
         }
-        for (const FileLayer& other : layers)
-            if (other.number == layer.number) {
-                error = where + "number " + std::to_string(layer.number) + " is listed twice";
-                return false;
-            }
+        if (!numbers.insert(layer.number).second) {
+            error = where + "number " + std::to_string(layer.number) + " is listed twice";
+            return false;
+        }
         layers.push_back(std::move(layer));
     }
     return true;
@@ -94,25 +94,22 @@ std::vector<unsigned char> LayerData(const FileLayer& layer) {
 void MergeLayersByNumber(Tables& tables, const std::vector<FileLayer>& fileLayers) {
     Table& old = tables.layers;
     std::vector<std::vector<unsigned char>> entries;
-    std::vector<int> numbers;
+    std::unordered_map<int, size_t> index;  // layer number -> its place in entries
     for (const TableEntry& entry : TableEntries(old, kTableEntries)) {
-        numbers.push_back(EntryNumber(old, entry));
+        index.emplace(EntryNumber(old, entry), entries.size());
         entries.emplace_back(old.begin() + entry.offset + 4, old.begin() + entry.offset + entry.length);
     }
     for (const FileLayer& layer : fileLayers) {
-        size_t i = 0;
-        while (i < numbers.size() && numbers[i] != layer.number) ++i;
-        if (i == numbers.size()) {
-            numbers.push_back(layer.number);
+        auto [it, added] = index.emplace(layer.number, entries.size());
+        if (added)
             entries.push_back(LayerData(layer));
-        } else {
-            entries[i] = LayerData(layer);
-        }
+        else
+            entries[it->second] = LayerData(layer);
     }
     int current = CurrentLayer(tables);
     Table table(old.begin(), old.begin() + std::min(old.size(), kTableEntries));
     table.resize(kTableEntries + 4, 0);
-    for (const auto& data : entries) AppendEntry(table, data);
+    AppendEntries(table, entries);
     tables.layers = std::move(table);
     SetCurrentEntry(tables.layers, kTableEntries, current);
 }
@@ -196,7 +193,7 @@ void Print(const Json& value, int indent, std::string& out) {
     for (auto it = value.begin(); it != value.end(); ++it, ++i) {
         std::string key = object ? Scalar(Json(it.key())) + ": " : "";
         std::string item = key;
-        bool itemFits = Compact(*it, RoomAfter(pad.size()) , item);
+        bool itemFits = Compact(*it, RoomAfter(pad.size()), item);
         bool own = (it->is_object() || it->is_array()) &&
                    (!itemFits || (object && (it.key() == "members" || it.key() == "entities")));
         bool last = i + 1 == value.size();
