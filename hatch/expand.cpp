@@ -124,7 +124,7 @@ struct Driver {
         if (ThePatLibrary().Empty()) ReadPatLibrary();
         const std::string name(options.patName, strnlen(options.patName, kPatNameSize));
         const PatPattern* pattern = FindPatPattern(name.c_str());
-        if (pattern == nullptr) {
+        if (pattern == nullptr || pattern->families.empty()) {
             result.unusable = true;
             return;
         }

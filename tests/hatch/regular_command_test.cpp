@@ -212,12 +212,16 @@ TEST_F(RegularCommandTest, UnusablePatternsAreReportedInAWarning) {
         EXPECT_TRUE(script.Transcribed("message \"Warning\""));
         EXPECT_TRUE(script.Transcribed(c.line));
     }
-    StoreOptions(kPatternPat, "NOSUCH, not in the file");
-    qlhost::TheDrawing().Reset();
-    Add(qlhost::MakeBox(0, 0, 4, 3));
-    qlhost::testing::UiScript script;
-    EXPECT_TRUE(RunCommand().empty());
-    EXPECT_TRUE(script.Transcribed(unusable));
+    // A pattern missing from the file, and one whose only family the reader dropped.
+    for (const char* pattern : {"NOSUCH, not in the file", "FLAT, a zero delta y drops the family"}) {
+        SCOPED_TRACE(pattern);
+        StoreOptions(kPatternPat, pattern);
+        qlhost::TheDrawing().Reset();
+        Add(qlhost::MakeBox(0, 0, 4, 3));
+        qlhost::testing::UiScript script;
+        EXPECT_TRUE(RunCommand().empty());
+        EXPECT_TRUE(script.Transcribed(unusable));
+    }
 }
 
 }  // namespace
