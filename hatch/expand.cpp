@@ -61,10 +61,10 @@ struct Driver {
     PieceBudget budget;
 
     void Fill(const HatchFamily& family) {
-        if (FillFamily(target, family, border, orientation.toDrawing, templateEntity, &budget) ==
-            FillOutcome::kTooDense) {
-            result.tooDense = true;
-        }
+        const FillOutcome outcome =
+            FillFamily(target, family, border, orientation.toDrawing, templateEntity, &budget);
+        if (outcome == FillOutcome::kTooDense) result.tooDense = true;
+        if (outcome == FillOutcome::kRefused) result.unusable = true;
     }
 
     void Simple() {
@@ -124,7 +124,10 @@ struct Driver {
         if (ThePatLibrary().Empty()) ReadPatLibrary();
         const std::string name(options.patName, strnlen(options.patName, kPatNameSize));
         const PatPattern* pattern = FindPatPattern(name.c_str());
-        if (pattern == nullptr) return;
+        if (pattern == nullptr || pattern->families.empty()) {
+            result.unusable = true;
+            return;
+        }
         const int count = static_cast<int>(pattern->families.size());
         ProgressMsg(kProgressText);
         int done = 0;

@@ -19,6 +19,7 @@ constexpr int kHatchPatternStyle = 3;  // host fill style kind of a scalable hat
 struct ExplodeWalk {
     HatchBorder border;
     bool tooDense = false;
+    bool unusable = false;
 };
 
 int RemoveFromBorder(DList* list, EntRec* entity, void*, void*) {
@@ -76,7 +77,9 @@ void ExplodeEntity(DList* list, EntRec* entity, const unsigned char* style, Expl
     EntRec* stored = LocateEntity(list, entity);
     if (stored == nullptr) stored = entity;
     PutU16(stored, kRecFillStyle, 0);
-    if (ExpandPattern(members, walk.border, stored, run).tooDense) walk.tooDense = true;
+    const ExpandResult result = ExpandPattern(members, walk.border, stored, run);
+    walk.tooDense |= result.tooDense;
+    walk.unusable |= result.unusable;
 }
 
 // Selecting a group selects all of it, so its members are walked whole.
@@ -115,6 +118,7 @@ void ExplodeSelection(int status) {
     ReleaseHatchBorder(walk.border);
     ShowChanges();
     if (walk.tooDense) ShowTooDenseWarning();
+    if (walk.unusable) ShowUnusableWarning();
     CmdEnd();
 }
 

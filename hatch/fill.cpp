@@ -321,6 +321,14 @@ FillOutcome FillFamily(DList* target, const HatchFamily& family, const HatchBord
     return SweepFamily(family, bounds, source, sink, budget);
 }
 
+void ShowUnusableWarning() {
+    ShowMessage(
+        "The pattern could not be drawn: a line distance or dash cycle is zero, too small or not "
+        "a number, or the pattern was not found in its file.\n\nCheck the hatch distance and the "
+        "pattern.",
+        "Warning", MS_WARNING);
+}
+
 void ShowTooDenseWarning() {
     ShowMessage(
         "The pattern is too dense for this area: some of its line families were not drawn."

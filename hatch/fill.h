@@ -144,6 +144,7 @@ FillOutcome FillFamily(DList* target, const HatchFamily& family, const HatchBord
 
 struct ExpandResult {
     bool tooDense = false;  // a family was refused for its size
+    bool unusable = false;  // a family had no usable distance or dash cycle, or no pattern was found
     bool stopped = false;   // ESC ended a PAT pattern early
 };
 
@@ -154,6 +155,8 @@ ExpandResult ExpandPattern(DList* target, HatchBorder& border, const EntRec* tem
 
 // The warning shown once per command when a family was refused for its size.
 void ShowTooDenseWarning();
+// The warning shown once per command when a family or the pattern could not be used.
+void ShowUnusableWarning();
 
 // Rotation about the origin by angle, as a host matrix.
 void RotationMatrix(double angle, double* matrix);

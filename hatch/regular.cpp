@@ -48,6 +48,7 @@ void HatchSelection(int status) {
     ReleaseHatchBorder(border);
     ShowChanges();
     if (result.tooDense) ShowTooDenseWarning();
+    if (result.unusable) ShowUnusableWarning();
     CmdEnd();
 }
 

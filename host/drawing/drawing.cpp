@@ -67,6 +67,38 @@ void Drawing::Reset() {
     BuildDefaultTables(tables);
 }
 
+void Drawing::TakeOver(Drawing& other) {
+    Reset();
+    HostList* from = other.work.get();
+    for (const Node* node : other.live) live.insert(node);
+    other.live.clear();
+    for (auto it = other.lists.begin(); it != other.lists.end();) {
+        HostList* list = const_cast<HostList*>(*it);
+        if (list == from) {
+            ++it;
+            continue;
+        }
+        list->drawing = this;
+        if (list->parent == from) list->parent = work.get();
+        lists.insert(list);
+        it = other.lists.erase(it);
+    }
+    for (Node* node = from->head; node; node = node->next) node->owner = work.get();
+    work->head = from->head;
+    work->tail = from->tail;
+    work->count = from->count;
+    from->head = from->tail = nullptr;
+    from->count = 0;
+    moved.insert(other.moved.begin(), other.moved.end());
+    other.moved.clear();
+    pendingDeleted.insert(pendingDeleted.end(), other.pendingDeleted.begin(), other.pendingDeleted.end());
+    other.pendingDeleted.clear();
+    tables = std::move(other.tables);
+    BuildDefaultTables(other.tables);
+    nextId = other.nextId;
+    nextSerial = other.nextSerial;
+}
+
 void Drawing::PurgeDeleted() {
     std::vector<Node*> deleted;
     deleted.swap(pendingDeleted);

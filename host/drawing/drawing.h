@@ -21,6 +21,9 @@ struct Drawing;
 // Records shorter than the common header or longer than this are refused.
 constexpr uint32_t kMinRecordLength = 32;
 constexpr uint32_t kMaxRecordLength = 64u << 20;
+// Member lists inside member lists: a list this deep takes no entities. The drawing files
+// read and write the same limit, so whatever the drawing holds saves and loads again.
+constexpr size_t kMaxMemberDepth = 64;
 
 // One stored entity. The packed record bytes follow the node header in the same heap block,
 // so an entity pointer (EntRec*) handed to the plug-in is node->record(); NodeOf() maps it
@@ -86,10 +89,12 @@ public:
     uint64_t changes = 0;         // BeginChange calls
     WalkCursor* walks = nullptr;  // innermost walk in progress
 
+    // Member lists above this one (0 for a top-level list).
+    size_t Depth() const;
     // Appends a copy of a record of the given length (length is also written at offset 0).
-    // Null when the length is out of range.
+    // Null when the length is out of range or the list is kMaxMemberDepth deep.
     Node* Append(const void* record, uint32_t length);
-    // Appends a zero-filled record of a type and length. Null when the length is out of range.
+    // Appends a zero-filled record of a type and length. Null as for Append.
     Node* AppendZeroed(int type, uint32_t length);
     // Appends a deep copy of a node (member lists included, flags cleared, new ids).
     Node* AppendCopy(const Node* source);
@@ -156,6 +161,10 @@ struct Drawing {
 
     // Resets to an empty drawing with the default tables.
     void Reset();
+    // Resets and then takes over the entities, member lists and tables of another drawing
+    // (one just read from a file): the nodes move with their ids, nothing is copied, so a
+    // large file does not need twice its memory. The other drawing is left empty.
+    void TakeOver(Drawing& other);
     // Purges entities deleted during the last command (called at CmdEnd).
     void PurgeDeleted();
     // Finds an entity by id anywhere (work list and its member lists).

@@ -105,6 +105,12 @@ HostList* HostList::Root() {
     return list;
 }
 
+size_t HostList::Depth() const {
+    size_t depth = 0;
+    for (const HostList* list = parent; list; list = list->parent) ++depth;
+    return depth;
+}
+
 // Links a new node at the end of the list.
 static Node* LinkAtEnd(HostList& list, Node* node) {
     node->owner = &list;
@@ -136,7 +142,7 @@ static void Unlink(HostList& list, Node* node) {
 }
 
 Node* HostList::Append(const void* record, uint32_t length) {
-    if (!record || !LengthAllowed(length)) return nullptr;
+    if (!record || !LengthAllowed(length) || Depth() >= kMaxMemberDepth) return nullptr;
     Node* node = NewNode(*drawing, length);
     if (!node) return nullptr;
     std::memcpy(node->record(), record, length);
@@ -145,7 +151,7 @@ Node* HostList::Append(const void* record, uint32_t length) {
 }
 
 Node* HostList::AppendZeroed(int type, uint32_t length) {
-    if (!LengthAllowed(length) || type < 0 || type > 255) return nullptr;
+    if (!LengthAllowed(length) || type < 0 || type > 255 || Depth() >= kMaxMemberDepth) return nullptr;
     Node* node = NewNode(*drawing, length);
     if (!node) return nullptr;
     std::memset(node->record(), 0, length);

@@ -122,13 +122,19 @@ bool SetCurrentEntry(Table& table, size_t first, int number) {
 }
 
 void AppendEntry(Table& table, const std::vector<unsigned char>& data, size_t first) {
+    AppendEntries(table, {data}, first);
+}
+
+void AppendEntries(Table& table, const std::vector<std::vector<unsigned char>>& entries, size_t first) {
     size_t end = first;
     for (const TableEntry& entry : TableEntries(table, first)) end = entry.offset + entry.length;
     table.resize(end);
-    const uint32_t length = static_cast<uint32_t>(4 + data.size());
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&length);
-    table.insert(table.end(), bytes, bytes + 4);
-    table.insert(table.end(), data.begin(), data.end());
+    for (const std::vector<unsigned char>& data : entries) {
+        const uint32_t length = static_cast<uint32_t>(4 + data.size());
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&length);
+        table.insert(table.end(), bytes, bytes + 4);
+        table.insert(table.end(), data.begin(), data.end());
+    }
     table.insert(table.end(), 4, 0);  // terminator
     Write<uint32_t>(table, 0, static_cast<uint32_t>(table.size()));
 }
@@ -139,6 +145,10 @@ unsigned char* FindLayer(Tables& tables, int number) {
 
 unsigned char* FindLayerByName(Tables& tables, std::string_view name) {
     return FindEntryByName(tables.layers, kTableEntries, kLayerName, name);
+}
+
+uint32_t EntryLayerFlags(const Tables& tables, const TableEntry& entry) {
+    return entry.length >= kLayerFlags + 4 ? Read<uint32_t>(tables.layers, entry.offset + kLayerFlags) : 0;
 }
 
 uint32_t LayerFlags(const Tables& tables, int number) {
@@ -166,12 +176,17 @@ int CurrentLayer(const Tables& tables) {
 
 int AddLayer(Tables& tables, const std::string& name, uint32_t flags) {
     int highest = -1;
+    std::vector<bool> used(kLayerNumbers, false);
     for (const TableEntry& entry : TableEntries(tables.layers, kTableEntries)) {
         if (SameName(EntryText(tables.layers, entry, kLayerName), name))
             return EntryNumber(tables.layers, entry);
         highest = std::max(highest, EntryNumber(tables.layers, entry));
+        used[static_cast<size_t>(EntryNumber(tables.layers, entry))] = true;
     }
-    const int number = highest + 1;
+    // Numbers are 16 bits wide: past the highest one, the lowest free number is taken.
+    int number = highest + 1;
+    if (number >= kLayerNumbers) number = static_cast<int>(std::find(used.begin(), used.end(), false) - used.begin());
+    if (number >= kLayerNumbers) return -1;
     std::vector<unsigned char> data(kLayerName - 4 + name.size() + 1, 0);
     const uint16_t n = static_cast<uint16_t>(number);
     std::memcpy(data.data(), &n, sizeof n);

@@ -112,14 +112,23 @@ bool SetCurrentEntry(Table& table, size_t first, int number);
 // into the table are invalid afterwards.
 void AppendEntry(Table& table, const std::vector<unsigned char>& data,
                  size_t first = kTableEntries);
+// Appends several entries at once (one pass over the table however many there are).
+void AppendEntries(Table& table, const std::vector<std::vector<unsigned char>>& entries,
+                   size_t first = kTableEntries);
 
 // Layers.
 unsigned char* FindLayer(Tables& tables, int number);
 unsigned char* FindLayerByName(Tables& tables, std::string_view name);
 uint32_t LayerFlags(const Tables& tables, int number);    // 0 for a layer not listed
+// The flags of one layer entry, read from the entry itself: for loops over the entries, where
+// looking each number up again would take quadratic time.
+uint32_t EntryLayerFlags(const Tables& tables, const TableEntry& entry);
 std::string LayerName(const Tables& tables, int number);  // empty for a layer not listed
 int CurrentLayer(const Tables& tables);                   // 0 when there is none
-// Adds a layer with the next free number, or returns the number of the existing one.
+// Layer numbers run from 0 to 65535.
+constexpr int kLayerNumbers = 65536;
+// Adds a layer with the next free number, or returns the number of the existing one; -1 when
+// every number is taken.
 int AddLayer(Tables& tables, const std::string& name, uint32_t flags);
 
 // Fill styles, line styles, fonts.

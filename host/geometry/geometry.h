@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,14 @@ const unsigned char* FindSymbolDefinition(uint32_t handle);
 uint32_t FindSymbolDefinitionByName(const std::string& name);
 // Forgets every definition.
 void ClearSymbolDefinitions();
+// Every definition and the next free handle, set aside while a drawing file is tried and put
+// back when the file is refused.
+struct SymbolDefinitions {
+    std::map<uint32_t, Record> byHandle;
+    uint32_t next = 1;
+};
+SymbolDefinitions SaveSymbolDefinitions();
+void RestoreSymbolDefinitions(SymbolDefinitions definitions);
 // The matrix that shows the members of a symbol reference in drawing space: M p - base.
 Matrix SymbolToWorld(const unsigned char* symbolRef);
 

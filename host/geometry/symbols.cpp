@@ -8,18 +8,14 @@ namespace qlhost {
 namespace {
 using namespace layout;
 
-struct Definitions {
-    std::map<uint32_t, Record> byHandle;
-    uint32_t next = 1;
-};
-Definitions& Defs() {
-    static Definitions defs;
+SymbolDefinitions& Defs() {
+    static SymbolDefinitions defs;
     return defs;
 }
 }  // namespace
 
 uint32_t RegisterSymbolDefinition(double baseX, double baseY, const std::string& name, uint32_t handle) {
-    Definitions& d = Defs();
+    SymbolDefinitions& d = Defs();
     if (handle == 0) {
         while (d.byHandle.count(d.next) || d.next == 0) ++d.next;
         handle = d.next++;
@@ -43,6 +39,10 @@ void ClearSymbolDefinitions() {
     Defs().byHandle.clear();
     Defs().next = 1;
 }
+
+SymbolDefinitions SaveSymbolDefinitions() { return Defs(); }
+
+void RestoreSymbolDefinitions(SymbolDefinitions definitions) { Defs() = std::move(definitions); }
 
 Matrix SymbolToWorld(const unsigned char* ref) {
     uint32_t size = LengthOf(ref);

@@ -3,7 +3,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/geometry/geometry.h"
 #include "host/io/drawing_io.h"
+#include "host/io/safe_file.h"
 
 namespace qlhost {
 namespace {
@@ -33,18 +35,7 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
 }  // namespace
 
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = path + ": cannot write";
-        return false;
-    }
-    out << text;
-    out.close();
-    if (!out) {
-        error = path + ": write failed";
-        return false;
-    }
-    return true;
+    return WriteFileSafely(path, text, error);
 }
 
 bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error) {
@@ -60,6 +51,18 @@ bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error
         error = path + ": " + error;
         return false;
     }
+    return true;
+}
+
+bool ReplaceDrawing(const std::string& path, Drawing& drawing, std::string& error) {
+    SymbolDefinitions kept = SaveSymbolDefinitions();
+    ClearSymbolDefinitions();
+    Drawing loaded;
+    if (!LoadDrawingFile(path, *loaded.work, error)) {
+        RestoreSymbolDefinitions(std::move(kept));
+        return false;
+    }
+    drawing.TakeOver(loaded);
     return true;
 }
 

@@ -15,10 +15,15 @@ namespace qlhost {
 // Entities are appended to into; the file's layers are merged into the drawing's layer table
 // and, when into is the drawing's working list, its current layer becomes current.
 bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error);
+// Makes a drawing file the drawing (a new drawing read from the file, as a script's `load`).
+// The file is read into a drawing of its own first: a file that is refused (missing, broken,
+// expanding too far) leaves the drawing and the symbol definitions as they were.
+bool ReplaceDrawing(const std::string& path, Drawing& drawing, std::string& error);
 // Saves a list by extension: .json and .cv7 (JSON drawing format), .dxf (DXF export).
 bool SaveDrawingFile(const std::string& path, const HostList& list, std::string& error);
 
-// Writes a whole file; false with "path: cannot write" and the like.
+// Writes a whole file through WriteFileSafely (host/io/safe_file.h): a failed save leaves the
+// old file as it was.
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error);
 
 // The JSON drawing format as text (docs/drawing-format.md).

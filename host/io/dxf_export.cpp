@@ -8,23 +8,73 @@
 #pragma GCC diagnostic pop
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <set>
+#include <unordered_map>
 
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/dxf_common.h"
+#include "host/io/safe_file.h"
 
 namespace qlhost {
 namespace {
 
 namespace L = layout;
+
+// dxflib's writer with its output kept in memory, so that the file is saved whole (or not at
+// all) afterwards, and with reals in the shortest form that reads back exactly: dxflib's own
+// prints "%.16lf" into a fixed buffer, which overflows from 1e238 on and rounds small values
+// to 0. A value that is not a finite number is not written; the save is refused.
+class MemoryWriter : public DL_WriterA {
+public:
+    // An empty file name: dxflib's own file stays closed and nothing is created.
+    MemoryWriter() : DL_WriterA("", DL_Codes::AC1015) {}
+
+    const std::string& text() const { return text_; }
+    // The group code of the first value that could not be written, or 0.
+    int badCode() const { return badCode_; }
+
+    void dxfReal(int gc, double value) const override {
+        if (!std::isfinite(value)) {
+            if (badCode_ == 0) badCode_ = gc;
+            value = 0;
+        }
+        char digits[32];
+        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general);
+        std::string number(digits, ec == std::errc() ? end : digits);
+        // Whole numbers keep a decimal point, as DXF readers expect of a real.
+        if (number.find_first_of(".e") == std::string::npos) number += ".0";
+        dxfString(gc, number);
+    }
+    void dxfInt(int gc, int value) const override { dxfString(gc, std::to_string(value)); }
+    void dxfHex(int gc, int value) const override {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%X", static_cast<unsigned>(value));
+        dxfString(gc, digits);
+    }
+    void dxfString(int gc, const char* value) const override {
+        if (value != nullptr) dxfString(gc, std::string(value));
+    }
+    void dxfString(int gc, const std::string& value) const override {
+        // Group codes are right-aligned in three columns, as dxflib writes them.
+        text_ += gc < 10 ? "  " : gc < 100 ? " " : "";
+        text_ += std::to_string(gc);
+        text_ += '\n';
+        text_ += value;
+        text_ += '\n';
+    }
+
+private:
+    mutable std::string text_;
+    mutable int badCode_ = 0;
+};
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRadian = 180 / kPi;
@@ -57,7 +107,10 @@ struct BlockInfo {
 
 class Exporter {
 public:
-    Exporter(const Tables& tables, DL_Dxf& dxf, DL_WriterA& dw) : tables_(tables), dxf_(dxf), dw_(dw) {}
+    Exporter(const Tables& tables, DL_Dxf& dxf, DL_WriterA& dw) : tables_(tables), dxf_(dxf), dw_(dw) {
+        for (const TableEntry& entry : TableEntries(tables.layers, kTableEntries))
+            layerNames_.emplace(EntryNumber(tables.layers, entry), EntryText(tables.layers, entry, kLayerName));
+    }
 
     // Collects the blocks of every symbol reference (nested ones included).
     void CollectBlocks(const HostList& list, int depth) {
@@ -87,7 +140,8 @@ public:
 
 private:
     DL_Attributes Attributes(const unsigned char* r) const {
-        std::string layer = LayerName(tables_, At<uint16_t>(r, L::kLayer));
+        auto named = layerNames_.find(At<uint16_t>(r, L::kLayer));
+        std::string layer = named == layerNames_.end() ? std::string() : named->second;
         if (layer.empty()) layer.push_back('0');
         int aci = io::AciFromPalette(static_cast<int>(At<uint32_t>(r, kHdrColor)));
         return DL_Attributes(layer, aci, -1, io::LinetypeName(tables_, At<uint16_t>(r, L::kLineStyle)), 1.0);
@@ -303,6 +357,7 @@ private:
     std::vector<BlockInfo> blocks_;
     std::map<std::string, size_t> blockByKey_;
     std::set<std::string> names_;
+    std::unordered_map<int, std::string> layerNames_;  // looked up once per entity
 };
 
 void WriteTables(DL_Dxf& dxf, DL_WriterA& dw, const Tables& tables, const std::vector<BlockInfo>& blocks) {
@@ -333,9 +388,9 @@ void WriteTables(DL_Dxf& dxf, DL_WriterA& dw, const Tables& tables, const std::v
     std::vector<TableEntry> layers = TableEntries(tables.layers, kTableEntries);
     dw.tableLayers(static_cast<int>(layers.size()));
     for (const TableEntry& entry : layers) {
-        int number = EntryNumber(tables.layers, entry);
-        uint32_t flags = LayerFlags(tables, number);
-        dxf.writeLayer(dw, DL_LayerData(LayerName(tables, number), (flags & kLayerFrozen) ? 1 : 0, (flags & kLayerHidden) != 0),
+        uint32_t flags = EntryLayerFlags(tables, entry);
+        dxf.writeLayer(dw, DL_LayerData(EntryText(tables.layers, entry, kLayerName), (flags & kLayerFrozen) ? 1 : 0,
+                                        (flags & kLayerHidden) != 0),
                        DL_Attributes("", 7, 100, "CONTINUOUS", 1.0));
     }
     dw.tableEnd();
@@ -363,31 +418,31 @@ bool ExportDxf(const std::string& path, const HostList& list, std::string& error
     }
     const Tables& tables = list.drawing->tables;
     DL_Dxf dxf;
-    std::unique_ptr<DL_WriterA> dw(dxf.out(path.c_str(), DL_Codes::AC1015));
-    if (!dw || dw->openFailed()) {
-        error = path + ": cannot write";
-        return false;
-    }
-    Exporter exporter(tables, dxf, *dw);
+    MemoryWriter dw;
+    Exporter exporter(tables, dxf, dw);
     exporter.CollectBlocks(list, 0);
-    dxf.writeHeader(*dw);
-    dw->sectionEnd();
-    WriteTables(dxf, *dw, tables, exporter.blocks());
-    dw->sectionBlocks();
+    dxf.writeHeader(dw);
+    dw.sectionEnd();
+    WriteTables(dxf, dw, tables, exporter.blocks());
+    dw.sectionBlocks();
     for (const char* space : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
-        dxf.writeBlock(*dw, DL_BlockData(space, 0, 0.0, 0.0, 0.0));
-        dxf.writeEndBlock(*dw, space);
+        dxf.writeBlock(dw, DL_BlockData(space, 0, 0.0, 0.0, 0.0));
+        dxf.writeEndBlock(dw, space);
     }
     exporter.WriteBlocks();
-    dw->sectionEnd();
-    dw->sectionEntities();
+    dw.sectionEnd();
+    dw.sectionEntities();
     exporter.WriteList(list, Matrix::Identity(), 0);
-    dw->sectionEnd();
-    dxf.writeObjects(*dw);
-    dxf.writeObjectsEnd(*dw);
-    dw->dxfEOF();
-    dw->close();
-    return true;
+    dw.sectionEnd();
+    dxf.writeObjects(dw);
+    dxf.writeObjectsEnd(dw);
+    dw.dxfEOF();
+    if (dw.badCode() != 0) {
+        error = path + ": a value of group code " + std::to_string(dw.badCode()) +
+                " is not a finite number; nothing was written";
+        return false;
+    }
+    return WriteFileSafely(path, dw.text(), error);
 }
 
 }  // namespace qlhost

@@ -12,12 +12,15 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <sstream>
+#include <unordered_map>
 
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/dxf_common.h"
+#include "host/io/dxf_scan.h"
 
 namespace qlhost {
 namespace {
@@ -32,16 +35,100 @@ constexpr int kMaxBlockDepth = 16;
 constexpr size_t kMaxExpandedItems = 4'000'000;
 constexpr double kBulgeStep = kPi / 32;  // largest angle of one chord of a flattened bulge
 constexpr int kMaxBulgeChords = 64;
-constexpr int kMaxArrayCopies = 10000;
+constexpr size_t kMaxArrayCopies = 10000;
 constexpr size_t kMaxPolylinePoints = 65535;
 
+// Where an INSERT places its block: cols x rows copies, spaced along the insert's rotated axes.
+struct Placement {
+    Pt at;
+    double angle = 0, sx = 1, sy = 1;
+    Pt spacing;  // column and row spacing
+    int cols = 1, rows = 1;
+
+    size_t Copies() const { return static_cast<size_t>(cols) * static_cast<size_t>(rows); }
+    // Block coordinates -> the containing coordinates, for the copy at row r, column c.
+    Matrix Place(int r, int c) const {
+        Pt step = {c * spacing.x, r * spacing.y};
+        Pt p = at + Pt{step.x * std::cos(angle) - step.y * std::sin(angle), step.x * std::sin(angle) + step.y * std::cos(angle)};
+        return Then(Matrix::Scaling(sx, sy), Then(Matrix::Rotation(angle), Matrix::Translation(p.x, p.y)));
+    }
+};
+
 // An entity in the coordinates of its block (or of the drawing), with its members; an
-// insert names its block and is expanded once every block is known.
+// insert names its block and is expanded once every block is known, an array insert only
+// after its copies have been counted.
 struct Item {
     Record record;
     std::vector<Item> members;
     std::string block;  // insert: block name
-    Matrix place = Matrix::Identity();  // insert: block coordinates -> the containing coordinates
+    Placement placement;
+};
+
+// Layers by name without regard to case. The drawing's table is read once and the file's new
+// layers are added to it in one go after the import, so that a file with tens of thousands of
+// layers loads in linear time and a refused file leaves the table as it was.
+class LayerIndex {
+public:
+    explicit LayerIndex(const Tables& tables) : used_(kLayerNumbers, false) {
+        for (const TableEntry& entry : TableEntries(tables.layers, kTableEntries)) {
+            const int number = EntryNumber(tables.layers, entry);
+            numbers_.emplace(Lower(EntryText(tables.layers, entry, kLayerName)), number);
+            used_[static_cast<size_t>(number)] = true;
+            next_ = std::max(next_, number + 1);
+        }
+    }
+
+    // The number of a layer name, a new one for a new name; -1 once every number is taken.
+    int Number(const std::string& name) {
+        auto [it, added] = numbers_.emplace(Lower(name), -1);
+        if (!added) return it->second;
+        while (next_ < kLayerNumbers && used_[static_cast<size_t>(next_)]) ++next_;
+        if (next_ >= kLayerNumbers) {
+            // Above the highest number every one is taken; look for a gap below it.
+            while (gap_ < kLayerNumbers && used_[static_cast<size_t>(gap_)]) ++gap_;
+            if (gap_ >= kLayerNumbers) {
+                numbers_.erase(it);
+                return -1;
+            }
+            next_ = gap_;
+        }
+        used_[static_cast<size_t>(next_)] = true;
+        added_.emplace_back(next_, name);
+        return it->second = next_;
+    }
+
+    void SetFlags(int number, uint32_t flags) { flags_[number] = flags; }
+
+    // Adds the new layers to the table and sets the flags the file gave.
+    void Apply(Tables& tables) const {
+        std::vector<std::vector<unsigned char>> entries;
+        for (const auto& [number, name] : added_) {
+            std::vector<unsigned char> data(kLayerName - kEntryNumber + name.size() + 1, 0);
+            const uint16_t n = static_cast<uint16_t>(number);
+            std::memcpy(data.data(), &n, sizeof n);
+            std::memcpy(data.data() + kLayerName - kEntryNumber, name.data(), name.size());
+            entries.push_back(std::move(data));
+        }
+        AppendEntries(tables.layers, entries);
+        for (const TableEntry& entry : TableEntries(tables.layers, kTableEntries)) {
+            auto it = flags_.find(EntryNumber(tables.layers, entry));
+            if (it != flags_.end() && entry.length >= kLayerFlags + 4)
+                std::memcpy(tables.layers.data() + entry.offset + kLayerFlags, &it->second, 4);
+        }
+    }
+
+private:
+    static std::string Lower(std::string s) {
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        return s;
+    }
+
+    std::unordered_map<std::string, int> numbers_;
+    std::vector<bool> used_;
+    int next_ = 0, gap_ = 0;
+    std::vector<std::pair<int, std::string>> added_;
+    std::unordered_map<int, uint32_t> flags_;
 };
 
 struct Block {
@@ -51,15 +138,18 @@ struct Block {
 
 class Importer : public DL_CreationAdapter {
 public:
-    Importer(Tables& tables, const DxfImportOptions& options) : tables_(tables), options_(options) {}
+    Importer(Tables& tables, const DxfImportOptions& options) : tables_(tables), options_(options), layers_(tables) {}
 
     void addLayer(const DL_LayerData& data) override {
         int color = getAttributes().getColor();
         uint32_t flags = ((data.flags & 1) ? kLayerFrozen : 0) | (color < 0 || data.off ? kLayerHidden : 0);
-        int number = AddLayer(tables_, data.name, flags);
-        if (unsigned char* entry = FindLayer(tables_, number)) std::memcpy(entry + kLayerFlags, &flags, 4);
+        int number = LayerNumber(data.name);
+        if (number >= 0) layers_.SetFlags(number, flags);
         layerColors_[data.name] = color;
     }
+
+    // False when the file names more layers than the drawing can number.
+    bool LayersFit() const { return layersFit_; }
 
     void addBlock(const DL_BlockData& data) override {
         FinishPolyline();
@@ -145,21 +235,19 @@ public:
 
     void addInsert(const DL_InsertData& d) override {
         FinishPolyline();
-        int cols = std::max(d.cols, 1), rows = std::max(d.rows, 1);
-        if (static_cast<long>(cols) * rows > kMaxArrayCopies) cols = rows = 1;
-        double angle = d.angle * kDegree;
-        double sx = d.sx == 0 ? 1 : d.sx, sy = d.sy == 0 ? 1 : d.sy;
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < cols; ++c) {
-                Item item;
-                item.block = d.name;
-                Pt step = {c * d.colSp, r * d.rowSp};
-                Pt at = Pt{d.ipx, d.ipy} + Pt{step.x * std::cos(angle) - step.y * std::sin(angle),
-                                              step.x * std::sin(angle) + step.y * std::cos(angle)};
-                item.place = Then(Matrix::Scaling(sx, sy), Then(Matrix::Rotation(angle), Matrix::Translation(at.x, at.y)));
-                item.record = Attributes(MakeHeader(L::kGroup, L::kGroupLength), getAttributes());
-                target_->push_back(std::move(item));
-            }
+        Item item;
+        item.block = d.name;
+        Placement& p = item.placement;
+        p.cols = std::max(d.cols, 1);
+        p.rows = std::max(d.rows, 1);
+        if (p.Copies() > kMaxArrayCopies) p.cols = p.rows = 1;
+        p.at = {d.ipx, d.ipy};
+        p.angle = d.angle * kDegree;
+        p.sx = d.sx == 0 ? 1 : d.sx;
+        p.sy = d.sy == 0 ? 1 : d.sy;
+        p.spacing = {d.colSp, d.rowSp};
+        item.record = Attributes(MakeHeader(L::kGroup, L::kGroupLength), getAttributes());
+        target_->push_back(std::move(item));
     }
 
     // Appends the imported entities to a list.
@@ -167,8 +255,10 @@ public:
     bool Store(HostList& list) {
         FinishPolyline();
         size_t visits = 0;
+        steps_ = 0;
         for (const Item& item : top_)
             if (!CountItem(item, 0, visits)) return false;
+        layers_.Apply(tables_);
         for (Item& item : top_) StoreItem(item, list, Matrix::Identity(), 0);
         return true;
     }
@@ -176,7 +266,7 @@ public:
 private:
     Record Attributes(Record record, const DL_Attributes& attributes) {
         const std::string& layerName = attributes.getLayer().empty() ? std::string("0") : attributes.getLayer();
-        uint16_t layer = static_cast<uint16_t>(AddLayer(tables_, layerName, 0));
+        uint16_t layer = static_cast<uint16_t>(std::max(LayerNumber(layerName), 0));
         int aci = attributes.getColor();
         if (aci == 256) aci = layerColors_.count(layerName) ? layerColors_[layerName] : 7;
         uint32_t color = static_cast<uint32_t>(io::PaletteFromAci(aci));
@@ -228,6 +318,12 @@ private:
         for (int k = 1; k < chords; ++k) points.push_back(Polar(centre, radius, start + theta * k / chords));
     }
 
+    int LayerNumber(const std::string& name) {
+        int number = layers_.Number(name);
+        layersFit_ &= number >= 0;
+        return number;
+    }
+
     uint32_t Definition(const std::string& name, const Block& block) {
         auto it = definitions_.find(name);
         if (it != definitions_.end()) return it->second;
@@ -243,17 +339,24 @@ private:
         return &found->second;
     }
 
+    // Adds what an item expands to (every copy of an insert with its members) to visits; false
+    // once that passes kMaxExpandedItems, before anything is allocated for it. A block's
+    // members are counted once per insert and multiplied by its copies; steps_ bounds the
+    // counting itself.
     bool CountItem(const Item& item, int depth, size_t& visits) {
-        if (++visits > kMaxExpandedItems) return false;
-        if (item.block.empty()) return true;
-        const Block* block = Expandable(item, depth);
-        if (!block) return true;
-        open_.push_back(item.block);
-        bool fits = true;
-        for (const Item& member : block->items)
-            if (!(fits = CountItem(member, depth + 1, visits))) break;
-        open_.pop_back();
-        return fits;
+        if (++steps_ > kMaxExpandedItems) return false;
+        const Block* block = item.block.empty() ? nullptr : Expandable(item, depth);
+        size_t inner = 0;
+        if (block) {
+            open_.push_back(item.block);
+            bool fits = true;
+            for (const Item& member : block->items)
+                if (!(fits = CountItem(member, depth + 1, inner))) break;
+            open_.pop_back();
+            if (!fits) return false;
+        }
+        visits += item.placement.Copies() * (1 + inner);
+        return visits <= kMaxExpandedItems;
     }
 
     // world: definition coordinates of the list -> drawing coordinates (exploded inserts).
@@ -269,13 +372,16 @@ private:
         if (!found) return;
         const Block& block = *found;
         open_.push_back(item.block);
-        StoreInsert(item, block, list, world, depth);
+        for (int r = 0; r < item.placement.rows; ++r)
+            for (int c = 0; c < item.placement.cols; ++c)
+                StoreInsert(item, item.placement.Place(r, c), block, list, world, depth);
         open_.pop_back();
     }
 
-    void StoreInsert(const Item& item, const Block& block, HostList& list, const Matrix& world, int depth) {
+    void StoreInsert(const Item& item, const Matrix& place, const Block& block, HostList& list, const Matrix& world,
+                     int depth) {
         // A block point p lies at place (p - base); the reference shows members at M p - base.
-        Matrix toBlock = Then(Matrix::Translation(-block.base.x, -block.base.y), item.place);
+        Matrix toBlock = Then(Matrix::Translation(-block.base.x, -block.base.y), place);
         if (options_.explodeInserts) {
             for (const Item& member : block.items) StoreItem(member, list, Then(toBlock, world), depth + 1);
             return;
@@ -299,6 +405,9 @@ private:
     std::map<std::string, uint32_t> definitions_;
     std::vector<std::string> open_;  // the blocks being expanded, outermost first
     std::map<std::string, int> layerColors_;
+    LayerIndex layers_;
+    bool layersFit_ = true;
+    size_t steps_ = 0;
     bool polyline_ = false, closed_ = false;
     std::vector<Pt> vertices_;
     std::vector<double> bulges_;
@@ -313,16 +422,23 @@ bool ImportDxf(const std::string& path, HostList& into, std::string& error, cons
         error = path + ": the list belongs to no drawing";
         return false;
     }
+    std::string text;
+    if (!io::ScanDxf(path, text, error)) return false;
     Importer importer(into.drawing->tables, options);
     DL_Dxf dxf;
     bool read = false;
     try {
-        read = dxf.in(path, &importer);
+        std::istringstream stream(text);
+        read = dxf.in(stream, &importer);
     } catch (...) {
         read = false;
     }
     if (!read) {
         error = path + ": cannot read as DXF";
+        return false;
+    }
+    if (!importer.LayersFit()) {
+        error = path + ": more layers than the drawing can hold (65536)";
         return false;
     }
     if (!importer.Store(into)) {

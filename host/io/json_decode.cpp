@@ -237,8 +237,12 @@ bool DecodeRecord(const Json& object, const DecodeEnv& env, Bytes& record, std::
         return false;
     }
     auto typeField = object.find("type");
-    if (typeField == object.end() || !typeField->is_string()) {
+    if (typeField == object.end()) {
         error = "missing field \"type\"";
+        return false;
+    }
+    if (!typeField->is_string()) {
+        error = "field \"type\" must be a string naming the entity type";
         return false;
     }
     bool rawType = *typeField == "raw";

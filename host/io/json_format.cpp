@@ -4,6 +4,8 @@
 #include <map>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "host/drawing/tables.h"
@@ -34,7 +36,7 @@ Json LayersJson(const Tables& tables) {
         Json layer;
         layer["number"] = EntryNumber(tables.layers, entry);
         io::PutText(layer, "name", EntryText(tables.layers, entry, kLayerName));
-        uint32_t flags = LayerFlags(tables, EntryNumber(tables.layers, entry));
+        uint32_t flags = EntryLayerFlags(tables, entry);
         layer["hidden"] = (flags & kLayerHidden) != 0;
         layer["frozen"] = (flags & kLayerFrozen) != 0;
         if (flags & ~kKnownLayerFlags) layer["flags"] = flags & ~kKnownLayerFlags;
@@ -48,6 +50,7 @@ bool ReadLayers(const Json& value, std::vector<FileLayer>& layers, std::string& 
         error = "field \"layers\" must be an array";
         return false;
     }
+    std::unordered_set<int> numbers;  // a set, not a search per layer: files may list 65536
     for (size_t i = 0; i < value.size(); ++i) {
         const Json& item = value[i];
         std::string where = "layer " + std::to_string(i) + ": ";
@@ -69,11 +72,10 @@ bool ReadLayers(const Json& value, std::vector<FileLayer>& layers, std::string& 
             error = where + in.error();
             return false;
         }
-        for (const FileLayer& other : layers)
-            if (other.number == layer.number) {
-                error = where + "number " + std::to_string(layer.number) + " is listed twice";
-                return false;
-            }
+        if (!numbers.insert(layer.number).second) {
+            error = where + "number " + std::to_string(layer.number) + " is listed twice";
+            return false;
+        }
         layers.push_back(std::move(layer));
     }
     return true;
@@ -92,25 +94,22 @@ std::vector<unsigned char> LayerData(const FileLayer& layer) {
 void MergeLayersByNumber(Tables& tables, const std::vector<FileLayer>& fileLayers) {
     Table& old = tables.layers;
     std::vector<std::vector<unsigned char>> entries;
-    std::vector<int> numbers;
+    std::unordered_map<int, size_t> index;  // layer number -> its place in entries
     for (const TableEntry& entry : TableEntries(old, kTableEntries)) {
-        numbers.push_back(EntryNumber(old, entry));
+        index.emplace(EntryNumber(old, entry), entries.size());
         entries.emplace_back(old.begin() + entry.offset + 4, old.begin() + entry.offset + entry.length);
     }
     for (const FileLayer& layer : fileLayers) {
-        size_t i = 0;
-        while (i < numbers.size() && numbers[i] != layer.number) ++i;
-        if (i == numbers.size()) {
-            numbers.push_back(layer.number);
+        auto [it, added] = index.emplace(layer.number, entries.size());
+        if (added)
             entries.push_back(LayerData(layer));
-        } else {
-            entries[i] = LayerData(layer);
-        }
+        else
+            entries[it->second] = LayerData(layer);
     }
     int current = CurrentLayer(tables);
     Table table(old.begin(), old.begin() + std::min(old.size(), kTableEntries));
     table.resize(kTableEntries + 4, 0);
-    for (const auto& data : entries) AppendEntry(table, data);
+    AppendEntries(table, entries);
     tables.layers = std::move(table);
     SetCurrentEntry(tables.layers, kTableEntries, current);
 }
@@ -148,27 +147,37 @@ private:
 
 std::string Scalar(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
-// One line with a space after every comma and colon.
-std::string Compact(const Json& value) {
-    if (!value.is_object() && !value.is_array()) return Scalar(value);
-    std::string out = value.is_object() ? "{" : "[";
+// Appends value on one line with a space after every comma and colon; false (the text cut
+// short) once out holds more than limit characters. The printer only asks whether a value
+// fits in a line, so giving up early keeps printing linear in the size of the drawing however
+// deeply its groups are nested.
+bool Compact(const Json& value, size_t limit, std::string& out) {
+    if (!value.is_object() && !value.is_array()) {
+        out += Scalar(value);
+        return out.size() <= limit;
+    }
+    out += value.is_object() ? "{" : "[";
     bool first = true;
     for (auto it = value.begin(); it != value.end(); ++it) {
         if (!first) out += ", ";
         first = false;
         if (value.is_object()) out += Scalar(Json(it.key())) + ": ";
-        out += Compact(*it);
+        if (out.size() > limit || !Compact(*it, limit, out)) return false;
     }
-    return out + (value.is_object() ? "}" : "]");
+    out += value.is_object() ? "}" : "]";
+    return out.size() <= limit;
 }
+
+// The room left in a line after width characters (none when they fill it already).
+size_t RoomAfter(size_t width) { return width < kCompactWidth ? kCompactWidth - width : 0; }
 
 // Short values stay on one line; longer objects and arrays wrap their short items into
 // lines of at most kCompactWidth characters and give long ones lines of their own.
 void Print(const Json& value, int indent, std::string& out) {
-    std::string compact = Compact(value);
+    std::string compact;
+    bool fits = Compact(value, RoomAfter(static_cast<size_t>(indent)), compact);
     bool nested = value.is_object() && (value.contains("members") || value.contains("entities"));
-    if ((!value.is_object() && !value.is_array()) || value.empty() ||
-        (indent + compact.size() <= kCompactWidth && !nested)) {
+    if ((!value.is_object() && !value.is_array()) || value.empty() || (fits && !nested)) {
         out += compact;
         return;
     }
@@ -183,9 +192,10 @@ void Print(const Json& value, int indent, std::string& out) {
     size_t i = 0;
     for (auto it = value.begin(); it != value.end(); ++it, ++i) {
         std::string key = object ? Scalar(Json(it.key())) + ": " : "";
-        std::string item = key + Compact(*it);
+        std::string item = key;
+        bool itemFits = Compact(*it, RoomAfter(pad.size()), item);
         bool own = (it->is_object() || it->is_array()) &&
-                   (pad.size() + item.size() > kCompactWidth || (object && (it.key() == "members" || it.key() == "entities")));
+                   (!itemFits || (object && (it.key() == "members" || it.key() == "entities")));
         bool last = i + 1 == value.size();
         if (own || (it->is_object() && !object)) {
             flush();
@@ -265,7 +275,13 @@ bool ParseDrawingJson(const std::string& text, HostList& into, std::string& erro
         MergeLayersByNumber(drawing->tables, layers);
         if (currentLayer >= 0) SetCurrentEntry(drawing->tables.layers, kTableEntries, currentLayer);
     } else if (drawing) {
-        for (const FileLayer& layer : layers) layerMap[layer.number] = AddLayer(drawing->tables, layer.name, layer.flags);
+        for (const FileLayer& layer : layers) {
+            layerMap[layer.number] = AddLayer(drawing->tables, layer.name, layer.flags);
+            if (layerMap[layer.number] >= 0) continue;
+            drawing->tables.layers = std::move(*oldLayers);
+            error = "more layers than the drawing can hold (" + std::to_string(kLayerNumbers) + ")";
+            return false;
+        }
     }
 
     SymbolResolver symbols;

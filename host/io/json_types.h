@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/layouts.h"
 #include "host/io/json_fields.h"
@@ -13,7 +14,7 @@
 namespace qlhost::io {
 
 constexpr size_t kMaxPoints = 65535;
-constexpr size_t kMaxNesting = 64;  // member lists inside member lists
+constexpr size_t kMaxNesting = kMaxMemberDepth;  // member lists inside member lists
 constexpr double kDefaultTextHeight = 2.5;
 constexpr int kDefaultFont = 1;
 constexpr float kDefaultSpacing = 150;

@@ -2,6 +2,7 @@
 // entities of that layer inside it in list order, members of groups and symbols included.
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "host/drawing/tables.h"
@@ -30,7 +31,7 @@ public:
         if (!tables) return;
         for (const TableEntry& entry : TableEntries(tables->layers, kTableEntries)) {
             int number = EntryNumber(tables->layers, entry);
-            if (LayerFlags(*tables, number) & kLayerHidden) hidden_.insert(number);
+            if (EntryLayerFlags(*tables, entry) & kLayerHidden) hidden_.insert(number);
         }
     }
 
@@ -112,13 +113,18 @@ void Render(const HostList& list, const SvgOptions& options, SvgCanvas& canvas) 
     std::set<int> used;
     painter.UsedLayers(list, used);
     std::vector<int> order;
+    std::map<int, std::string> names;
     if (tables)
-        for (const TableEntry& entry : TableEntries(tables->layers, kTableEntries))
-            if (used.erase(EntryNumber(tables->layers, entry))) order.push_back(EntryNumber(tables->layers, entry));
+        for (const TableEntry& entry : TableEntries(tables->layers, kTableEntries)) {
+            const int number = EntryNumber(tables->layers, entry);
+            if (!used.erase(number)) continue;
+            order.push_back(number);
+            names.emplace(number, EntryText(tables->layers, entry, kLayerName));
+        }
     order.insert(order.end(), used.begin(), used.end());
     std::set<std::string> ids;
     for (int layer : order) {
-        std::string name = tables ? LayerName(*tables, layer) : "";
+        std::string name = names.count(layer) ? names[layer] : "";
         if (name.empty()) name = "layer " + std::to_string(layer);
         std::string id = io::SvgId(name);
         for (int k = 2; !ids.insert(id).second; ++k) id = io::SvgId(name) + "_" + std::to_string(k);

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "host/io/safe_file.h"
 #include "host/ui/env.h"
 #include "host/ui/ui.h"
 #ifdef _WIN32
@@ -94,6 +95,8 @@ bool RegKey::Remove(const std::string& name) {
 }
 
 std::string RegistryStore::Normalize(const std::string& path) {
+    // A key line of the file cannot hold a line feed.
+    if (path.find('\n') != std::string::npos) return {};
     std::string out;
     std::string part;
     for (size_t i = 0; i <= path.size(); ++i) {
@@ -170,21 +173,13 @@ void SaveHostRegistry() {
     if (s.loaded) win::RegistryPush(s.store);
 #endif
     if (!s.loaded || !s.persistent) return;
-    std::filesystem::path file(s.file);
-    std::filesystem::path temp(s.file + ".tmp");
     std::error_code ec;
+    const std::filesystem::path file(s.file);
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << WriteRegText(s.store);
-        out.close();
-        if (!out) ec = std::make_error_code(std::errc::io_error);
-    }
-    if (!ec) std::filesystem::rename(temp, file, ec);
-    if (ec) {
+    std::string error;
+    if (!WriteFileSafely(s.file, WriteRegText(s.store), error)) {
         s.persistent = false;
-        std::filesystem::remove(temp, ec);
-        UiFault("registry file " + s.file + " cannot be written; the registry is kept in memory only");
+        UiFault("registry file " + error + "; the registry is kept in memory only");
     }
 }
 

@@ -52,7 +52,9 @@ std::vector<Line> LogicalLines(const std::string& text) {
         } else {
             lines.push_back(Line{raw, number});
         }
-        joining = Continues(lines.back().text);
+        // A continued line ends outside any quoted text, so the next piece starts outside one
+        // too: looking at the piece alone answers for the whole line and keeps reading linear.
+        joining = Continues(raw);
         if (joining) {
             std::string& t = lines.back().text;
             t.erase(t.find_last_of('\\'));
@@ -87,7 +89,7 @@ public:
         i_ += w.size();
         return true;
     }
-    // A quoted text with \\ and \" escapes.
+    // A quoted text with \\, \" and \n (a line feed) escapes.
     bool Quoted(std::string& out, std::string& error) {
         if (!Take('"')) {
             error = "expected a quoted name or text";
@@ -95,7 +97,14 @@ public:
         }
         out.clear();
         while (i_ < s_.size() && s_[i_] != '"') {
-            if (s_[i_] == '\\' && i_ + 1 < s_.size()) ++i_;
+            if (s_[i_] == '\\' && i_ + 1 < s_.size()) {
+                ++i_;
+                if (s_[i_] == 'n') {
+                    out += '\n';
+                    ++i_;
+                    continue;
+                }
+            }
             out += s_[i_++];
         }
         if (i_ >= s_.size()) {
@@ -197,11 +206,12 @@ bool ReadValue(const std::string& text, RegistryStore& store, const std::string&
     return true;
 }
 
+// A line feed would end the line in the middle of a value name: it is written as \n.
 std::string Escaped(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
+        if (c == '\\' || c == '"' || c == '\n') out += '\\';
+        out += c == '\n' ? 'n' : c;
     }
     return out;
 }

@@ -91,7 +91,9 @@ bool SplitLine(const std::string& line, std::vector<std::string>& words, std::ve
 bool ParseScript(const std::string& text, const std::string& file, Script& script, std::string& error) {
     script.file = file;
     script.actions.clear();
-    std::istringstream in(text);
+    // Editors on Windows often start a UTF-8 file with a byte-order mark; it is not text.
+    const bool bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    std::istringstream in(bom ? text.substr(3) : text);
     std::string line;
     int number = 0;
     bool inHeader = true;

@@ -11,6 +11,7 @@
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
 #include "host/io/preview.h"
+#include "host/io/safe_file.h"
 #include "host/protocol/protocol.h"
 #include "host/script/actions.h"
 #include "host/script/run_state.h"
@@ -40,9 +41,8 @@ bool ReadText(const std::string& path, std::string& text) {
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    return static_cast<bool>(out);
+    std::string error;
+    return WriteFileSafely(path, text, error);
 }
 
 std::string LineAt(const std::string& text, size_t index) {
@@ -134,11 +134,8 @@ void NameDrawing(const std::string& name) {
 
 void VerbLoad(const ScriptAction& a) {
     if (!NeedArgs(a, 1, 1) || !Idle(a)) return;
-    Drawing& drawing = TheDrawing();
-    drawing.Reset();
-    ClearSymbolDefinitions();
     std::string error;
-    if (!LoadDrawingFile(ScriptPath(a.action.args[0]), *drawing.work, error)) return ScriptFault("load: " + error);
+    if (!ReplaceDrawing(ScriptPath(a.action.args[0]), TheDrawing(), error)) return ScriptFault("load: " + error);
     NameDrawing(a.action.args[0]);
     Run().names.clear();
 }

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/io/safe_file.h"
 #include "host/serve/requests.h"
 
 namespace qlhost::serve {
@@ -206,9 +207,7 @@ Response Api::Upload(const Request& r) {
         return ErrorResponse(it == r.query.end() ? 400 : 403, it == r.query.end() ? "the upload needs a name" : error);
     std::error_code ec;
     if (fs::is_directory(path, ec)) return ErrorResponse(409, it->second + " is a folder");
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(r.body.data(), static_cast<std::streamsize>(r.body.size()));
-    if (!out.flush()) return ErrorResponse(500, "cannot write " + it->second);
+    if (!WriteFileSafely(path, r.body, error)) return ErrorResponse(500, "cannot write " + it->second);
     return {200, "application/json", Dump(json{{"saved", it->second}}), ""};
 }
 
@@ -235,9 +234,7 @@ Response Api::SaveSession(const std::string& body) {
     if (!ParseObject(body, request, error) || !StringField(request, "path", name, error))
         return ErrorResponse(400, error);
     if (!ConfinePath(root_, name, path, error)) return ErrorResponse(403, error);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << session_.Script();
-    if (!out.flush()) return ErrorResponse(500, "cannot write " + name);
+    if (!WriteFileSafely(path, session_.Script(), error)) return ErrorResponse(500, "cannot write " + name);
     return {200, "application/json", Dump(json{{"saved", name}}), ""};
 }
 

@@ -2,6 +2,7 @@
 // stored in its registry: one new group per run for each pattern kind, the cancel path, the
 // progress display and ESC during a PAT pattern.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/commands.h"
@@ -10,6 +11,7 @@
 #include "host/io/preview.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
+#include "tests/ui/ui_script.h"
 
 namespace {
 
@@ -176,6 +178,50 @@ TEST_F(RegularCommandTest, RunsDoNotChangeTheStoredRecords) {
     EXPECT_NEAR(TotalLength(RunCommand()), first, 1e-9);
     EXPECT_NEAR(first, 16 / 0.4, 0.02 * 40);
     EXPECT_EQ(TheLineSettings().distance, 0.2);
+}
+
+// A stored line distance that cannot be drawn (zero, not a number, far too small) or a PAT
+// pattern missing from its file leaves the new group empty, and the "Warning" box says why.
+TEST_F(RegularCommandTest, UnusablePatternsAreReportedInAWarning) {
+    AddPatFile(DataFile("pat/quirks.pat").c_str());
+    const std::string unusable =
+        "| The pattern could not be drawn: a line distance or dash cycle is zero, too small or not a number, or "
+        "the pattern was not found in its file.";
+    const std::string tooDense = "| The pattern is too dense for this area: some of its line families were not drawn.";
+    const struct {
+        double distance;
+        const std::string& line;
+    } cases[] = {{0.0, unusable}, {std::nan(""), unusable}, {-1.0, unusable}, {1e-300, tooDense}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.distance);
+        LineSettings settings = DefaultLineSettings();
+        std::strcpy(settings.name, "Unusable");
+        settings.distance = c.distance;
+        TheLineSettings() = settings;
+        SaveLineSettings("Unusable");
+        HatchOptions options = DefaultHatchOptions();
+        std::strcpy(options.lineSettingsName, "Unusable");
+        TheHatchOptions() = options;
+        SaveHatchOptions();
+        TheLineSettings() = DefaultLineSettings();
+        TheHatchOptions() = DefaultHatchOptions();
+        qlhost::TheDrawing().Reset();
+        Add(qlhost::MakeBox(0, 0, 4, 3));
+        qlhost::testing::UiScript script;
+        EXPECT_TRUE(RunCommand().empty());
+        EXPECT_TRUE(script.Transcribed("message \"Warning\""));
+        EXPECT_TRUE(script.Transcribed(c.line));
+    }
+    // A pattern missing from the file, and one whose only family the reader dropped.
+    for (const char* pattern : {"NOSUCH, not in the file", "FLAT, a zero delta y drops the family"}) {
+        SCOPED_TRACE(pattern);
+        StoreOptions(kPatternPat, pattern);
+        qlhost::TheDrawing().Reset();
+        Add(qlhost::MakeBox(0, 0, 4, 3));
+        qlhost::testing::UiScript script;
+        EXPECT_TRUE(RunCommand().empty());
+        EXPECT_TRUE(script.Transcribed(unusable));
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "host/geometry/geometry.h"
 #include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
+#include "host/io/dxf_scan.h"
 #include "host/io/json_entities.h"
 #include "tests/io/io_test_util.h"
 #include "tests/support/temp_path.h"
@@ -286,6 +287,128 @@ TEST(Dxf, UnreadableFilesAreErrors) {
     std::ofstream(garbage) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot a number\n20\n\n0\nCIRCLE\n40\n";
     LoadDrawingFile(garbage, *drawing.work, error);  // whatever it reads, it must not crash
     EXPECT_FALSE(ExportDxf("/nonexistent-folder/x.dxf", *drawing.work, error));
+}
+
+// Files that are not DXF drawings, or hold what cannot be read, are refused with the line,
+// and the drawing keeps what it had.
+TEST(Dxf, JunkIsRefusedWithTheLine) {
+    const std::string entities = "0\nSECTION\n2\nENTITIES\n";
+    const struct {
+        std::string text;
+        const char* error;
+    } cases[] = {
+        {"", "x.dxf:1: the file is empty"},
+        {"hello/world\n", "x.dxf:1: \"hello/world\" is not a group code"},
+        {"\x89PNG\r\n\x1a\n", "x.dxf:1: \"?PNG\" is not a group code"},
+        {"0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n", "x.dxf:7: group code 10 without a value"},
+        {entities + "0\nLINE\n10\n0\n20\n0\n0\nENDSEC\n", "x.dxf:13: the file ends without EOF"},
+        {entities + "0\nLINE\n10\n0\n0\nEOF\n", "x.dxf:9: EOF inside a section"},
+        {"0\nLINE\n0\nEOF\n", "x.dxf:1: expected SECTION or EOF"},
+        {"0\nSECTION\n0\nEOF\n", "x.dxf:3: a SECTION without its name"},
+        {entities + "0\nSECTION\n2\nBLOCKS\n", "x.dxf:5: SECTION inside a section"},
+        {entities + "x1\nLINE\n", "x.dxf:5: \"x1\" is not a group code"},
+        {entities + "1072\nLINE\n", "x.dxf:5: \"1072\" is not a group code"},
+        {entities + "0\nLINE\n10\nhello\n20\n\n0\nENDSEC\n0\nEOF\n", "x.dxf:8: group code 10 needs a finite number, not \"hello\""},
+        {entities + "0\nLINE\n10\n1\n20\n\n0\nENDSEC\n0\nEOF\n", "x.dxf:10: group code 20 needs a finite number, not \"\""},
+        {entities + "0\nCIRCLE\n40\n1e400\n0\nENDSEC\n0\nEOF\n", "x.dxf:8: group code 40 needs a finite number"},
+        {entities + "0\nCIRCLE\n40\nnan\n0\nENDSEC\n0\nEOF\n", "x.dxf:8: group code 40 needs a finite number"},
+        {entities + "0\nLINE\n62\n1.5\n0\nENDSEC\n0\nEOF\n", "x.dxf:8: group code 62 needs a whole number"},
+        {entities + "0\nLWPOLYLINE\n90\n99999999999999\n0\nENDSEC\n0\nEOF\n", "x.dxf:8: group code 90 needs a whole number in range"},
+        {entities + "0\nTEXT\n1\n" + std::string(2000, 'a') + "\n0\nENDSEC\n0\nEOF\n", "x.dxf:8: a line longer than 1023"},
+    };
+    const std::string path = TempPath("x.dxf");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        std::ofstream(path, std::ios::binary) << c.text;
+        Drawing& drawing = FreshDrawing();
+        Add(*drawing.work, MakeCircle(1, 2, 3));
+        const Table layers = drawing.tables.layers;
+        std::string error;
+        EXPECT_FALSE(ImportDxf(path, *drawing.work, error));
+        EXPECT_EQ(error.rfind(path + ":", 0), 0u) << error;
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(drawing.work->count, 1u);
+        EXPECT_TRUE(drawing.tables.layers == layers);
+    }
+}
+
+// Counts that dxflib allocates for before reading the items are lowered to the items the
+// entity holds, so a tiny file cannot ask for gigabytes; the drawing is the same.
+TEST(Dxf, CountsAreBoundByWhatFollows) {
+    const std::string path = TempPath("counts.dxf");
+    std::ofstream(path, std::ios::binary)
+        << "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n90\n2000000000\n70\n0\n10\n0\n20\n0\n10\n4\n20\n3\n"
+           "0\nSPLINE\n72\n2000000000\n73\n2000000000\n74\n2000000000\n0\nENDSEC\n0\nEOF\n";
+    std::string text, error;
+    ASSERT_TRUE(io::ScanDxf(path, text, error)) << error;
+    EXPECT_NE(text.find("90\n2\n70"), std::string::npos) << text;
+    EXPECT_NE(text.find("72\n0\n73\n0\n74\n0\n"), std::string::npos) << text;
+    Drawing& drawing = FreshDrawing();
+    ASSERT_TRUE(ImportDxf(path, *drawing.work, error)) << error;
+    ASSERT_EQ(drawing.work->count, 1u);
+    EXPECT_EQ(L::Get<uint16_t>(drawing.work->head->record(), drawing.work->head->length(), L::kPolyCount), 2u);
+}
+
+// Layer numbers are 16 bits wide: a file with more layer names than numbers is refused
+// instead of wrapping to layer 0 (which made the saved drawing unreadable). Many layers
+// still load in linear time: they are looked up by name.
+TEST(Dxf, MoreLayersThanNumbersAreRefused) {
+    const std::string path = TempPath("layers.dxf");
+    for (int count : {65000, 65537}) {
+        SCOPED_TRACE(count);
+        std::string last = "L";
+        last += std::to_string(count - 1);
+        {
+            std::ofstream out(path, std::ios::binary);
+            out << "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n";
+            for (int i = 0; i < count; ++i) out << "0\nLAYER\n2\nL" << i << "\n70\n" << (i % 2) << "\n";
+            out << "0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n" << last
+                << "\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDSEC\n0\nEOF\n";
+        }
+        Drawing& drawing = FreshDrawing();
+        const Table layers = drawing.tables.layers;
+        std::string error;
+        const bool loaded = ImportDxf(path, *drawing.work, error);
+        if (count > kLayerNumbers) {
+            EXPECT_FALSE(loaded);
+            EXPECT_NE(error.find("more layers than the drawing can hold"), std::string::npos) << error;
+            EXPECT_TRUE(drawing.tables.layers == layers);
+            continue;
+        }
+        ASSERT_TRUE(loaded) << error;
+        const Node* line = drawing.work->head;
+        const int layer = L::Get<uint16_t>(line->record(), line->length(), L::kLayer);
+        EXPECT_EQ(LayerName(drawing.tables, layer), last);
+        EXPECT_EQ(LayerFlags(drawing.tables, layer) & kLayerFrozen, kLayerFrozen * ((count - 1) % 2));
+    }
+}
+
+// Reals are written in the shortest form that reads back exactly, however large or small;
+// a value that is not a number refuses the save and keeps the previous file.
+TEST(Dxf, RealsComeBackExactlyAndNonNumbersAreRefused) {
+    const double values[] = {1e238, -1.7976931348623157e308, 1e-300, 4.9e-324, 0.1, 1.0 / 3, -0.0, 123456789.125};
+    const std::string path = TempPath("reals.dxf");
+    for (double v : values) {
+        SCOPED_TRACE(v);
+        Drawing& drawing = FreshDrawing();
+        Add(*drawing.work, MakeLine(v, 1, 2, v));
+        std::string error;
+        ASSERT_TRUE(ExportDxf(path, *drawing.work, error)) << error;
+        Drawing& back = FreshDrawing();
+        ASSERT_TRUE(ImportDxf(path, *back.work, error)) << error;
+        ASSERT_EQ(back.work->count, 1u);
+        const Node* line = back.work->head;
+        EXPECT_EQ(L::Get<double>(line->record(), line->length(), L::kLineStart), v);
+        EXPECT_EQ(L::Get<double>(line->record(), line->length(), L::kLineEnd + 8), v);
+    }
+    std::ofstream(path, std::ios::binary) << "previous";
+    Drawing& drawing = FreshDrawing();
+    Add(*drawing.work, MakeCircle(0, 0, std::nan("")));
+    std::string error;
+    EXPECT_FALSE(ExportDxf(path, *drawing.work, error));
+    EXPECT_NE(error.find("group code 40 is not a finite number"), std::string::npos) << error;
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "previous");
 }
 
 }  // namespace

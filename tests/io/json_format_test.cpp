@@ -231,6 +231,7 @@ TEST(JsonFormat, BadFilesGiveErrorsNamingTheEntity) {
         {R"([{"type": "symbol", "name": "X", "matrix": [1, 0, 0]}])", "entity 0: field \"matrix\" must be an array of 12"},
         {R"([{"type": "path", "points": [[0, 0], [1]]}])", "entity 0: field \"points\" point 1 must be [x, y]"},
         {R"([42])", "entity 0: must be an object"},
+        {R"([{"type": 2}])", "entity 0: field \"type\" must be a string"},
     };
     for (const BadCase& c : cases) {
         Drawing& drawing = FreshDrawing();
@@ -251,6 +252,25 @@ TEST(JsonFormat, DeepNestingIsRefused) {
     EXPECT_FALSE(ParseDrawingJson(text, *drawing.work, error));
     EXPECT_NE(error.find("nested deeper"), std::string::npos) << error;
     EXPECT_EQ(drawing.work->count, 0u);
+}
+
+// Groups nest as deep as the files read them and no deeper: the drawing refuses an entity
+// in a member list kMaxMemberDepth deep, and the deepest chain it holds saves and loads again.
+TEST(JsonFormat, TheDrawingNestsOnlyAsDeepAsFilesRead) {
+    Drawing& drawing = FreshDrawing();
+    HostList* list = drawing.work.get();
+    for (size_t depth = 0; depth < kMaxMemberDepth; ++depth) {
+        Node* group = Add(*list, MakeGroup());
+        ASSERT_NE(group, nullptr) << "depth " << depth;
+        list = list->Children(group);
+    }
+    EXPECT_EQ(Add(*list, MakeGroup()), nullptr);
+    EXPECT_EQ(list->AppendZeroed(2, 64), nullptr);
+    const std::string text = DrawingToJson(*drawing.work);
+    Drawing& again = FreshDrawing();
+    std::string error;
+    ASSERT_TRUE(ParseDrawingJson(text, *again.work, error)) << error;
+    EXPECT_EQ(DrawingToJson(*again.work), text);
 }
 
 TEST(JsonFormat, BadDocumentsAreRefused) {

@@ -69,6 +69,19 @@ TEST(ScriptParser, ActionsKeepTheirLines) {
     EXPECT_EQ(script.lineCount, 6);
 }
 
+// A byte-order mark that a Windows editor put before the first line is not part of it, in a
+// header line as in an action.
+TEST(ScriptParser, ByteOrderMarkIsSkipped) {
+    Script script;
+    std::string error;
+    ASSERT_TRUE(ParseScript("\xEF\xBB\xBFrun X\n", "bom.qls", script, error)) << error;
+    ASSERT_EQ(script.actions.size(), 1u);
+    EXPECT_EQ(script.actions[0].action.verb, "run");
+    EXPECT_EQ(script.actions[0].action.line, 1);
+    ASSERT_TRUE(ParseScript("\xEF\xBB\xBF# plugin: qltestplugin\nrun X\n", "bom.qls", script, error)) << error;
+    EXPECT_EQ(script.plugin, "qltestplugin");
+}
+
 TEST(ScriptParser, HeadersOnlyBeforeTheFirstAction) {
     Script script;
     std::string error;

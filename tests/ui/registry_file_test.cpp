@@ -1,6 +1,8 @@
 // The .reg text form: writing, reading back, regedit's own forms and malformed files.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "host/platform/registry.h"
 
 namespace qlhost {
@@ -112,6 +114,43 @@ TEST(RegFileTest, EveryPrefixParsesOrNamesALine) {
             EXPECT_EQ(error.rfind("p.reg:", 0), 0u) << error;
         }
     }
+}
+
+// A value name with a line feed (a PAT file "bad\nname.pat" added in the hatch dialog) is
+// written escaped and reads back; a key path with one is no key at all.
+TEST(RegFileTest, LineFeedsInNamesStayInTheName) {
+    RegistryStore store;
+    RegKey& k = store.Create("HKEY_CURRENT_USER\\Software\\Tarnwell\\Quillet\\QLHatch\\PAT Files");
+    k.Set("bad\nname.pat", REG_BINARY, Bytes({1}));
+    k.Set("back\\n.pat", REG_BINARY, Bytes({2}));
+    const std::string text = WriteRegText(store);
+    EXPECT_NE(text.find("\"bad\\nname.pat\"=hex:01\n"), std::string::npos) << text;
+    RegistryStore back;
+    std::string error;
+    ASSERT_TRUE(ReadRegText(text, "r.reg", back, error)) << error;
+    const RegKey* kb = back.Find(k.path);
+    ASSERT_NE(kb, nullptr);
+    ASSERT_EQ(kb->values.size(), 2u);
+    EXPECT_EQ(kb->values[0].name, "bad\nname.pat");
+    EXPECT_EQ(kb->values[1].name, "back\\n.pat");
+    EXPECT_EQ(RegistryStore::Normalize("HKEY_CURRENT_USER\\Soft\nware"), "");
+}
+
+// Reading is linear in the continuation lines of a value: a 1 MiB binary value (some 13,800
+// lines) took over a minute when every line rescanned the value so far. The bound is generous
+// on purpose; bench/files_bench.cpp measures it.
+TEST(RegFileTest, LongValuesReadInLinearTime) {
+    RegistryStore store;
+    std::vector<unsigned char> big(1 << 20);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<unsigned char>(i * 31);
+    store.Create("HKEY_CURRENT_USER\\Software\\Big").Set("Data", REG_BINARY, big);
+    const std::string text = WriteRegText(store);
+    RegistryStore back;
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(ReadRegText(text, "r.reg", back, error)) << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(back.Find("HKEY_CURRENT_USER\\Software\\Big")->values[0].data, big);
 }
 
 }  // namespace
