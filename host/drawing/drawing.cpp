@@ -12,9 +12,7 @@ namespace {
 // Frees the blocks left behind by resize moves.
 void FreeMovedBlocks(Drawing& drawing) {
     for (auto& [old, moved] : drawing.moved) {
-        Node* block = const_cast<Node*>(old);
-        block->~Node();
-        ::operator delete(static_cast<void*>(block));
+        ReleaseBlock(const_cast<Node*>(old));
     }
     drawing.moved.clear();
 }

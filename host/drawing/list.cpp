@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "host/drawing/drawing.h"
 
@@ -24,11 +25,44 @@ bool LengthAllowed(uint32_t length) {
     return length >= kMinRecordLength && length <= kMaxRecordLength;
 }
 
+// Node blocks of small records freed lately, by capacity, handed out again before the heap
+// is asked: a drag frame copies and removes one scratch entity per selected entity, and a
+// hatch adds its lines right after freeing its border's copies. A few blocks per size are
+// kept; the sanitizer build keeps none, so it still sees every use of a freed node.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t kCachedPerSize = 0;
+#else
+constexpr size_t kCachedPerSize = 64;
+#endif
+constexpr uint32_t kCachedCapacity = 512;
+
+struct BlockCache {
+    std::vector<void*> free[kCachedCapacity / 16 + 1];
+};
+
+// Never destroyed: the drawing's own destructor, at exit, still gives blocks back.
+BlockCache& Blocks() {
+    static BlockCache* cache = new BlockCache;
+    return *cache;
+}
+
+void* AllocateBlock(uint32_t capacity) {
+    if (capacity <= kCachedCapacity) {
+        std::vector<void*>& blocks = Blocks().free[capacity / 16];
+        if (!blocks.empty()) {
+            void* block = blocks.back();
+            blocks.pop_back();
+            return block;
+        }
+    }
+    return ::operator new(Node::kHeaderSize + capacity, std::nothrow);
+}
+
 // A fresh node with a record of the given length, not linked; record bytes past the
 // length are zero, the rest uninitialised.
 Node* NewNode(Drawing& drawing, uint32_t length) {
     const uint32_t capacity = CapacityFor(length);
-    void* block = ::operator new(Node::kHeaderSize + capacity, std::nothrow);
+    void* block = AllocateBlock(capacity);
     if (!block) return nullptr;
     Node* node = new (block) Node();
     node->capacity = capacity;
@@ -39,10 +73,6 @@ Node* NewNode(Drawing& drawing, uint32_t length) {
     return node;
 }
 
-void ReleaseBlock(Node* node) {
-    node->~Node();
-    ::operator delete(static_cast<void*>(node));
-}
 
 // Marks the walks of a list as abandoned (the list is going away).
 void AbandonWalks(HostList& list) {
@@ -56,6 +86,11 @@ void AbandonWalks(HostList& list) {
 // Frees a node that is already unlinked, with every member list below it, without
 // recursion (nesting depth comes from files and is not bounded).
 void DestroyTree(Drawing& drawing, Node* root) {
+    if (!root->children) {
+        drawing.live.erase(root);
+        ReleaseBlock(root);
+        return;
+    }
     std::vector<Node*> pending{root};
     while (!pending.empty()) {
         Node* node = pending.back();
@@ -73,6 +108,21 @@ void DestroyTree(Drawing& drawing, Node* root) {
 }
 
 }  // namespace
+
+void ReleaseBlock(Node* node) {
+    const uint32_t capacity = node->capacity;
+    // A cached block must not pass for a node: stale pointers to it are refused until reused.
+    node->magic = 0;
+    node->~Node();
+    if (capacity <= kCachedCapacity) {
+        std::vector<void*>& blocks = Blocks().free[capacity / 16];
+        if (blocks.size() < kCachedPerSize) {
+            blocks.push_back(node);
+            return;
+        }
+    }
+    ::operator delete(static_cast<void*>(node));
+}
 
 uint32_t Node::length() const {
     uint32_t n = 0;
@@ -231,7 +281,7 @@ Node* HostList::Resize(Node* node, uint32_t newLength) {
         return node;
     }
     const uint32_t capacity = CapacityFor(newLength);
-    void* block = ::operator new(Node::kHeaderSize + capacity, std::nothrow);
+    void* block = AllocateBlock(capacity);
     if (!block) return nullptr;
     Node* moved = new (block) Node(*node);
     moved->capacity = capacity;
@@ -271,10 +321,9 @@ static const Node* HeaderOf(const EntRec* record) {
 
 Node* NodeOf(const EntRec* record) {
     if (!record) return nullptr;
-    Drawing& drawing = TheDrawing();
-    auto it = drawing.live.find(HeaderOf(record));
-    if (it == drawing.live.end()) return nullptr;
-    Node* node = const_cast<Node*>(*it);
+    const Node* found = HeaderOf(record);
+    if (!TheDrawing().live.contains(found)) return nullptr;
+    Node* node = const_cast<Node*>(found);
     return node->magic == Node::kMagic ? node : nullptr;
 }
 
@@ -295,9 +344,8 @@ Node* LocateNode(const EntRec* record) {
 
 HostList* ListOf(const DList* list) {
     if (!list) return nullptr;
-    Drawing& drawing = TheDrawing();
-    auto it = drawing.lists.find(reinterpret_cast<const HostList*>(list));
-    return it == drawing.lists.end() ? nullptr : const_cast<HostList*>(*it);
+    const auto* found = reinterpret_cast<const HostList*>(list);
+    return TheDrawing().lists.contains(found) ? const_cast<HostList*>(found) : nullptr;
 }
 
 }  // namespace qlhost

@@ -33,14 +33,22 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
 }  // namespace
 
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error) {
+    return WriteStreamed(path, [&](const PieceWriter& write) { return write(text); }, error);
+}
+
+bool WriteStreamed(const std::string& path, const std::function<bool(const PieceWriter& write)>& produce,
+                   std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
         error = path + ": cannot write";
         return false;
     }
-    out << text;
+    const bool produced = produce([&](const std::string& piece) {
+        out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        return static_cast<bool>(out);
+    });
     out.close();
-    if (!out) {
+    if (!produced || !out) {
         error = path + ": write failed";
         return false;
     }
@@ -70,7 +78,7 @@ bool SaveDrawingFile(const std::string& path, const HostList& list, std::string&
         error = path + ": unknown drawing file type (use .json, .cv7 or .dxf)";
         return false;
     }
-    return WriteWhole(path, DrawingToJson(list), error);
+    return WriteStreamed(path, [&](const PieceWriter& write) { return WriteDrawingJson(list, write); }, error);
 }
 
 }  // namespace qlhost
