@@ -12,7 +12,7 @@ namespace {
 // Frees the blocks left behind by resize moves.
 void FreeMovedBlocks(Drawing& drawing) {
     for (auto& [old, moved] : drawing.moved) {
-        ReleaseBlock(const_cast<Node*>(old));
+        ReleaseBlock(drawing, const_cast<Node*>(old));
     }
     drawing.moved.clear();
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/host_api.h"
+#include "host/drawing/node_store.h"
 #include "host/drawing/pointer_set.h"
 
 namespace qlhost {
@@ -109,7 +110,7 @@ public:
 };
 
 // Gives a node's block back (the node must be unlinked and out of the live set).
-void ReleaseBlock(Node* node);
+void ReleaseBlock(Drawing& drawing, Node* node);
 
 // The operations table every HostList carries.
 const DListOps* HostListOps();
@@ -147,7 +148,7 @@ struct Drawing {
     // A script's "refuse lists N after M": CreateDList grants M more lists, then refuses N.
     uint32_t grantedLists = 0;
     uint32_t refusedLists = 0;
-    PointerSet<Node> live;
+    NodeStore live;                                // node blocks; the live nodes among them
     PointerSet<HostList> lists;                    // every live list, member lists included
     std::unordered_map<const Node*, Node*> moved;  // old block -> new node after a resize move
     std::vector<Node*> pendingDeleted;             // DeleteEntity since the last purge

@@ -25,44 +25,11 @@ bool LengthAllowed(uint32_t length) {
     return length >= kMinRecordLength && length <= kMaxRecordLength;
 }
 
-// Node blocks of small records freed lately, by capacity, handed out again before the heap
-// is asked: a drag frame copies and removes one scratch entity per selected entity, and a
-// hatch adds its lines right after freeing its border's copies. A few blocks per size are
-// kept; the sanitizer build keeps none, so it still sees every use of a freed node.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr size_t kCachedPerSize = 0;
-#else
-constexpr size_t kCachedPerSize = 64;
-#endif
-constexpr uint32_t kCachedCapacity = 512;
-
-struct BlockCache {
-    std::vector<void*> free[kCachedCapacity / 16 + 1];
-};
-
-// Never destroyed: the drawing's own destructor, at exit, still gives blocks back.
-BlockCache& Blocks() {
-    static BlockCache* cache = new BlockCache;
-    return *cache;
-}
-
-void* AllocateBlock(uint32_t capacity) {
-    if (capacity <= kCachedCapacity) {
-        std::vector<void*>& blocks = Blocks().free[capacity / 16];
-        if (!blocks.empty()) {
-            void* block = blocks.back();
-            blocks.pop_back();
-            return block;
-        }
-    }
-    return ::operator new(Node::kHeaderSize + capacity, std::nothrow);
-}
-
 // A fresh node with a record of the given length, not linked; record bytes past the
 // length are zero, the rest uninitialised.
 Node* NewNode(Drawing& drawing, uint32_t length) {
     const uint32_t capacity = CapacityFor(length);
-    void* block = AllocateBlock(capacity);
+    void* block = drawing.live.Allocate(Node::kHeaderSize + capacity);
     if (!block) return nullptr;
     Node* node = new (block) Node();
     node->capacity = capacity;
@@ -88,7 +55,7 @@ void AbandonWalks(HostList& list) {
 void DestroyTree(Drawing& drawing, Node* root) {
     if (!root->children) {
         drawing.live.erase(root);
-        ReleaseBlock(root);
+        ReleaseBlock(drawing, root);
         return;
     }
     std::vector<Node*> pending{root};
@@ -103,25 +70,18 @@ void DestroyTree(Drawing& drawing, Node* root) {
             delete members;
         }
         drawing.live.erase(node);
-        ReleaseBlock(node);
+        ReleaseBlock(drawing, node);
     }
 }
 
 }  // namespace
 
-void ReleaseBlock(Node* node) {
-    const uint32_t capacity = node->capacity;
-    // A cached block must not pass for a node: stale pointers to it are refused until reused.
+void ReleaseBlock(Drawing& drawing, Node* node) {
+    const size_t bytes = Node::kHeaderSize + node->capacity;
+    // A freed block must not pass for a node: stale pointers to it are refused until reused.
     node->magic = 0;
     node->~Node();
-    if (capacity <= kCachedCapacity) {
-        std::vector<void*>& blocks = Blocks().free[capacity / 16];
-        if (blocks.size() < kCachedPerSize) {
-            blocks.push_back(node);
-            return;
-        }
-    }
-    ::operator delete(static_cast<void*>(node));
+    drawing.live.Release(node, bytes);
 }
 
 uint32_t Node::length() const {
@@ -281,7 +241,7 @@ Node* HostList::Resize(Node* node, uint32_t newLength) {
         return node;
     }
     const uint32_t capacity = CapacityFor(newLength);
-    void* block = AllocateBlock(capacity);
+    void* block = drawing->live.Allocate(Node::kHeaderSize + capacity);
     if (!block) return nullptr;
     Node* moved = new (block) Node(*node);
     moved->capacity = capacity;
