@@ -40,7 +40,11 @@ NodeStore::Slab* NodeStore::SlabOf(const void* p) const {
 }
 
 void* NodeStore::Allocate(size_t bytes) {
-    if (bytes == 0 || bytes > kSmallLimit || bytes % kGrain != 0) return ::operator new(bytes, std::nothrow);
+    if (bytes == 0 || bytes > kSmallLimit || bytes % kGrain != 0) {
+        void* block = ::operator new(bytes, std::nothrow);
+        if (block != nullptr) largeBytes_ += bytes;
+        return block;
+    }
     if (free_.size() <= bytes / kGrain) free_.resize(kSmallLimit / kGrain + 1, nullptr);
     void*& chain = free_[bytes / kGrain];
     if (chain != nullptr) {
@@ -67,6 +71,7 @@ void* NodeStore::Allocate(size_t bytes) {
 void NodeStore::Release(void* block, size_t bytes) {
     if (block == nullptr) return;
     if (SlabOf(block) == nullptr) {
+        largeBytes_ -= bytes;
         ::operator delete(block);
         return;
     }
@@ -89,6 +94,10 @@ void NodeStore::ReleaseSlabs() {
         slabs_.insert(current_);
         slabList_.push_back(current_);
     }
+}
+
+size_t NodeStore::bytes() const {
+    return slabList_.size() * kSlabBytes + largeBytes_;
 }
 
 bool NodeStore::contains(const Node* node) const {

@@ -34,6 +34,8 @@ public:
     void insert(const Node* node);
     void erase(const Node* node);
     size_t size() const { return live_; }
+    // Memory the store holds: its slabs whole and its heap blocks.
+    size_t bytes() const;
 
 private:
     struct Slab;
@@ -47,6 +49,7 @@ private:
     PointerSet<Node> large_;              // live nodes in heap blocks
     size_t live_ = 0;
     size_t smallBlocks_ = 0;              // small blocks handed out and not given back
+    size_t largeBytes_ = 0;               // bytes of the heap blocks handed out
 };
 
 }  // namespace qlhost

@@ -24,9 +24,20 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
         error = path + ": cannot open";
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
+    // Read straight into the text: a large drawing file is held once, not twice.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || !in) {
+        in.clear();
+        std::ostringstream buffer;
+        buffer << in.rdbuf();
+        text = buffer.str();
+        return true;
+    }
+    text.resize(static_cast<size_t>(size));
+    in.read(text.data(), size);
+    text.resize(static_cast<size_t>(in.gcount()));
     return true;
 }
 
