@@ -20,6 +20,7 @@
 #include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/dxf_common.h"
+#include "host/io/dxf_writer.h"
 
 namespace qlhost {
 namespace {
@@ -358,7 +359,10 @@ bool ExportDxf(const std::string& path, const HostList& list, std::string& error
     }
     const Tables& tables = list.drawing->tables;
     DL_Dxf dxf;
-    std::unique_ptr<DL_WriterA> dw(dxf.out(path.c_str(), DL_Codes::AC1015));
+    // out() also sets the reader's version for the writing calls; its own writer (which flushes
+    // after every number) is closed at once and ours opens the file afresh.
+    delete dxf.out(path.c_str(), DL_Codes::AC1015);
+    auto dw = std::make_unique<io::DxfWriter>(path.c_str(), DL_Codes::AC1015);
     if (!dw || dw->openFailed()) {
         error = path + ": cannot write";
         return false;
