@@ -1,4 +1,6 @@
-// Numbers of the DXF writer, printed with to_chars into the same text as dxflib's printf.
+// The DXF writer: groups appended to a string as dxflib's writer prints them (a group code
+// right-aligned in three columns, a line end, the value, a line end), numbers printed with
+// to_chars into the same text as dxflib's printf.
 #include "host/io/dxf_writer.h"
 
 #include <charconv>
@@ -40,6 +42,68 @@ std::string DxfRealText(double value, DL_Codes::version version) {
     }
     if (end > 0 && end < static_cast<long>(length)) length = static_cast<size_t>(end);
     return std::string(text, length);
+}
+
+namespace {
+constexpr size_t kPiece = 1 << 20;
+}  // namespace
+
+DxfWriter::DxfWriter(const char* path, DL_Codes::version version)
+    : DL_WriterA("/dev/null", version), file_(path, std::ios::binary | std::ios::trunc) {}
+
+DxfWriter::~DxfWriter() { close(); }
+
+bool DxfWriter::openFailed() const { return !file_.is_open(); }
+
+void DxfWriter::close() const {
+    if (!file_.is_open()) return;
+    Flush();
+    file_.close();
+}
+
+void DxfWriter::Flush() const {
+    if (!pending_.empty() && file_.is_open()) file_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+    pending_.clear();
+}
+
+void DxfWriter::Group(int gc) const {
+    pending_ += gc < 10 ? "  " : (gc < 100 ? " " : "");
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, gc);
+    pending_.append(digits, written.ptr);
+    pending_ += '\n';
+}
+
+void DxfWriter::dxfString(int gc, const char* value) const {
+    if (failed_) return;
+    Group(gc);
+    if (value == nullptr) {
+        failed_ = true;
+        return;
+    }
+    pending_ += value;
+    pending_ += '\n';
+    if (pending_.size() >= kPiece) Flush();
+}
+
+void DxfWriter::dxfString(int gc, const std::string& value) const {
+    if (failed_) return;
+    Group(gc);
+    pending_ += value;
+    pending_ += '\n';
+    if (pending_.size() >= kPiece) Flush();
+}
+
+void DxfWriter::dxfInt(int gc, int value) const {
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    dxfString(gc, std::string(digits, written.ptr));
+}
+
+void DxfWriter::dxfHex(int gc, int value) const {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%0X", static_cast<unsigned>(value));
+    dxfString(gc, digits);
 }
 
 void DxfWriter::dxfReal(int gc, double value) const {

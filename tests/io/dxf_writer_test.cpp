@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -53,6 +54,52 @@ TEST(DxfWriter, NumbersAreDxflibsOwn) {
     }
     // Past dxflib's buffer the text is still the whole number.
     EXPECT_EQ(io::DxfRealText(-1.7976931348623157e308, DL_Codes::AC1015).size(), 312u);  // "-", 309 digits, ".0"
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every kind of group at codes of one, two and three digits (and a negative one), through
+// dxflib's writer and through the export's: the same file.
+TEST(DxfWriter, GroupsAreDxflibsOwn) {
+    auto write = [](DL_WriterA& w) {
+        for (int gc : {-1, 0, 5, 9, 10, 62, 99, 100, 330, 1071}) {
+            w.dxfString(gc, "LINE");
+            w.dxfString(gc, std::string("with space and \u00e9"));
+            w.dxfString(gc, "");
+            w.dxfInt(gc, gc * -37);
+            w.dxfInt(gc, 2147483647);
+            w.dxfHex(gc, 0x1F);
+            w.dxfHex(gc, -1);
+            w.dxfReal(gc, gc / 7.0);
+            w.dxfBool(gc, gc % 2 == 0);
+        }
+        // The helpers of the base class, which write through the calls above.
+        w.sectionHeader();
+        w.dxfHex(5, 0xABC);
+        w.sectionEnd();
+        w.dxfEOF();
+    };
+    const std::string theirs = ql_test::TempPath("dxflib-groups.dxf"), ours = ql_test::TempPath("export-groups.dxf");
+    {
+        io::DxfWriter writer(ours.c_str(), DL_Codes::AC1015);
+        ASSERT_FALSE(writer.openFailed());
+        write(writer);
+        // Enough groups for several pieces of the file.
+        for (int i = 0; i < 200000; ++i) writer.dxfReal(10, i * 0.1);
+        writer.close();
+    }
+    {
+        DL_WriterA writer(theirs.c_str(), DL_Codes::AC1015);
+        write(writer);
+        for (int i = 0; i < 200000; ++i) writer.dxfReal(10, i * 0.1);
+        writer.close();
+    }
+    EXPECT_EQ(FileText(ours), FileText(theirs));
+    EXPECT_GT(FileText(ours).size(), size_t{2} << 20);
+    EXPECT_TRUE(io::DxfWriter(ql_test::TempPath("no-such-folder/x.dxf").c_str(), DL_Codes::AC1015).openFailed());
 }
 
 }  // namespace
