@@ -15,6 +15,8 @@
 #include <map>
 #include <string>
 
+#include "core/commands.h"
+#include "host/protocol/protocol.h"
 #include "tests/hatch/ezdxf_compare.h"
 #include "tests/hatch/ezdxf_match.h"
 
@@ -136,6 +138,48 @@ void BM_EzdxfFloorPlanWholeHatch(benchmark::State& state) {
     WholeHatch(state, FloorPlanCase());
 }
 BENCHMARK(BM_EzdxfFloorPlanWholeHatch)->Unit(benchmark::kMillisecond);
+
+// QLHATCHSTANDARD through the prompt protocol on the star (the default line settings are the
+// star case's angle and spacing), without the drawing check after the command: the whole
+// command a user runs, against ezdxf's hatching time (counter ratio; the target is at least 130).
+void BM_EzdxfStarCommand(benchmark::State& state) {
+    const Case c = StarCase();
+    const EzdxfResult& theirs = Reference(c);
+    if (!theirs.ok) {
+        state.SkipWithError(theirs.error.c_str());
+        return;
+    }
+    qlhost::ResetSession();
+    const qlhost::CommandTable saved = qlhost::Commands();
+    qlhost::SetCommandTable({"Quillet", {"QLHATCHSTANDARD"}, {nullptr, QLHATCHSTANDARD}});
+    const bool validate = qlhost::ValidateAfterCommands();
+    qlhost::SetValidateAfterCommands(false);
+    ezdxfcompare::Lines lines;
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ezdxfcompare::BuildDrawing(c);
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        qlhost::StartCommand("QLHATCHSTANDARD");
+        qlhost::AnswerSelection();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    const qlhost::Node* group = qlhost::TheDrawing().work->tail;
+    if (group != nullptr && group->children != nullptr) {
+        for (const qlhost::Node* node = group->children->head; node != nullptr; node = node->next) {
+            const EntRec* r = node->record();
+            ezdxfcompare::AddLine(lines, {GetF64(r, kLineStart), GetF64(r, kLineStart + 8), GetF64(r, kLineEnd),
+                                          GetF64(r, kLineEnd + 8)});
+        }
+    }
+    Report(state, theirs, seconds / static_cast<double>(state.iterations()), lines);
+    qlhost::ResetSession();
+    qlhost::SetCommandTable(saved);
+    qlhost::SetValidateAfterCommands(validate);
+    qlhost::TheDrawing().Reset();
+}
+BENCHMARK(BM_EzdxfStarCommand)->Unit(benchmark::kMillisecond);
 
 // The fill core alone on the star: the border's pieces in hatch space, swept by the family.
 void BM_EzdxfStarFillCore(benchmark::State& state) {

@@ -4,10 +4,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/commands.h"
 #include "core/records.h"
 #include "hatch/fill.h"
 #include "hatch/pat_reader.h"
@@ -67,8 +69,60 @@ void BM_RegularHatchStar(benchmark::State& state) {
 }
 BENCHMARK(BM_RegularHatchStar)->Unit(benchmark::kMillisecond);
 
-// The sweep and crossing rule alone: the star's pieces in hatch space, no host entities.
-void BM_FillCoreStar(benchmark::State& state) {
+// CPU seconds of this thread: other programs on a busy machine do not count.
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// CPU seconds of one sweep of the star by the fill core alone (the best of a few runs), so the
+// whole command's benchmark can give its ratio to the core from the same run.
+double FillCoreStarSeconds();
+
+// QLHATCHSTANDARD through the prompt protocol on the selected star, with the default line
+// settings (0.2 apart at 45 degrees): the group, its member lines with the current attributes,
+// their screen calls and the end of the command, without the drawing check after each command
+// (qlhost --no-validate, as for large drawings). Counter core_ratio: this time over the fill
+// core's from the same run (the target is at most 2).
+void BM_RegularHatchStarCommand(benchmark::State& state) {
+    qlhost::ResetSession();
+    const qlhost::CommandTable saved = qlhost::Commands();
+    qlhost::SetCommandTable({"Quillet", {"QLHATCHSTANDARD"}, {nullptr, QLHATCHSTANDARD}});
+    const bool validate = qlhost::ValidateAfterCommands();
+    qlhost::SetValidateAfterCommands(false);
+    const std::vector<qlhost::Pt> star = StarPoints();
+    size_t lines = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        qlhost::TheDrawing().Reset();
+        qlhost::ResetMatrixStack();
+        qlhost::TheDrawing().work->Append(qlhost::MakePath(star, true).data(),
+                                          PolySize(kStarVertices));
+        qlhost::SelectAll();
+        state.ResumeTiming();
+        const double start = CpuSeconds();
+        qlhost::StartCommand("QLHATCHSTANDARD");
+        qlhost::AnswerSelection();
+        seconds += CpuSeconds() - start;
+        const qlhost::Node* group = qlhost::TheDrawing().work->tail;
+        lines = group != nullptr && group->children != nullptr ? group->children->count : 0;
+    }
+    const double core = FillCoreStarSeconds();
+    const double whole = seconds / static_cast<double>(state.iterations());
+    state.counters["lines_drawn"] = static_cast<double>(lines);
+    state.counters["core_ms"] = core * 1000;
+    state.counters["core_ratio"] = core > 0 ? whole / core : 0;
+    qlhost::ResetSession();
+    qlhost::SetCommandTable(saved);
+    qlhost::SetValidateAfterCommands(validate);
+    qlhost::TheDrawing().Reset();
+}
+BENCHMARK(BM_RegularHatchStarCommand)->Unit(benchmark::kMillisecond);
+
+// The star's pieces in hatch space, ready for the sweep.
+std::vector<BorderPiece> StarPieces() {
     const std::vector<qlhost::Pt> star = StarPoints();
     const double turn = kQuarterTurn - StarRun().line.angle;
     std::vector<double> points;
@@ -79,6 +133,32 @@ void BM_FillCoreStar(benchmark::State& state) {
     RecordBuffer polygon = BuildPolygon(points.data(), star.size());
     std::vector<BorderPiece> pieces;
     AppendEntityPieces(polygon.data(), true, pieces);
+    return pieces;
+}
+
+double FillCoreStarSeconds() {
+    const std::vector<BorderPiece> pieces = StarPieces();
+    HatchFamily family;
+    family.spacing = kStarSpacing;
+    const SweepBounds bounds{-kStarOuter, kStarOuter, -kStarOuter, kStarOuter};
+    double best = 0;
+    for (int run = 0; run < 5; ++run) {
+        const double start = CpuSeconds();
+        CrossingSweep sweep(pieces);
+        double length = 0;
+        SweepFamily(
+            family, bounds, [&](double x, std::vector<double>& found) { sweep.Collect(x, found); },
+            [&](double, double yFrom, double yTo) { length += yTo - yFrom; });
+        benchmark::DoNotOptimize(length);
+        const double seconds = CpuSeconds() - start;
+        if (run == 0 || seconds < best) best = seconds;
+    }
+    return best;
+}
+
+// The sweep and crossing rule alone: the star's pieces in hatch space, no host entities.
+void BM_FillCoreStar(benchmark::State& state) {
+    const std::vector<BorderPiece> pieces = StarPieces();
     HatchFamily family;
     family.spacing = kStarSpacing;
     const SweepBounds bounds{-kStarOuter, kStarOuter, -kStarOuter, kStarOuter};

@@ -38,6 +38,18 @@ EntRec* Transform(EntRec* e, const Matrix& m, int depth) {
     return e;
 }
 
+// A line's points moved in place, as TransformRecord moves them: a hatch moves hundreds of
+// thousands of lines one by one, and a line has no member list and never grows.
+void MoveLine(EntRec* e, uint32_t length, const double* m) {
+    for (const size_t at : {layout::kLineStart, layout::kLineEnd}) {
+        if (at + 16 > length) continue;
+        double p[2];
+        std::memcpy(p, e + at, sizeof p);
+        const double moved[2] = {m[0] * p[0] + m[1] * p[1] + m[3], m[4] * p[0] + m[5] * p[1] + m[7]};
+        std::memcpy(e + at, moved, sizeof moved);
+    }
+}
+
 // Four pixels of the active drawing window in drawing units; none without a window.
 double PickTolerance() {
     const ADWin* win = GetADWin();
@@ -56,6 +68,10 @@ extern "C" {
 
 EntRec* ETran(EntRec* entity, const double* matrix) {
     if (!entity || layout::LengthOf(entity) < layout::kHeaderSize) return entity;
+    if (matrix && layout::TypeOf(entity) == layout::kLine) {
+        MoveLine(entity, layout::LengthOf(entity), matrix);
+        return entity;
+    }
     return Transform(entity, matrix ? Matrix::FromHost(matrix) : CurrentMatrix(), 0);
 }
 

@@ -12,9 +12,7 @@ namespace {
 // Frees the blocks left behind by resize moves.
 void FreeMovedBlocks(Drawing& drawing) {
     for (auto& [old, moved] : drawing.moved) {
-        Node* block = const_cast<Node*>(old);
-        block->~Node();
-        ::operator delete(static_cast<void*>(block));
+        ReleaseBlock(drawing, const_cast<Node*>(old));
     }
     drawing.moved.clear();
 }
@@ -70,18 +68,19 @@ void Drawing::Reset() {
 void Drawing::TakeOver(Drawing& other) {
     Reset();
     HostList* from = other.work.get();
-    for (const Node* node : other.live) live.insert(node);
-    other.live.clear();
-    for (auto it = other.lists.begin(); it != other.lists.end();) {
-        HostList* list = const_cast<HostList*>(*it);
-        if (list == from) {
-            ++it;
-            continue;
-        }
+    // The nodes live in the other drawing's store: the stores change places (this one is empty
+    // after the reset), so the blocks stay where they are and are freed by their new owner.
+    live.Swap(other.live);
+    std::vector<const HostList*> memberLists;
+    other.lists.ForEach([&](const HostList* list) {
+        if (list != from) memberLists.push_back(list);
+    });
+    for (const HostList* member : memberLists) {
+        HostList* list = const_cast<HostList*>(member);
         list->drawing = this;
         if (list->parent == from) list->parent = work.get();
         lists.insert(list);
-        it = other.lists.erase(it);
+        other.lists.erase(list);
     }
     for (Node* node = from->head; node; node = node->next) node->owner = work.get();
     work->head = from->head;

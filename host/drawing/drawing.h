@@ -8,10 +8,11 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "core/host_api.h"
+#include "host/drawing/node_store.h"
+#include "host/drawing/pointer_set.h"
 
 namespace qlhost {
 
@@ -113,6 +114,9 @@ public:
     HostList* Root();
 };
 
+// Gives a node's block back (the node must be unlinked and out of the live set).
+void ReleaseBlock(Drawing& drawing, Node* node);
+
 // The operations table every HostList carries.
 const DListOps* HostListOps();
 
@@ -149,8 +153,8 @@ struct Drawing {
     // A script's "refuse lists N after M": CreateDList grants M more lists, then refuses N.
     uint32_t grantedLists = 0;
     uint32_t refusedLists = 0;
-    std::unordered_set<const Node*> live;
-    std::unordered_set<const HostList*> lists;     // every live list, member lists included
+    NodeStore live;                                // node blocks; the live nodes among them
+    PointerSet<HostList> lists;                    // every live list, member lists included
     std::unordered_map<const Node*, Node*> moved;  // old block -> new node after a resize move
     std::vector<Node*> pendingDeleted;             // DeleteEntity since the last purge
     Tables tables;

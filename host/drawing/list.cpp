@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "host/drawing/drawing.h"
 
@@ -28,7 +29,7 @@ bool LengthAllowed(uint32_t length) {
 // length are zero, the rest uninitialised.
 Node* NewNode(Drawing& drawing, uint32_t length) {
     const uint32_t capacity = CapacityFor(length);
-    void* block = ::operator new(Node::kHeaderSize + capacity, std::nothrow);
+    void* block = drawing.live.Allocate(Node::kHeaderSize + capacity);
     if (!block) return nullptr;
     Node* node = new (block) Node();
     node->capacity = capacity;
@@ -39,10 +40,6 @@ Node* NewNode(Drawing& drawing, uint32_t length) {
     return node;
 }
 
-void ReleaseBlock(Node* node) {
-    node->~Node();
-    ::operator delete(static_cast<void*>(node));
-}
 
 // Marks the walks of a list as abandoned (the list is going away).
 void AbandonWalks(HostList& list) {
@@ -56,6 +53,11 @@ void AbandonWalks(HostList& list) {
 // Frees a node that is already unlinked, with every member list below it, without
 // recursion (nesting depth comes from files and is not bounded).
 void DestroyTree(Drawing& drawing, Node* root) {
+    if (!root->children) {
+        drawing.live.erase(root);
+        ReleaseBlock(drawing, root);
+        return;
+    }
     std::vector<Node*> pending{root};
     while (!pending.empty()) {
         Node* node = pending.back();
@@ -68,11 +70,19 @@ void DestroyTree(Drawing& drawing, Node* root) {
             delete members;
         }
         drawing.live.erase(node);
-        ReleaseBlock(node);
+        ReleaseBlock(drawing, node);
     }
 }
 
 }  // namespace
+
+void ReleaseBlock(Drawing& drawing, Node* node) {
+    const size_t bytes = Node::kHeaderSize + node->capacity;
+    // A freed block must not pass for a node: stale pointers to it are refused until reused.
+    node->magic = 0;
+    node->~Node();
+    drawing.live.Release(node, bytes);
+}
 
 uint32_t Node::length() const {
     uint32_t n = 0;
@@ -237,7 +247,7 @@ Node* HostList::Resize(Node* node, uint32_t newLength) {
         return node;
     }
     const uint32_t capacity = CapacityFor(newLength);
-    void* block = ::operator new(Node::kHeaderSize + capacity, std::nothrow);
+    void* block = drawing->live.Allocate(Node::kHeaderSize + capacity);
     if (!block) return nullptr;
     Node* moved = new (block) Node(*node);
     moved->capacity = capacity;
@@ -277,10 +287,9 @@ static const Node* HeaderOf(const EntRec* record) {
 
 Node* NodeOf(const EntRec* record) {
     if (!record) return nullptr;
-    Drawing& drawing = TheDrawing();
-    auto it = drawing.live.find(HeaderOf(record));
-    if (it == drawing.live.end()) return nullptr;
-    Node* node = const_cast<Node*>(*it);
+    const Node* found = HeaderOf(record);
+    if (!TheDrawing().live.contains(found)) return nullptr;
+    Node* node = const_cast<Node*>(found);
     return node->magic == Node::kMagic ? node : nullptr;
 }
 
@@ -301,9 +310,8 @@ Node* LocateNode(const EntRec* record) {
 
 HostList* ListOf(const DList* list) {
     if (!list) return nullptr;
-    Drawing& drawing = TheDrawing();
-    auto it = drawing.lists.find(reinterpret_cast<const HostList*>(list));
-    return it == drawing.lists.end() ? nullptr : const_cast<HostList*>(*it);
+    const auto* found = reinterpret_cast<const HostList*>(list);
+    return TheDrawing().lists.contains(found) ? const_cast<HostList*>(found) : nullptr;
 }
 
 }  // namespace qlhost

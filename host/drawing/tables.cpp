@@ -104,10 +104,16 @@ int CurrentEntryNumber(const Table& table) {
     return Read<uint16_t>(table, kTableCurrentNumber);
 }
 
+// Walks the entries as TableEntries lists them, without a list: SetCStuff asks for the current
+// layer once per entity the plug-in creates.
 unsigned char* CurrentEntry(Table& table, size_t first) {
     const uint32_t offset = Read<uint32_t>(table, kTableCurrentOffset);
-    for (const TableEntry& entry : TableEntries(table, first))
-        if (entry.offset == offset) return table.data() + entry.offset;
+    for (size_t at = first; at + 4 <= table.size() && at <= offset;) {
+        const uint32_t length = Read<uint32_t>(table, at);
+        if (length == 0 || length < kMinEntryLength || length > table.size() - at) break;
+        if (at == offset) return table.data() + at;
+        at += length;
+    }
     return FindEntryByNumber(table, first, CurrentEntryNumber(table));
 }
 

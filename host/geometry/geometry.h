@@ -32,8 +32,9 @@ struct Matrix {
     static Matrix Scaling(double sx, double sy, double sz = 1);
     static Matrix FromHost(const double* hostMatrix);      // 16 doubles
     static Matrix FromSymbol(const double* matrix12);      // 3 x 4, last row 0 0 0 1
-    Pt Apply(Pt p) const;
-    Pt ApplyVector(Pt v) const;                            // no translation
+    // Inline: the host moves every point of every transformed entity through these.
+    Pt Apply(Pt p) const { return {m[0] * p.x + m[1] * p.y + m[3], m[4] * p.x + m[5] * p.y + m[7]}; }
+    Pt ApplyVector(Pt v) const { return {m[0] * v.x + m[1] * v.y, m[4] * v.x + m[5] * v.y}; }  // no translation
     double Det2() const;                                   // determinant of the 2 x 2 part
     bool Inverse(Matrix& out) const;
 };

@@ -50,10 +50,6 @@ Matrix Matrix::FromSymbol(const double* matrix12) {
     return r;
 }
 
-Pt Matrix::Apply(Pt p) const { return {m[0] * p.x + m[1] * p.y + m[3], m[4] * p.x + m[5] * p.y + m[7]}; }
-
-Pt Matrix::ApplyVector(Pt v) const { return {m[0] * v.x + m[1] * v.y, m[4] * v.x + m[5] * v.y}; }
-
 double Matrix::Det2() const { return m[0] * m[5] - m[1] * m[4]; }
 
 bool Matrix::Inverse(Matrix& out) const {

@@ -26,9 +26,20 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
         error = path + ": cannot open";
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
+    // Read straight into the text: a large drawing file is held once, not twice.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || !in) {
+        in.clear();
+        std::ostringstream buffer;
+        buffer << in.rdbuf();
+        text = buffer.str();
+        return true;
+    }
+    text.resize(static_cast<size_t>(size));
+    in.read(text.data(), size);
+    text.resize(static_cast<size_t>(in.gcount()));
     return true;
 }
 
@@ -36,6 +47,13 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
 
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error) {
     return WriteFileSafely(path, text, error);
+}
+
+bool WriteStreamed(const std::string& path, const std::function<bool(const PieceWriter& write)>& produce,
+                   std::string& error) {
+    return WriteFileSafely(
+        path, [&](const SafeWriteSink& sink) { return produce([&](const std::string& piece) { return sink(piece); }); },
+        error);
 }
 
 bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error) {
@@ -73,7 +91,7 @@ bool SaveDrawingFile(const std::string& path, const HostList& list, std::string&
         error = path + ": unknown drawing file type (use .json, .cv7 or .dxf)";
         return false;
     }
-    return WriteWhole(path, DrawingToJson(list), error);
+    return WriteStreamed(path, [&](const PieceWriter& write) { return WriteDrawingJson(list, write); }, error);
 }
 
 }  // namespace qlhost

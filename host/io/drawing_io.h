@@ -4,6 +4,7 @@
 // none of them throws or crashes on bad input.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "host/drawing/drawing.h"
@@ -25,10 +26,17 @@ bool SaveDrawingFile(const std::string& path, const HostList& list, std::string&
 // Writes a whole file through WriteFileSafely (host/io/safe_file.h): a failed save leaves the
 // old file as it was.
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error);
+// Writes a file from text the producer hands to write(piece) one piece after another, so a
+// large drawing is never held as one text; the producer returns false when a write failed.
+using PieceWriter = std::function<bool(const std::string& piece)>;
+bool WriteStreamed(const std::string& path, const std::function<bool(const PieceWriter& write)>& produce,
+                   std::string& error);
 
 // The JSON drawing format as text (docs/drawing-format.md).
 bool ParseDrawingJson(const std::string& text, HostList& into, std::string& error);
 std::string DrawingToJson(const HostList& list);
+// The same text handed to write(piece) in pieces of about a megabyte; false when a write failed.
+bool WriteDrawingJson(const HostList& list, const std::function<bool(const std::string& piece)>& write);
 
 // DXF through dxflib. Inserts become symbol references with their block's entities as
 // members, or, exploded, the block's entities placed in the drawing.

@@ -28,18 +28,23 @@ namespace {
 
 namespace L = layout;
 
-// dxflib's writer with its output kept in memory, so that the file is saved whole (or not at
-// all) afterwards, and with reals in the shortest form that reads back exactly: dxflib's own
-// prints "%.16lf" into a fixed buffer, which overflows from 1e238 on and rounds small values
-// to 0. A value that is not a finite number is not written; the save is refused.
-class MemoryWriter : public DL_WriterA {
+// dxflib's writer with its output handed on in pieces of about a megabyte (to a save that
+// replaces the file only when everything was written), and with reals in the shortest form
+// that reads back exactly: dxflib's own prints "%.16lf" into a fixed buffer, which overflows
+// from 1e238 on and rounds small values to 0, and flushes the file after every number. A
+// value that is not a finite number is not written; the save is refused.
+class DxfPieceWriter : public DL_WriterA {
 public:
     // An empty file name: dxflib's own file stays closed and nothing is created.
-    MemoryWriter() : DL_WriterA("", DL_Codes::AC1015) {}
+    explicit DxfPieceWriter(const SafeWriteSink& sink) : DL_WriterA("", DL_Codes::AC1015), sink_(sink) {}
 
-    const std::string& text() const { return text_; }
     // The group code of the first value that could not be written, or 0.
     int badCode() const { return badCode_; }
+    // Hands on the rest; false when a value was refused or a write failed.
+    bool Finish() const {
+        Flush();
+        return badCode_ == 0 && !failed_;
+    }
 
     void dxfReal(int gc, double value) const override {
         if (!std::isfinite(value)) {
@@ -69,11 +74,22 @@ public:
         text_ += '\n';
         text_ += value;
         text_ += '\n';
+        if (text_.size() >= kPiece) Flush();
     }
 
 private:
+    static constexpr size_t kPiece = 1 << 20;
+
+    void Flush() const {
+        // After a refused value or a failed write nothing more goes out: the save fails.
+        if (badCode_ == 0 && !failed_ && !text_.empty()) failed_ = !sink_(text_);
+        text_.clear();
+    }
+
+    const SafeWriteSink& sink_;
     mutable std::string text_;
     mutable int badCode_ = 0;
+    mutable bool failed_ = false;
 };
 
 constexpr double kPi = 3.14159265358979323846;
@@ -417,32 +433,41 @@ bool ExportDxf(const std::string& path, const HostList& list, std::string& error
         return false;
     }
     const Tables& tables = list.drawing->tables;
-    DL_Dxf dxf;
-    MemoryWriter dw;
-    Exporter exporter(tables, dxf, dw);
-    exporter.CollectBlocks(list, 0);
-    dxf.writeHeader(dw);
-    dw.sectionEnd();
-    WriteTables(dxf, dw, tables, exporter.blocks());
-    dw.sectionBlocks();
-    for (const char* space : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
-        dxf.writeBlock(dw, DL_BlockData(space, 0, 0.0, 0.0, 0.0));
-        dxf.writeEndBlock(dw, space);
-    }
-    exporter.WriteBlocks();
-    dw.sectionEnd();
-    dw.sectionEntities();
-    exporter.WriteList(list, Matrix::Identity(), 0);
-    dw.sectionEnd();
-    dxf.writeObjects(dw);
-    dxf.writeObjectsEnd(dw);
-    dw.dxfEOF();
-    if (dw.badCode() != 0) {
-        error = path + ": a value of group code " + std::to_string(dw.badCode()) +
-                " is not a finite number; nothing was written";
+    int badCode = 0;
+    const bool saved = WriteFileSafely(
+        path,
+        [&](const SafeWriteSink& sink) {
+            DL_Dxf dxf;
+            DxfPieceWriter dw(sink);
+            Exporter exporter(tables, dxf, dw);
+            exporter.CollectBlocks(list, 0);
+            dxf.writeHeader(dw);
+            dw.sectionEnd();
+            WriteTables(dxf, dw, tables, exporter.blocks());
+            dw.sectionBlocks();
+            for (const char* space : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
+                dxf.writeBlock(dw, DL_BlockData(space, 0, 0.0, 0.0, 0.0));
+                dxf.writeEndBlock(dw, space);
+            }
+            exporter.WriteBlocks();
+            dw.sectionEnd();
+            dw.sectionEntities();
+            exporter.WriteList(list, Matrix::Identity(), 0);
+            dw.sectionEnd();
+            dxf.writeObjects(dw);
+            dxf.writeObjectsEnd(dw);
+            dw.dxfEOF();
+            const bool finished = dw.Finish();
+            badCode = dw.badCode();
+            return finished;
+        },
+        error);
+    if (badCode != 0) {
+        error = path + ": a value of group code " + std::to_string(badCode) +
+                " is not a finite number; the file is left as it was";
         return false;
     }
-    return WriteFileSafely(path, dw.text(), error);
+    return saved;
 }
 
 }  // namespace qlhost

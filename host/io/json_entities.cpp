@@ -161,6 +161,26 @@ Json RawForm(const Bytes& r) {
     return j;
 }
 
+// Whether the value reads back from its JSON text as the very same value: no number that JSON
+// cannot hold (written as null) and only ASCII strings (other bytes might be replaced).
+bool SurvivesText(const Json& value) {
+    switch (value.type()) {
+    case Json::value_t::number_float: return std::isfinite(value.get<double>());
+    case Json::value_t::string:
+        for (const char c : value.get_ref<const std::string&>())
+            if (static_cast<unsigned char>(c) >= 0x80) return false;
+        return true;
+    case Json::value_t::array:
+    case Json::value_t::object:
+        for (const Json& item : value)
+            if (!SurvivesText(item)) return false;
+        return true;
+    case Json::value_t::binary:
+    case Json::value_t::discarded: return false;
+    default: return true;
+    }
+}
+
 }  // namespace
 
 Json EncodeEntity(const Node& node) {
@@ -172,8 +192,18 @@ Json EncodeEntity(const Node& node) {
     check.resolveSymbol = [&](const std::string&, std::optional<Pt>, uint32_t) { return handle; };
     Bytes again;
     std::string ignored;
-    Json reread = Json::parse(j.dump(-1, ' ', false, Json::error_handler_t::replace), nullptr, false);
-    if (j["type"] == "raw" || !DecodeRecord(reread, check, again, ignored) || again != record) j = RawForm(record);
+    // The check reads what the file will hold: the object itself when its text gives it back
+    // unchanged, else the object read back from its text.
+    bool same = false;
+    if (j["type"] != "raw") {
+        if (SurvivesText(j)) {
+            same = DecodeRecord(j, check, again, ignored) && again == record;
+        } else {
+            Json reread = Json::parse(j.dump(-1, ' ', false, Json::error_handler_t::replace), nullptr, false);
+            same = DecodeRecord(reread, check, again, ignored) && again == record;
+        }
+    }
+    if (!same) j = RawForm(record);
     if (node.children || HasMemberList(node.type())) {
         Json members = Json::array();
         if (node.children)

@@ -1,6 +1,7 @@
 // The JSON drawing format at document level: format tag and version, layers, the current
 // layer, the entity list; a printer that keeps one short entity per line.
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -13,6 +14,8 @@
 #include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/json_entities.h"
+#include "host/io/json_print.h"
+#include "host/io/json_stream.h"
 
 namespace qlhost {
 namespace {
@@ -21,7 +24,6 @@ using io::Json;
 
 constexpr const char* kFormatTag = "quillet-drawing";
 constexpr int kFormatVersion = 1;
-constexpr size_t kCompactWidth = 120;
 constexpr uint32_t kKnownLayerFlags = kLayerHidden | kLayerFrozen;
 
 struct FileLayer {
@@ -145,101 +147,116 @@ private:
     std::map<std::tuple<std::string, double, double>, uint32_t> handles_;
 };
 
-std::string Scalar(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
+// Output passes to the writer in pieces of about this size.
+constexpr size_t kChunk = 1 << 20;
 
-// Appends value on one line with a space after every comma and colon; false (the text cut
-// short) once out holds more than limit characters. The printer only asks whether a value
-// fits in a line, so giving up early keeps printing linear in the size of the drawing however
-// deeply its groups are nested.
-bool Compact(const Json& value, size_t limit, std::string& out) {
-    if (!value.is_object() && !value.is_array()) {
-        out += Scalar(value);
-        return out.size() <= limit;
-    }
-    out += value.is_object() ? "{" : "[";
-    bool first = true;
-    for (auto it = value.begin(); it != value.end(); ++it) {
-        if (!first) out += ", ";
-        first = false;
-        if (value.is_object()) out += Scalar(Json(it.key())) + ": ";
-        if (out.size() > limit || !Compact(*it, limit, out)) return false;
-    }
-    out += value.is_object() ? "}" : "]";
-    return out.size() <= limit;
+// The next entity a file keeps (deleted ones are left out).
+const Node* Kept(const Node* node) {
+    while (node && node->deleted()) node = node->next;
+    return node;
 }
 
-// The room left in a line after width characters (none when they fill it already).
-size_t RoomAfter(size_t width) { return width < kCompactWidth ? kCompactWidth - width : 0; }
+// Whether the entity list fits one line after its key at the given indentation; only its
+// first entities are printed to tell.
+bool EntitiesFitOneLine(const HostList& list, size_t indent) {
+    std::string compact = "[";
+    for (const Node* node = Kept(list.head); node; node = Kept(node->next)) {
+        if (compact.size() > 1) compact += ", ";
+        io::AppendCompact(io::EncodeEntity(*node), compact);
+        if (indent + compact.size() + 1 > io::kCompactWidth) return false;
+    }
+    return true;
+}
 
-// Short values stay on one line; longer objects and arrays wrap their short items into
-// lines of at most kCompactWidth characters and give long ones lines of their own.
-void Print(const Json& value, int indent, std::string& out) {
-    std::string compact;
-    bool fits = Compact(value, RoomAfter(static_cast<size_t>(indent)), compact);
-    bool nested = value.is_object() && (value.contains("members") || value.contains("entities"));
-    if ((!value.is_object() && !value.is_array()) || value.empty() || (fits && !nested)) {
-        out += compact;
-        return;
+// The entity list, one entity at a time, as the layout prints an array of objects.
+bool WriteEntities(const HostList& list, size_t indent, std::string& out,
+                   const std::function<bool(const std::string&)>& write) {
+    const Node* node = Kept(list.head);
+    if (!node) {
+        out += "[]";
+        return true;
     }
-    bool object = value.is_object();
-    std::string pad(indent + 2, ' ');
-    out += object ? "{\n" : "[\n";
-    std::string line;
-    auto flush = [&] {
-        if (!line.empty()) out += pad + line + ",\n";
-        line.clear();
-    };
-    size_t i = 0;
-    for (auto it = value.begin(); it != value.end(); ++it, ++i) {
-        std::string key = object ? Scalar(Json(it.key())) + ": " : "";
-        std::string item = key;
-        bool itemFits = Compact(*it, RoomAfter(pad.size()), item);
-        bool own = (it->is_object() || it->is_array()) &&
-                   (!itemFits || (object && (it.key() == "members" || it.key() == "entities")));
-        bool last = i + 1 == value.size();
-        if (own || (it->is_object() && !object)) {
-            flush();
-            out += pad + key;
-            Print(*it, indent + 2, out);
-            out += last ? "\n" : ",\n";
-            continue;
+    if (EntitiesFitOneLine(list, indent)) {
+        out += '[';
+        for (; node; node = Kept(node->next)) {
+            if (out.back() != '[') out += ", ";
+            io::AppendCompact(io::EncodeEntity(*node), out);
         }
-        if (!line.empty() && pad.size() + line.size() + 2 + item.size() > kCompactWidth) flush();
-        line += (line.empty() ? "" : ", ") + item;
-        if (last) {
-            out += pad + line + "\n";
-            line.clear();
+        out += ']';
+        return true;
+    }
+    const std::string pad(indent + 2, ' ');
+    out += "[\n";
+    while (node) {
+        const Node* next = Kept(node->next);
+        out += pad;
+        io::AppendPrinted(io::EncodeEntity(*node), indent + 2, out);
+        out += next ? ",\n" : "\n";
+        node = next;
+        if (out.size() >= kChunk) {
+            if (!write(out)) return false;
+            out.clear();
         }
     }
-    out += std::string(indent, ' ') + (object ? "}" : "]");
+    out.append(indent, ' ');
+    out += ']';
+    return true;
 }
 
 }  // namespace
 
-std::string DrawingToJson(const HostList& list) {
-    Json document;
-    document["format"] = kFormatTag;
-    document["version"] = kFormatVersion;
+bool WriteDrawingJson(const HostList& list, const std::function<bool(const std::string&)>& write) {
+    // The document's fields before the entities, laid out as the printer lays out an object
+    // whose last field, the entity list, gets lines of its own.
+    Json head;
+    head["format"] = kFormatTag;
+    head["version"] = kFormatVersion;
     if (list.drawing) {
-        document["layers"] = LayersJson(list.drawing->tables);
-        document["current_layer"] = CurrentLayer(list.drawing->tables);
+        head["layers"] = LayersJson(list.drawing->tables);
+        head["current_layer"] = CurrentLayer(list.drawing->tables);
     }
-    Json entities = Json::array();
-    for (const Node* node = list.head; node; node = node->next)
-        if (!node->deleted()) entities.push_back(io::EncodeEntity(*node));
-    document["entities"] = std::move(entities);
-    std::string out;
-    Print(document, 0, out);
-    out += '\n';
-    return out;
+    std::string out = "{\n";
+    io::ItemLines lines(out, 0);
+    std::string item;
+    for (auto it = head.begin(); it != head.end(); ++it) {
+        item.clear();
+        io::AppendKey(it.key(), item);
+        item += ": ";
+        const size_t keyLength = item.size();
+        io::AppendCompact(*it, item);
+        const bool own = (it->is_object() || it->is_array()) && lines.pad().size() + item.size() > io::kCompactWidth;
+        if (!own) {
+            lines.Short(item, false);
+            continue;
+        }
+        lines.Flush();
+        out += lines.pad();
+        out.append(item, 0, keyLength);
+        io::AppendPrinted(*it, 2, out);
+        out += ",\n";
+    }
+    lines.Flush();
+    out += lines.pad();
+    io::AppendKey("entities", out);
+    out += ": ";
+    if (!WriteEntities(list, 2, out, write)) return false;
+    out += "\n}\n";
+    return write(out);
 }
 
-bool ParseDrawingJson(const std::string& text, HostList& into, std::string& error) {
-    Json document = Json::parse(text, nullptr, false);
-    if (document.is_discarded()) {
-        error = "not valid JSON";
-        return false;
-    }
+std::string DrawingToJson(const HostList& list) {
+    std::string text;
+    WriteDrawingJson(list, [&](const std::string& chunk) {
+        text += chunk;
+        return true;
+    });
+    return text;
+}
+
+namespace {
+
+// The checks of the document's head: format tag and version.
+bool CheckHead(const Json& document, std::string& error) {
     // value() would throw on a "format" that is not a text; look at its type first.
     auto format = document.find("format");
     if (!document.is_object() || format == document.end() || !format->is_string() || *format != kFormatTag) {
@@ -251,59 +268,127 @@ bool ParseDrawingJson(const std::string& text, HostList& into, std::string& erro
         error = "unsupported \"version\" (this host reads version " + std::to_string(kFormatVersion) + ")";
         return false;
     }
+    return true;
+}
+
+// Loading into a list: the file's layers merged first, then entity after entity; a bad
+// entity takes back everything the load added.
+class DocumentLoader {
+public:
+    explicit DocumentLoader(HostList& into) : into_(into), last_(into.tail) {}
+
+    // The layers and current layer of the document (its fields other than the entities).
+    bool Begin(const Json& document, std::string& error) {
+        std::vector<FileLayer> layers;
+        if (auto it = document.find("layers"); it != document.end() && !ReadLayers(*it, layers, error)) return false;
+        int currentLayer = -1;
+        if (auto it = document.find("current_layer"); it != document.end()) {
+            if (!it->is_number_integer() || *it < 0 || *it > 65535) {
+                error = "field \"current_layer\" must be a layer number";
+                return false;
+            }
+            currentLayer = it->get<int>();
+        }
+        Drawing* drawing = into_.drawing;
+        if (drawing) oldLayers_ = drawing->tables.layers;
+        if (drawing && &into_ == drawing->work.get()) {
+            MergeLayersByNumber(drawing->tables, layers);
+            if (currentLayer >= 0) SetCurrentEntry(drawing->tables.layers, kTableEntries, currentLayer);
+        } else if (drawing) {
+            for (const FileLayer& layer : layers) {
+                layerMap_[layer.number] = AddLayer(drawing->tables, layer.name, layer.flags);
+                if (layerMap_[layer.number] >= 0) continue;
+                drawing->tables.layers = std::move(*oldLayers_);
+                oldLayers_.reset();
+                error = "more layers than the drawing can hold (" + std::to_string(kLayerNumbers) + ")";
+                return false;
+            }
+        }
+        env_.tables = drawing ? &drawing->tables : nullptr;
+        env_.defaultLayer = currentLayer >= 0 ? currentLayer : 0;
+        env_.mapLayer = [this](int number) {
+            auto it = layerMap_.find(number);
+            return it == layerMap_.end() ? number : it->second;
+        };
+        env_.resolveSymbol = [this](const std::string& name, std::optional<Pt> base, uint32_t hint) {
+            return symbols_(name, base, hint);
+        };
+        return true;
+    }
+
+    bool Add(const Json& entity, size_t index, std::string& error) {
+        return io::DecodeEntity(entity, into_, env_, "entity " + std::to_string(index), error);
+    }
+
+    // A bad file leaves the list and the layers as they were.
+    void Undo() {
+        while (into_.tail != last_) into_.Free(into_.tail);
+        if (oldLayers_) into_.drawing->tables.layers = std::move(*oldLayers_);
+        oldLayers_.reset();
+    }
+
+private:
+    HostList& into_;
+    Node* last_;
+    std::optional<Table> oldLayers_;
+    std::map<int, int> layerMap_;
+    SymbolResolver symbols_;
+    io::DecodeEnv env_;
+};
+
+bool ParseDocument(const Json& document, HostList& into, std::string& error) {
+    if (!CheckHead(document, error)) return false;
     auto entities = document.find("entities");
     if (entities == document.end() || !entities->is_array()) {
         error = "field \"entities\" must be an array";
         return false;
     }
-    std::vector<FileLayer> layers;
-    if (auto it = document.find("layers"); it != document.end() && !ReadLayers(*it, layers, error)) return false;
-    int currentLayer = -1;
-    if (auto it = document.find("current_layer"); it != document.end()) {
-        if (!it->is_number_integer() || *it < 0 || *it > 65535) {
-            error = "field \"current_layer\" must be a layer number";
-            return false;
-        }
-        currentLayer = it->get<int>();
-    }
-
-    Drawing* drawing = into.drawing;
-    std::optional<Table> oldLayers;
-    if (drawing) oldLayers = drawing->tables.layers;
-    std::map<int, int> layerMap;
-    if (drawing && &into == drawing->work.get()) {
-        MergeLayersByNumber(drawing->tables, layers);
-        if (currentLayer >= 0) SetCurrentEntry(drawing->tables.layers, kTableEntries, currentLayer);
-    } else if (drawing) {
-        for (const FileLayer& layer : layers) {
-            layerMap[layer.number] = AddLayer(drawing->tables, layer.name, layer.flags);
-            if (layerMap[layer.number] >= 0) continue;
-            drawing->tables.layers = std::move(*oldLayers);
-            error = "more layers than the drawing can hold (" + std::to_string(kLayerNumbers) + ")";
-            return false;
-        }
-    }
-
-    SymbolResolver symbols;
-    io::DecodeEnv env;
-    env.tables = drawing ? &drawing->tables : nullptr;
-    env.defaultLayer = currentLayer >= 0 ? currentLayer : 0;
-    env.mapLayer = [&](int number) {
-        auto it = layerMap.find(number);
-        return it == layerMap.end() ? number : it->second;
-    };
-    env.resolveSymbol = [&](const std::string& name, std::optional<Pt> base, uint32_t hint) {
-        return symbols(name, base, hint);
-    };
-    Node* last = into.tail;
+    DocumentLoader loader(into);
+    if (!loader.Begin(document, error)) return false;
     for (size_t i = 0; i < entities->size(); ++i) {
-        if (io::DecodeEntity((*entities)[i], into, env, "entity " + std::to_string(i), error)) continue;
-        // A bad file leaves the list and the layers as they were.
-        while (into.tail != last) into.Free(into.tail);
-        if (oldLayers) drawing->tables.layers = std::move(*oldLayers);
+        if (loader.Add((*entities)[i], i, error)) continue;
+        loader.Undo();
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+// The entities are decoded as the reader meets them when the fields they depend on (format,
+// version, layers, current layer) came first, as saved files have them; any other order, a
+// bad entity or a field the load depended on coming late sends the text through the
+// whole-document path, whose errors are the file's errors.
+bool ParseDrawingJson(const std::string& text, HostList& into, std::string& error) {
+    std::optional<DocumentLoader> loader;
+    std::string streamError;
+    io::StreamingDocument reader(
+        "entities",
+        [&](const Json& head) {
+            std::string ignored;
+            if (!CheckHead(head, ignored)) return false;
+            loader.emplace(into);
+            if (loader->Begin(head, streamError)) return true;
+            loader->Undo();
+            loader.reset();
+            return false;
+        },
+        [&](const Json& entity, size_t index) { return loader->Add(entity, index, streamError); });
+    reader.SetLateFields({"format", "version", "layers", "current_layer", "entities"});
+    const bool parsed = reader.Parse(text);
+    if (parsed && reader.streamed()) return true;
+    if (loader) loader->Undo();
+    if (parsed) return ParseDocument(reader.document(), into, error);
+    if (!reader.aborted()) {
+        error = "not valid JSON";
+        return false;
+    }
+    Json document = Json::parse(text, nullptr, false);
+    if (document.is_discarded()) {
+        error = "not valid JSON";
+        return false;
+    }
+    return ParseDocument(document, into, error);
 }
 
 }  // namespace qlhost

@@ -13,9 +13,9 @@
 namespace qlhost {
 namespace {
 
-PreviewPrim WithPen(const PreviewFrame& frame, PreviewPrim::Kind kind) {
-    PreviewPrim prim;
-    prim.kind = kind;
+// A new primitive at the end of the frame, in the pen's colour and styles.
+PreviewPrim& WithPen(PreviewFrame& frame, PreviewPrim::Kind kind) {
+    PreviewPrim& prim = frame.prims.Add(kind);
     prim.color = frame.penColor;
     prim.lineStyle = frame.penLineStyle;
     prim.fillStyle = frame.penFillStyle;
@@ -32,32 +32,29 @@ void SetPen(void* ctx, int color, int lineStyle, int fillStyle) {
 void DrawLine(void* ctx, const double* a, const double* b) {
     if (!a || !b) return ScriptFault("DrawLine: null point");
     PreviewFrame& frame = FrameOf(ctx);
-    PreviewPrim prim = WithPen(frame, PreviewPrim::Line);
+    PreviewPrim& prim = WithPen(frame, PreviewPrim::Line);
     prim.points = {a[0], a[1], b[0], b[1]};
-    frame.prims.push_back(std::move(prim));
 }
 
 void DrawPolyline(void* ctx, int count, const double* points) {
     if (count < 0 || (count > 0 && !points)) return ScriptFault("DrawPolyline: bad point list");
     PreviewFrame& frame = FrameOf(ctx);
-    PreviewPrim prim = WithPen(frame, PreviewPrim::Polyline);
+    PreviewPrim& prim = WithPen(frame, PreviewPrim::Polyline);
     prim.points.assign(points, points + 2 * static_cast<size_t>(count));
-    frame.prims.push_back(std::move(prim));
 }
 
 void DrawCircle(void* ctx, const double* centre, double radius) {
     if (!centre) return ScriptFault("DrawCircle: null centre");
     PreviewFrame& frame = FrameOf(ctx);
-    PreviewPrim prim = WithPen(frame, PreviewPrim::Circle);
+    PreviewPrim& prim = WithPen(frame, PreviewPrim::Circle);
     prim.points = {centre[0], centre[1]};
     prim.radius = radius;
-    frame.prims.push_back(std::move(prim));
 }
 
 void DrawTextData(void* ctx, const unsigned char* data) {
     if (!data) return ScriptFault("DrawTextData: null text data");
     PreviewFrame& frame = FrameOf(ctx);
-    PreviewPrim prim = WithPen(frame, PreviewPrim::Text);
+    PreviewPrim& prim = WithPen(frame, PreviewPrim::Text);
     prim.record.assign(data, data + kTextDataSize);
     const char* text = reinterpret_cast<const char*>(data + kTextDataSize);
     prim.text.assign(text, strnlen(text, kMaxPreviewText));
@@ -65,7 +62,6 @@ void DrawTextData(void* ctx, const unsigned char* data) {
     std::memcpy(&x, data, 8);
     std::memcpy(&y, data + 8, 8);
     prim.points = {x, y};
-    frame.prims.push_back(std::move(prim));
 }
 
 void BeginPreview(void* ctx) {
@@ -77,9 +73,8 @@ void BeginPreview(void* ctx) {
 void DrawLine3(void* ctx, const double* a, const double* b) {
     if (!a || !b) return ScriptFault("DrawLine3: null point");
     PreviewFrame& frame = FrameOf(ctx);
-    PreviewPrim prim = WithPen(frame, PreviewPrim::Line);
+    PreviewPrim& prim = WithPen(frame, PreviewPrim::Line);
     prim.points = {a[0], a[1], b[0], b[1]};
-    frame.prims.push_back(std::move(prim));
 }
 
 GDraw2 g_painter2{SetPen, DrawLine, DrawPolyline, DrawCircle, DrawTextData, BeginPreview};
@@ -90,12 +85,11 @@ GDraw3 g_painter3{DrawLine3};
 void AppendMembers(PreviewFrame& frame, const HostList& list, const Matrix& m) {
     for (const Node* node = list.head; node; node = node->next) {
         if (node->deleted()) continue;
-        PreviewPrim prim = WithPen(frame, PreviewPrim::Entity);
+        PreviewPrim& prim = WithPen(frame, PreviewPrim::Entity);
         prim.record.assign(node->record(), node->record() + node->length());
         Record grown;
         if (!TransformRecord(prim.record.data(), m, &grown)) prim.record = std::move(grown);
-        frame.prims.push_back(std::move(prim));
-        if (!node->children) continue;
+            if (!node->children) continue;
         bool symbol = node->type() == layout::kSymbolRef;
         AppendMembers(frame, *node->children, symbol ? Then(SymbolToWorld(node->record()), m) : m);
     }
@@ -112,9 +106,8 @@ void DrawEntityInto(void* ctx, const EntRec* record) {
     std::memcpy(&length, record, 4);
     if (length < kMinRecordLength || length > kMaxRecordLength) return ScriptFault("EDrawM: bad record length");
     PreviewFrame& frame = FrameOf(ctx);
-    PreviewPrim prim = WithPen(frame, PreviewPrim::Entity);
+    PreviewPrim& prim = WithPen(frame, PreviewPrim::Entity);
     prim.record.assign(record, record + length);
-    frame.prims.push_back(std::move(prim));
     const Node* node = NodeOf(record);
     if (!node || !node->children) return;
     bool symbol = node->type() == layout::kSymbolRef;

@@ -43,8 +43,24 @@ void Keep(const PreviewControl& control) {
 
 }  // namespace
 
+PreviewPrim& PrimList::Add(PreviewPrim::Kind kind) {
+    if (used_ == store_.size()) store_.emplace_back();
+    PreviewPrim& prim = store_[used_++];
+    prim.kind = kind;
+    prim.points.clear();
+    prim.radius = 0;
+    prim.text.clear();
+    prim.record.clear();
+    prim.color = prim.lineStyle = prim.fillStyle = 0;
+    return prim;
+}
+
 void BeginFrame(double viewWidth, double viewHeight) {
+    // Everything but the primitives' buffers starts afresh.
+    PrimList prims = std::move(g_frame.prims);
+    prims.clear();
     g_frame = PreviewFrame{};
+    g_frame.prims = std::move(prims);
     g_frame.viewWidth = viewWidth;
     g_frame.viewHeight = viewHeight;
 }

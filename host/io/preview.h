@@ -2,6 +2,7 @@
 // (drag procedures, owner-drawn previews) and the screen effects of EDraw and friends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,8 +21,45 @@ struct PreviewPrim {
     int color = 0, lineStyle = 0, fillStyle = 0;
 };
 
+// The primitives of a frame. Clearing keeps the primitives' buffers for the next frame, so a
+// drag redrawing the same entities each frame allocates nothing once the first frame is drawn.
+class PrimList {
+public:
+    PrimList() = default;
+    PrimList(const PrimList& other) : store_(other.begin(), other.end()), used_(other.used_) {}
+    PrimList& operator=(const PrimList& other) {
+        if (this != &other) {
+            store_.assign(other.begin(), other.end());
+            used_ = other.used_;
+        }
+        return *this;
+    }
+    PrimList(PrimList&&) = default;
+    PrimList& operator=(PrimList&&) = default;
+
+    size_t size() const { return used_; }
+    bool empty() const { return used_ == 0; }
+    PreviewPrim* data() { return store_.data(); }
+    const PreviewPrim* data() const { return store_.data(); }
+    PreviewPrim* begin() { return store_.data(); }
+    PreviewPrim* end() { return store_.data() + used_; }
+    const PreviewPrim* begin() const { return store_.data(); }
+    const PreviewPrim* end() const { return store_.data() + used_; }
+    PreviewPrim& operator[](size_t i) { return store_[i]; }
+    const PreviewPrim& operator[](size_t i) const { return store_[i]; }
+    PreviewPrim& back() { return store_[used_ - 1]; }
+    const PreviewPrim& back() const { return store_[used_ - 1]; }
+    // A primitive at the end, reset to a default one of the kind (its buffers reused).
+    PreviewPrim& Add(PreviewPrim::Kind kind);
+    void clear() { used_ = 0; }
+
+private:
+    std::vector<PreviewPrim> store_;  // the first used_ are the frame's
+    size_t used_ = 0;
+};
+
 struct PreviewFrame {
-    std::vector<PreviewPrim> prims;
+    PrimList prims;
     double viewWidth = 0, viewHeight = 0;
     int cursorCalls = 0;  // XHReqCsr / XHReqCsr3 calls in this frame
     // Pen of the painters (SetPen), applied to the primitives drawn after it.

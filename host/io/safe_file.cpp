@@ -80,6 +80,11 @@ std::string Reason(int code) { return code != 0 ? std::strerror(code) : "unknown
 }  // namespace
 
 bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
+    return WriteFileSafely(path, [&](const SafeWriteSink& write) { return write(bytes); }, error);
+}
+
+bool WriteFileSafely(const std::string& path, const std::function<bool(const SafeWriteSink& write)>& produce,
+                     std::string& error) {
     const fs::path target = FinalTarget(path);
     std::error_code ec;
     if (fs::is_directory(target, ec)) {
@@ -95,8 +100,15 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
     }
     KeepPermissions(file, target);
     errno = 0;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-    int code = written ? 0 : errno;
+    int code = 0;
+    const bool produced = produce([&](std::string_view piece) {
+        if (code != 0) return false;
+        if (std::fwrite(piece.data(), 1, piece.size(), file) == piece.size()) return true;
+        code = errno != 0 ? errno : EIO;
+        return false;
+    });
+    bool written = produced && code == 0 && std::fflush(file) == 0;
+    if (!written && code == 0) code = errno;
     if (std::fclose(file) != 0 && written) {
         written = false;
         code = errno;

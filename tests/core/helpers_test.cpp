@@ -215,6 +215,7 @@ TEST_F(HelperDialog, WebLinkDrawsUnderlinedOnTheMenuColourAndRestoresTheContext)
 TEST(RedrawAfterCancel, SelectedEntitiesAreDrawnNormallyAndShown) {
     qlhost::Drawing& drawing = qlhost::TheDrawing();
     drawing.Reset();
+    qlhost::ClearHighlights();  // ids highlighted by an earlier test would be counted
     qlhost::Node* nodes[3];
     for (int i = 0; i < 3; ++i) {
         const auto line = qlhost::MakeLine(0, i, 10, i);

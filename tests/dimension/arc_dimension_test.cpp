@@ -157,6 +157,7 @@ TEST_F(ArcDimension, FourPixelsOfTheActiveWindow) {
     qlhost::SetView(1000, 750);
     EXPECT_TRUE(DirectionAt(0, 0, 10, 3.9, &direction));
     EXPECT_FALSE(DirectionAt(0, 0, 10, 4.1, &direction));
+    qlhost::SetView(100, 75);  // the host's view again for the tests after this one
 }
 
 TEST_F(ArcDimension, OnlyVisibleLinesAndPolylinesLead) {
