@@ -98,20 +98,7 @@ void AppendKey(const std::string& key, std::string& out) {
 }
 
 void AppendCompact(const Json& value, std::string& out) {
-    if (!value.is_object() && !value.is_array()) return AppendScalar(value, out);
-    const bool object = value.is_object();
-    out += object ? '{' : '[';
-    bool first = true;
-    for (auto it = value.begin(); it != value.end(); ++it) {
-        if (!first) out += ", ";
-        first = false;
-        if (object) {
-            AppendString(it.key(), out);
-            out += ": ";
-        }
-        AppendCompact(*it, out);
-    }
-    out += object ? '}' : ']';
+    AppendCompactWithin(value, std::string::npos, out.size(), out);
 }
 
 void ItemLines::Short(const std::string& item, bool last) {

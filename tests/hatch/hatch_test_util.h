@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -38,6 +39,17 @@ inline std::string ReadText(const std::string& path) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// Stores line settings under name and hatch options naming them, as a user's saved choice
+// that the hatch commands load when they start.
+inline void StoreLineSettings(const LineSettings& line, const char* name = "test") {
+    TheLineSettings() = line;
+    SaveLineSettings(name);
+    HatchOptions options = DefaultHatchOptions();
+    std::strcpy(options.lineSettingsName, name);
+    TheHatchOptions() = options;
+    SaveHatchOptions();
 }
 
 class HatchHostTest : public ::testing::Test {

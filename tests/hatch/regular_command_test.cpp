@@ -197,12 +197,7 @@ TEST_F(RegularCommandTest, UnusablePatternsAreReportedInAWarning) {
         LineSettings settings = DefaultLineSettings();
         std::strcpy(settings.name, "Unusable");
         settings.distance = c.distance;
-        TheLineSettings() = settings;
-        SaveLineSettings("Unusable");
-        HatchOptions options = DefaultHatchOptions();
-        std::strcpy(options.lineSettingsName, "Unusable");
-        TheHatchOptions() = options;
-        SaveHatchOptions();
+        hatchtest::StoreLineSettings(settings, "Unusable");
         TheLineSettings() = DefaultLineSettings();
         TheHatchOptions() = DefaultHatchOptions();
         qlhost::TheDrawing().Reset();

@@ -94,12 +94,7 @@ protected:
             line.rowOffset[1] = rowOffset;
             std::strcpy(line.rowStyle[1], "Dashed");
         }
-        TheLineSettings() = line;
-        SaveLineSettings("test");
-        HatchOptions options = DefaultHatchOptions();
-        std::strcpy(options.lineSettingsName, "test");
-        TheHatchOptions() = options;
-        SaveHatchOptions();
+        hatchtest::StoreLineSettings(line);
     }
 
     void Start() {

@@ -38,12 +38,7 @@ protected:
     // Stores line settings for the next runs: hatch space is the drawing itself (lines
     // along y at multiples of the distance) unless the angle is changed.
     static void StoreLine(LineSettings line) {
-        TheLineSettings() = line;
-        SaveLineSettings("test");
-        HatchOptions options = DefaultHatchOptions();
-        std::strcpy(options.lineSettingsName, "test");
-        TheHatchOptions() = options;
-        SaveHatchOptions();
+        hatchtest::StoreLineSettings(line);
         TheHatchOptions() = DefaultHatchOptions();
         TheLineSettings() = DefaultLineSettings();
     }

@@ -75,12 +75,7 @@ protected:
         LineSettings line = DefaultLineSettings();
         line.angle = kQuarterTurn;
         line.distance = 1;
-        TheLineSettings() = line;
-        SaveLineSettings("test");
-        HatchOptions options = DefaultHatchOptions();
-        std::strcpy(options.lineSettingsName, "test");
-        TheHatchOptions() = options;
-        SaveHatchOptions();
+        hatchtest::StoreLineSettings(line);
     }
     void TearDown() override {
         qlhost::AbandonCommand();
