@@ -7,6 +7,10 @@
 #include <new>
 #include <utility>
 
+#ifdef _WIN32
+#include <malloc.h>
+#endif
+
 namespace qlhost {
 namespace {
 
@@ -30,8 +34,30 @@ struct NodeStore::Slab {
     void Clear(size_t offset) { starts[offset / kGrain / 64] &= ~(uint64_t{1} << (offset / kGrain % 64)); }
 };
 
+namespace {
+
+// Slabs are aligned to their size, so the slab of a pointer is found by masking it. The
+// Windows C runtime has no aligned_alloc; its aligned blocks go back through _aligned_free.
+void* AllocateSlab() {
+#ifdef _WIN32
+    return _aligned_malloc(kSlabBytes, kSlabBytes);
+#else
+    return std::aligned_alloc(kSlabBytes, kSlabBytes);
+#endif
+}
+
+void FreeSlab(void* slab) {
+#ifdef _WIN32
+    _aligned_free(slab);
+#else
+    std::free(slab);
+#endif
+}
+
+}  // namespace
+
 NodeStore::~NodeStore() {
-    for (Slab* slab : slabList_) std::free(slab);
+    for (Slab* slab : slabList_) FreeSlab(slab);
 }
 
 void NodeStore::Swap(NodeStore& other) {
@@ -66,7 +92,7 @@ void* NodeStore::Allocate(size_t bytes) {
         return block;
     }
     if (current_ == nullptr || current_->used + bytes > kSlabBytes) {
-        void* memory = std::aligned_alloc(kSlabBytes, kSlabBytes);
+        void* memory = AllocateSlab();
         if (memory == nullptr) return nullptr;
         current_ = static_cast<Slab*>(memory);
         current_->used = Slab::kFirst;
@@ -96,7 +122,7 @@ void NodeStore::Release(void* block, size_t bytes) {
 // Every small block is back: all slabs but the current one go, and it starts afresh.
 void NodeStore::ReleaseSlabs() {
     for (Slab* slab : slabList_)
-        if (slab != current_) std::free(slab);
+        if (slab != current_) FreeSlab(slab);
     slabs_.clear();
     slabList_.clear();
     std::fill(free_.begin(), free_.end(), nullptr);
