@@ -190,7 +190,7 @@ bool WriteEntities(const HostList& list, size_t indent, std::string& out,
     while (node) {
         const Node* next = Kept(node->next);
         out += pad;
-        io::AppendPrinted(io::EncodeEntity(*node), indent + 2, out);
+        if (!io::AppendEntityText(*node, indent + 2, out)) io::AppendPrinted(io::EncodeEntity(*node), indent + 2, out);
         out += next ? ",\n" : "\n";
         node = next;
         if (out.size() >= kChunk) {
