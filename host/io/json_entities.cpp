@@ -217,15 +217,6 @@ Json EncodeEntity(const Node& node) {
 
 namespace {
 
-// The fixed-layout types the text is written for directly: fields all points and reals, no
-// dimension style, no member list.
-bool DirectType(const FixedType& fixed) {
-    if (fixed.fields.empty() || IsDimension(fixed.code) || HasMemberList(fixed.code)) return false;
-    for (const Field& f : fixed.fields)
-        if (f.kind != Kind::Point && f.kind != Kind::Double) return false;
-    return true;
-}
-
 // A real as AppendScalar prints it (nlohmann's shortest round-trip form); the value is finite.
 void AppendReal(double value, std::string& out) {
     char buffer[64];
@@ -239,9 +230,6 @@ void AppendWhole(Integer value, std::string& out) {
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, written.ptr);
 }
-
-// Records of the direct types are at most this long.
-constexpr size_t kDirectMaxLength = 128;
 
 }  // namespace
 
