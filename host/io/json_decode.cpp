@@ -356,39 +356,58 @@ const FixedType* DirectTypeNamed(const std::string& name) {
 bool DecodeEntityEvents(const StreamEvent* events, size_t count, HostList& list, const DecodeEnv& env) {
     if (count < 2 || events[0].kind != StreamEvent::StartObject || events[count - 1].kind != StreamEvent::EndObject)
         return false;
-    // The fields: a key and a scalar, or a key and an array of exactly two numbers (a point).
+    // The fields: a key and a scalar, a key and an array of exactly two numbers (a point), or a
+    // key and an array of such points.
+    enum Shape { kScalar, kPoint, kPointList };
     struct Item {
         const std::string* key;
-        const StreamEvent* value;  // the scalar, or the point's first number
-        bool point;
+        const StreamEvent* value;  // the scalar, the point's first number, the list's first event
+        Shape shape;
+        size_t points = 0;         // of a list
+    };
+    auto isPoint = [&](size_t at) {
+        return at + 3 < count && events[at].kind == StreamEvent::StartArray && Numeric(events[at + 1]) &&
+               Numeric(events[at + 2]) && events[at + 3].kind == StreamEvent::EndArray;
     };
     Item items[kMaxSlots];
     size_t itemCount = 0;
     for (size_t i = 1; i + 1 < count;) {
         if (events[i].kind != StreamEvent::Key || itemCount == kMaxSlots) return false;
         const StreamEvent& value = events[i + 1];
-        if (value.kind == StreamEvent::StartArray) {
-            if (i + 4 >= count || !Numeric(events[i + 2]) || !Numeric(events[i + 3]) ||
-                events[i + 4].kind != StreamEvent::EndArray)
-                return false;
-            items[itemCount++] = {&events[i].text, &events[i + 2], true};
+        if (isPoint(i + 1)) {
+            items[itemCount++] = {&events[i].text, &events[i + 2], kPoint};
             i += 5;
+        } else if (value.kind == StreamEvent::StartArray) {
+            size_t at = i + 2, points = 0;
+            while (isPoint(at)) at += 4, ++points;
+            if (at >= count || events[at].kind != StreamEvent::EndArray) return false;
+            items[itemCount++] = {&events[i].text, &events[i + 2], kPointList, points};
+            i = at + 1;
         } else if (value.kind != StreamEvent::Key && value.kind != StreamEvent::EndObject &&
                    value.kind != StreamEvent::StartObject && value.kind != StreamEvent::EndArray) {
-            items[itemCount++] = {&events[i].text, &value, false};
+            items[itemCount++] = {&events[i].text, &value, kScalar};
             i += 2;
         } else {
             return false;
         }
     }
+    // The type: a direct fixed-layout one, or a path, polygon or bezier (its "points").
     const FixedType* fixed = nullptr;
-    for (size_t i = 0; i < itemCount && !fixed; ++i)
-        if (*items[i].key == "type") {
-            if (items[i].point || items[i].value->kind != StreamEvent::String) return false;
-            fixed = DirectTypeNamed(items[i].value->text);
-            if (!fixed) return false;
-        }
-    if (!fixed || kHeaderSlots + fixed->fields.size() > kMaxSlots) return false;
+    int type = -1;
+    for (size_t i = 0; i < itemCount && type < 0; ++i) {
+        if (*items[i].key != "type") continue;
+        if (items[i].shape != kScalar || items[i].value->kind != StreamEvent::String) return false;
+        const std::string& name = items[i].value->text;
+        fixed = DirectTypeNamed(name);
+        if (fixed) type = fixed->code;
+        else if (name == "path") type = L::kPath;
+        else if (name == "polygon") type = L::kPolygon;
+        else if (name == "bezier") type = L::kBezier;
+        else return false;
+    }
+    if (type < 0) return false;
+    const size_t bodyFields = fixed ? fixed->fields.size() : 1;
+    if (kHeaderSlots + bodyFields > kMaxSlots) return false;
     // Each field in its slot; an unknown or repeated field leaves the entity to DecodeEntity.
     const Item* slots[kMaxSlots] = {};
     for (size_t i = 0; i < itemCount; ++i) {
@@ -396,8 +415,8 @@ bool DecodeEntityEvents(const StreamEvent* events, size_t count, HostList& list,
         while (slot < kHeaderSlots && *items[i].key != kHeaderKeys[slot]) ++slot;
         if (slot == kHeaderSlots) {
             size_t field = 0;
-            while (field < fixed->fields.size() && *items[i].key != fixed->fields[field].name) ++field;
-            if (field == fixed->fields.size()) return false;
+            while (field < bodyFields && *items[i].key != (fixed ? fixed->fields[field].name : "points")) ++field;
+            if (field == bodyFields) return false;
             slot += field;
         }
         if (slots[slot]) return false;
@@ -405,23 +424,40 @@ bool DecodeEntityEvents(const StreamEvent* events, size_t count, HostList& list,
     }
 
     // The record as DecodeRecord builds it: the body's fields, then the header.
-    const uint32_t length = fixed->length;
-    unsigned char r[kDirectMaxLength] = {};
-    std::memcpy(r + L::kLength, &length, sizeof length);
-    r[L::kType] = static_cast<unsigned char>(fixed->code);
-    for (size_t field = 0; field < fixed->fields.size(); ++field) {
-        const Field& f = fixed->fields[field];
-        const Item* item = slots[kHeaderSlots + field];
-        if (!item || item->point != (f.kind == Kind::Point) || (!item->point && !Numeric(*item->value))) return false;
-        const double x = Real(item->value[0]);
-        std::memcpy(r + f.offset, &x, 8);
-        if (item->point) {
-            const double y = Real(item->value[1]);
-            std::memcpy(r + f.offset + 8, &y, 8);
+    constexpr size_t kRoom = 1024;
+    unsigned char r[kRoom] = {};
+    uint32_t length = 0;
+    if (fixed) {
+        length = fixed->length;
+        for (size_t field = 0; field < fixed->fields.size(); ++field) {
+            const Field& f = fixed->fields[field];
+            const Item* item = slots[kHeaderSlots + field];
+            if (!item || item->shape != (f.kind == Kind::Point ? kPoint : kScalar) ||
+                (item->shape == kScalar && !Numeric(*item->value)))
+                return false;
+            const double x = Real(item->value[0]);
+            std::memcpy(r + f.offset, &x, 8);
+            if (item->shape == kPoint) {
+                const double y = Real(item->value[1]);
+                std::memcpy(r + f.offset + 8, &y, 8);
+            }
+        }
+    } else {
+        const Item* item = slots[kHeaderSlots];
+        if (!item || item->shape != kPointList || L::PolyLength(item->points) > kRoom) return false;
+        length = static_cast<uint32_t>(L::PolyLength(item->points));
+        const uint16_t points = static_cast<uint16_t>(item->points);
+        std::memcpy(r + L::kPolyCount, &points, sizeof points);
+        for (size_t k = 0; k < item->points; ++k) {
+            const double x = Real(item->value[4 * k + 1]), y = Real(item->value[4 * k + 2]);
+            std::memcpy(r + L::kPolyPoints + 16 * k, &x, 8);
+            std::memcpy(r + L::kPolyPoints + 16 * k + 8, &y, 8);
         }
     }
+    std::memcpy(r + L::kLength, &length, sizeof length);
+    r[L::kType] = static_cast<unsigned char>(type);
     if (const Item* attrs = slots[kAttrs]) {
-        if (attrs->point || attrs->value->kind != StreamEvent::String) return false;
+        if (attrs->shape != kScalar || attrs->value->kind != StreamEvent::String) return false;
         auto bytes = FromHex(attrs->value->text);
         if (!bytes || bytes->size() != L::kHeaderSize - L::kAttr5) return false;
         std::memcpy(r + L::kAttr5, bytes->data(), bytes->size());
@@ -433,7 +469,7 @@ bool DecodeEntityEvents(const StreamEvent* events, size_t count, HostList& list,
             out = fallback;
             return true;
         }
-        return !item->point && Whole(*item->value, min, max, out);
+        return item->shape == kScalar && Whole(*item->value, min, max, out);
     };
     int64_t color, fillColor, width, fillParam, lineStyle, fillStyle, layer;
     if (!whole(kColor, 0, UINT32_MAX, 0, color) || !whole(kFillColor, 0, UINT32_MAX, -1, fillColor) ||

@@ -83,9 +83,10 @@ bool StreamingDocument::Apply(StreamEvent& event) {
     return false;
 }
 
-// Elements of the streamed array that are objects of scalars and arrays of scalars are kept as
-// events (at most kMaxEvents) until they close; anything else is built as a JSON value.
-constexpr size_t kMaxEvents = 96;
+// Elements of the streamed array that are objects of scalars, arrays of scalars and arrays of
+// those are kept as events (at most kMaxEvents, a path of about 40 points) until they close;
+// anything else is built as a JSON value.
+constexpr size_t kMaxEvents = 192;
 
 bool StreamingDocument::Handle(StreamEvent& event) {
     if (!recording_) {
@@ -100,7 +101,7 @@ bool StreamingDocument::Handle(StreamEvent& event) {
     }
     bool fits = used_ < kMaxEvents;
     if (fits && (event.kind == StreamEvent::StartObject || event.kind == StreamEvent::StartArray))
-        fits = depth_ == (event.kind == StreamEvent::StartObject ? 0 : 1);
+        fits = event.kind == StreamEvent::StartObject ? depth_ == 0 : depth_ == 1 || depth_ == 2;
     if (!fits) {
         Materialize();
         return Apply(event);

@@ -34,9 +34,9 @@ public:
     // Takes one element and its index; false stops the reading (aborted()).
     using Take = std::function<bool(const Json& element, size_t index)>;
 
-    // Offered an object element whose values are all scalars or arrays of scalars, as its
-    // events (the first opens it, the last closes it); true when it took the element, false
-    // hands the element to take() as a JSON value.
+    // Offered an object element whose values are all scalars, arrays of scalars or arrays of
+    // those, as its events (the first opens it, the last closes it); true when it took the
+    // element, false hands the element to take() as a JSON value.
     using TakeEvents = std::function<bool(const StreamEvent* events, size_t count)>;
 
     StreamingDocument(std::string field, Start start, Take take)

@@ -183,6 +183,36 @@ TEST(JsonStream, DirectEntityTextMatchesThePrintedObject) {
             else EXPECT_EQ(direct, "head ") << "case " << i;
         }
     }
+    // Entities read from the parser's events give the records DecodeEntity gives from the
+    // object, for every kind of number and header field; odd ones take DecodeEntity's path.
+    const char* entities[] = {
+        R"({"type": "line", "p1": [1, 2], "p2": [18446744073709551615, -9223372036854775808]})",
+        R"({"type": "line", "p2": [0.5, -0.0], "p1": [1e308, 5e-324], "color": 4294967295, "line_width": -128,
+            "fill_param": 7, "fill_color": 0, "line_style": 65535, "fill_style": 1, "layer": 65535})",
+        R"({"type": "circle", "center": [1, 2], "radius": 3,
+            "attrs": "ff0102030405060708090a0b0c0d0e0f101112131415161718191a"})",
+        R"({"type": "polygon", "points": []})",
+        R"({"type": "path", "layer": 2, "points": [[1, 2], [3, 4.5], [-0.0, 1e-300]]})",
+        R"({"type": "bezier", "points": [[0, 0], [1, 1], [2, 0], [3, 1]]})",
+        R"({"type": "arc", "center": [0, 0], "radius": 1, "start": 0, "sweep": 6.283185307179586})",
+        R"({"type": "wall", "p1": [0, 0], "p2": [1, 0], "thickness": 0.25, "color": 3})",
+        R"({"type": "line", "p1": [0, 0], "p1": [5, 5], "p2": [1, 1]})",
+        R"({"type": "point", "pos": [1, 2], "note": {"a": [1]}})",
+        R"({"type": "path", "points": [[1, 2], [3]], "raw": 1})",
+    };
+    for (const char* entity : entities) {
+        HostList& work = *FreshDrawing().work;
+        std::string error, expectedError;
+        const bool loaded =
+            ParseDrawingJson(std::string(R"({"format": "quillet-drawing", "version": 1, "entities": [)") + entity + "]}",
+                             work, error);
+        HostList& expected = *TheDrawing().CreateTemporary("~expected.cv7", 0);
+        const bool decoded = io::DecodeEntity(Json::parse(entity), expected, io::DecodeEnv{}, "entity 0", expectedError);
+        EXPECT_EQ(loaded, decoded) << entity;
+        EXPECT_EQ(error, expectedError) << entity;
+        EXPECT_EQ(CompareLists(work, expected), "") << entity;
+        TheDrawing().ReleaseTemporary(&expected);
+    }
 }
 
 struct OrderCase {
