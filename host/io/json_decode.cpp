@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 #include <utility>
 
 #include "host/io/json_entities.h"
@@ -331,7 +332,7 @@ bool Whole(const StreamEvent& e, int64_t min, int64_t max, int64_t& out) {
 }
 
 // The header fields the direct reader knows, in slot order; the type's fields follow them.
-constexpr const char* kHeaderKeys[] = {"type",       "layer",      "color",      "line_style", "fill_style",
+constexpr std::string_view kHeaderKeys[] = {"type",       "layer",      "color",      "line_style", "fill_style",
                                        "fill_color", "line_width", "fill_param", "attrs"};
 enum HeaderSlot { kTypeSlot, kLayerSlot, kColor, kLineStyleSlot, kFillStyleSlot, kFillColor, kLineWidth, kFillParam, kAttrs };
 constexpr size_t kHeaderSlots = std::size(kHeaderKeys);
