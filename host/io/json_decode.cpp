@@ -2,6 +2,9 @@
 // written file leaves out, raw records, layers by number or name, symbol definitions.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "host/io/json_entities.h"
 #include "host/io/json_types.h"
@@ -304,6 +307,188 @@ bool DecodeEntity(const Json& object, HostList& list, const DecodeEnv& env, cons
     for (size_t i = 0; i < members->size(); ++i)
         if (!DecodeEntity((*members)[i], *children, env, where + "." + std::to_string(i), error)) return false;
     return true;
+}
+
+namespace {
+
+bool Numeric(const StreamEvent& e) {
+    return e.kind == StreamEvent::Integer || e.kind == StreamEvent::Unsigned || e.kind == StreamEvent::Float;
+}
+
+// A number as get<double>() gives it.
+double Real(const StreamEvent& e) {
+    if (e.kind == StreamEvent::Integer) return static_cast<double>(e.integer);
+    if (e.kind == StreamEvent::Unsigned) return static_cast<double>(e.unsigned_);
+    return e.real;
+}
+
+// A whole number in range, as FieldReader::Integer accepts it.
+bool Whole(const StreamEvent& e, int64_t min, int64_t max, int64_t& out) {
+    if (e.kind == StreamEvent::Integer) out = e.integer;
+    else if (e.kind == StreamEvent::Unsigned && e.unsigned_ <= static_cast<uint64_t>(INT64_MAX))
+        out = static_cast<int64_t>(e.unsigned_);
+    else return false;
+    return out >= min && out <= max;
+}
+
+// The header fields the direct reader knows, in slot order; the type's fields follow them.
+constexpr std::string_view kHeaderKeys[] = {"type",       "layer",      "color",      "line_style", "fill_style",
+                                       "fill_color", "line_width", "fill_param", "attrs"};
+enum HeaderSlot { kTypeSlot, kLayerSlot, kColor, kLineStyleSlot, kFillStyleSlot, kFillColor, kLineWidth, kFillParam, kAttrs };
+constexpr size_t kHeaderSlots = std::size(kHeaderKeys);
+constexpr size_t kMaxSlots = 16;
+
+// The direct types by name.
+const FixedType* DirectTypeNamed(const std::string& name) {
+    static const std::vector<std::pair<std::string, const FixedType*>> types = [] {
+        std::vector<std::pair<std::string, const FixedType*>> list;
+        for (int code = 0; code < 256; ++code)
+            if (const FixedType* fixed = FixedTypeOf(code); fixed && DirectType(*fixed))
+                list.emplace_back(TypeName(code), fixed);
+        return list;
+    }();
+    for (const auto& [typeName, fixed] : types)
+        if (typeName == name) return fixed;
+    return nullptr;
+}
+
+}  // namespace
+
+bool DecodeEntityEvents(const StreamEvent* events, size_t count, HostList& list, const DecodeEnv& env) {
+    if (count < 2 || events[0].kind != StreamEvent::StartObject || events[count - 1].kind != StreamEvent::EndObject)
+        return false;
+    // The fields: a key and a scalar, a key and an array of exactly two numbers (a point), or a
+    // key and an array of such points.
+    enum Shape { kScalar, kPoint, kPointList };
+    struct Item {
+        const std::string* key;
+        const StreamEvent* value;  // the scalar, the point's first number, the list's first event
+        Shape shape;
+        size_t points = 0;         // of a list
+    };
+    auto isPoint = [&](size_t at) {
+        return at + 3 < count && events[at].kind == StreamEvent::StartArray && Numeric(events[at + 1]) &&
+               Numeric(events[at + 2]) && events[at + 3].kind == StreamEvent::EndArray;
+    };
+    Item items[kMaxSlots];
+    size_t itemCount = 0;
+    for (size_t i = 1; i + 1 < count;) {
+        if (events[i].kind != StreamEvent::Key || itemCount == kMaxSlots) return false;
+        const StreamEvent& value = events[i + 1];
+        if (isPoint(i + 1)) {
+            items[itemCount++] = {&events[i].text, &events[i + 2], kPoint};
+            i += 5;
+        } else if (value.kind == StreamEvent::StartArray) {
+            size_t at = i + 2, points = 0;
+            while (isPoint(at)) at += 4, ++points;
+            if (at >= count || events[at].kind != StreamEvent::EndArray) return false;
+            items[itemCount++] = {&events[i].text, &events[i + 2], kPointList, points};
+            i = at + 1;
+        } else if (value.kind != StreamEvent::Key && value.kind != StreamEvent::EndObject &&
+                   value.kind != StreamEvent::StartObject && value.kind != StreamEvent::EndArray) {
+            items[itemCount++] = {&events[i].text, &value, kScalar};
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    // The type: a direct fixed-layout one, or a path, polygon or bezier (its "points").
+    const FixedType* fixed = nullptr;
+    int type = -1;
+    for (size_t i = 0; i < itemCount && type < 0; ++i) {
+        if (*items[i].key != "type") continue;
+        if (items[i].shape != kScalar || items[i].value->kind != StreamEvent::String) return false;
+        const std::string& name = items[i].value->text;
+        fixed = DirectTypeNamed(name);
+        if (fixed) type = fixed->code;
+        else if (name == "path") type = L::kPath;
+        else if (name == "polygon") type = L::kPolygon;
+        else if (name == "bezier") type = L::kBezier;
+        else return false;
+    }
+    if (type < 0) return false;
+    const size_t bodyFields = fixed ? fixed->fields.size() : 1;
+    if (kHeaderSlots + bodyFields > kMaxSlots) return false;
+    // Each field in its slot; an unknown or repeated field leaves the entity to DecodeEntity.
+    const Item* slots[kMaxSlots] = {};
+    for (size_t i = 0; i < itemCount; ++i) {
+        size_t slot = 0;
+        while (slot < kHeaderSlots && *items[i].key != kHeaderKeys[slot]) ++slot;
+        if (slot == kHeaderSlots) {
+            size_t field = 0;
+            while (field < bodyFields && *items[i].key != (fixed ? fixed->fields[field].name : "points")) ++field;
+            if (field == bodyFields) return false;
+            slot += field;
+        }
+        if (slots[slot]) return false;
+        slots[slot] = &items[i];
+    }
+
+    // The record as DecodeRecord builds it: the body's fields, then the header.
+    constexpr size_t kRoom = 1024;
+    unsigned char r[kRoom] = {};
+    uint32_t length = 0;
+    if (fixed) {
+        length = fixed->length;
+        for (size_t field = 0; field < fixed->fields.size(); ++field) {
+            const Field& f = fixed->fields[field];
+            const Item* item = slots[kHeaderSlots + field];
+            if (!item || item->shape != (f.kind == Kind::Point ? kPoint : kScalar) ||
+                (item->shape == kScalar && !Numeric(*item->value)))
+                return false;
+            const double x = Real(item->value[0]);
+            std::memcpy(r + f.offset, &x, 8);
+            if (item->shape == kPoint) {
+                const double y = Real(item->value[1]);
+                std::memcpy(r + f.offset + 8, &y, 8);
+            }
+        }
+    } else {
+        const Item* item = slots[kHeaderSlots];
+        if (!item || item->shape != kPointList || L::PolyLength(item->points) > kRoom) return false;
+        length = static_cast<uint32_t>(L::PolyLength(item->points));
+        const uint16_t points = static_cast<uint16_t>(item->points);
+        std::memcpy(r + L::kPolyCount, &points, sizeof points);
+        for (size_t k = 0; k < item->points; ++k) {
+            const double x = Real(item->value[4 * k + 1]), y = Real(item->value[4 * k + 2]);
+            std::memcpy(r + L::kPolyPoints + 16 * k, &x, 8);
+            std::memcpy(r + L::kPolyPoints + 16 * k + 8, &y, 8);
+        }
+    }
+    std::memcpy(r + L::kLength, &length, sizeof length);
+    r[L::kType] = static_cast<unsigned char>(type);
+    if (const Item* attrs = slots[kAttrs]) {
+        if (attrs->shape != kScalar || attrs->value->kind != StreamEvent::String) return false;
+        auto bytes = FromHex(attrs->value->text);
+        if (!bytes || bytes->size() != L::kHeaderSize - L::kAttr5) return false;
+        std::memcpy(r + L::kAttr5, bytes->data(), bytes->size());
+    }
+    // A header field: absent gives fallback (or keeps the bytes when fallback < 0).
+    auto whole = [&](size_t slot, int64_t min, int64_t max, int64_t fallback, int64_t& out) {
+        const Item* item = slots[slot];
+        if (!item) {
+            out = fallback;
+            return true;
+        }
+        return item->shape == kScalar && Whole(*item->value, min, max, out);
+    };
+    int64_t color, fillColor, width, fillParam, lineStyle, fillStyle, layer;
+    if (!whole(kColor, 0, UINT32_MAX, 0, color) || !whole(kFillColor, 0, UINT32_MAX, -1, fillColor) ||
+        !whole(kLineWidth, -128, 127, INT64_MIN, width) || !whole(kFillParam, 0, UINT32_MAX, -1, fillParam) ||
+        !whole(kLineStyleSlot, 0, 65535, 0, lineStyle) || !whole(kFillStyleSlot, 0, 65535, 0, fillStyle) ||
+        !whole(kLayerSlot, 0, 65535, env.defaultLayer, layer))
+        return false;
+    auto put = [&](size_t offset, auto value) { std::memcpy(r + offset, &value, sizeof value); };
+    put(kHdrColor, static_cast<uint32_t>(color));
+    if (slots[kFillColor]) put(kHdrFillColor, static_cast<uint32_t>(fillColor));
+    if (slots[kLineWidth]) put(kHdrWidth, static_cast<int8_t>(width));
+    if (slots[kFillParam]) put(kHdrFillParam, static_cast<uint32_t>(fillParam));
+    put(L::kLineStyle, static_cast<uint16_t>(lineStyle));
+    put(L::kFillStyle, static_cast<uint16_t>(fillStyle));
+    int layerNumber = static_cast<int>(layer);
+    if (env.mapLayer) layerNumber = env.mapLayer(layerNumber);
+    put(L::kLayer, static_cast<uint16_t>(layerNumber));
+    return list.Append(r, length) != nullptr;
 }
 
 }  // namespace qlhost::io

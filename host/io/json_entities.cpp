@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "host/geometry/geometry.h"
+#include "host/io/json_print.h"
 #include "host/io/json_types.h"
 
 namespace qlhost::io {
@@ -212,6 +213,127 @@ Json EncodeEntity(const Node& node) {
         j["members"] = std::move(members);
     }
     return j;
+}
+
+namespace {
+
+// A real as AppendScalar prints it (nlohmann's shortest round-trip form); the value is finite.
+void AppendReal(double value, std::string& out) {
+    char buffer[64];
+    const char* end = nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, static_cast<size_t>(end - buffer));
+}
+
+template <class Integer>
+void AppendWhole(Integer value, std::string& out) {
+    char buffer[24];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, written.ptr);
+}
+
+}  // namespace
+
+bool AppendEntityText(const Node& node, size_t indent, std::string& out) {
+    if (node.children) return false;
+    const int type = node.type();
+    const FixedType* fixed = FixedTypeOf(type);
+    const uint32_t length = node.length();
+    if (!fixed || length != fixed->length || length > kDirectMaxLength || !DirectType(*fixed)) return false;
+    const unsigned char* r = node.record();
+    // Non-finite reals are written as null and cannot give the record back: the object path
+    // writes such a record raw.
+    for (const Field& f : fixed->fields) {
+        if (!std::isfinite(Get<double>(r, f.offset))) return false;
+        if (f.kind == Kind::Point && !std::isfinite(Get<double>(r, f.offset + 8))) return false;
+    }
+    // The check EncodeEntity makes, field by field: the record the decoder builds from the
+    // fields written below (a zeroed record of the type's length, the header from "attrs" and
+    // the named header fields, then each field) must be the record itself.
+    unsigned char again[kDirectMaxLength] = {};
+    std::memcpy(again + L::kLength, &length, sizeof length);
+    again[L::kType] = static_cast<unsigned char>(type);
+    std::memcpy(again + L::kAttr5, r + L::kAttr5, L::kHeaderSize - L::kAttr5);
+    for (const Field& f : fixed->fields)
+        std::memcpy(again + f.offset, r + f.offset, f.kind == Kind::Point ? 16 : 8);
+    if (std::memcmp(again, r, length) != 0) return false;
+
+    // The object on one line, each item's place noted for the wrapped layout.
+    const size_t start = out.size();
+    constexpr size_t kMaxItems = 24;
+    size_t begins[kMaxItems], ends[kMaxItems];
+    bool points[kMaxItems] = {};
+    size_t count = 0;
+    auto key = [&](const char* name) {
+        if (count) out += ", ";
+        begins[count] = out.size();
+        out += '"';
+        out += name;
+        out += "\": ";
+    };
+    auto done = [&] { ends[count++] = out.size(); };
+    out += '{';
+    key("type");
+    out += '"';
+    out += TypeName(type);
+    out += '"';
+    done();
+    key("layer");
+    AppendWhole(Get<uint16_t>(r, L::kLayer), out);
+    done();
+    key("color");
+    AppendWhole(Get<uint32_t>(r, kHdrColor), out);
+    done();
+    if (const auto v = Get<uint16_t>(r, L::kLineStyle)) key("line_style"), AppendWhole(v, out), done();
+    if (const auto v = Get<uint16_t>(r, L::kFillStyle)) key("fill_style"), AppendWhole(v, out), done();
+    if (const auto v = Get<uint32_t>(r, kHdrFillColor)) key("fill_color"), AppendWhole(v, out), done();
+    if (const auto v = Get<int8_t>(r, kHdrWidth)) key("line_width"), AppendWhole(static_cast<int>(v), out), done();
+    if (const auto v = Get<uint32_t>(r, kHdrFillParam)) key("fill_param"), AppendWhole(v, out), done();
+    unsigned char attrs[L::kHeaderSize - L::kAttr5];
+    std::memcpy(attrs, r + L::kAttr5, sizeof attrs);
+    for (const NamedHeaderField& named : kNamedHeader) std::memset(attrs + named.offset - L::kAttr5, 0, named.width);
+    if (!AllZero(attrs, sizeof attrs)) {
+        key("attrs");
+        out += '"';
+        out += ToHex(attrs, sizeof attrs);
+        out += '"';
+        done();
+    }
+    for (const Field& f : fixed->fields) {
+        key(f.name);
+        if (f.kind == Kind::Point) {
+            points[count] = true;
+            out += '[';
+            AppendReal(Get<double>(r, f.offset), out);
+            out += ", ";
+            AppendReal(Get<double>(r, f.offset + 8), out);
+            out += ']';
+        } else {
+            AppendReal(Get<double>(r, f.offset), out);
+        }
+        done();
+    }
+    out += '}';
+    if (indent < kCompactWidth && out.size() - start <= kCompactWidth - indent) return true;
+
+    // Too long for one line: the items share lines as the printer wraps an object's items.
+    // A point too long for a line of its own would be laid out further; the object path
+    // does that (a scalar stays on its line however long).
+    const size_t itemRoom = indent + 2 < kCompactWidth ? kCompactWidth - indent - 2 : 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (points[i] && ends[i] - begins[i] > itemRoom) {
+            out.resize(start);
+            return false;
+        }
+    }
+    const std::string compact = out.substr(start);
+    out.resize(start);
+    out += "{\n";
+    ItemLines lines(out, indent);
+    for (size_t i = 0; i < count; ++i)
+        lines.Short(compact.substr(begins[i] - start, ends[i] - begins[i]), i + 1 == count);
+    out.append(indent, ' ');
+    out += '}';
+    return true;
 }
 
 }  // namespace qlhost::io

@@ -8,6 +8,7 @@
 
 #include "host/drawing/drawing.h"
 #include "host/io/json_fields.h"
+#include "host/io/json_stream.h"
 
 namespace qlhost::io {
 
@@ -25,9 +26,18 @@ struct DecodeEnv {
 
 // The JSON object of a stored entity and its members (deleted entities are left out).
 Json EncodeEntity(const Node& node);
+// Appends the entity's object exactly as AppendPrinted(EncodeEntity(node), indent, out) does,
+// without building the object, for the records of fixed-layout types whose fields are all
+// points and reals (points, lines, circles, arcs, ellipses, walls) with finite values; false,
+// with out as it was, for any other entity, which then takes the object path.
+bool AppendEntityText(const Node& node, size_t indent, std::string& out);
 // Appends the entity (and its members) to list. where names it in errors ("entity 3.1").
 bool DecodeEntity(const Json& object, HostList& list, const DecodeEnv& env, const std::string& where,
                   std::string& error);
+// Appends a top-level entity of a direct type (see DirectType) from its parser events when
+// every field is one DecodeEntity reads without complaint and no other field is there; false,
+// with nothing appended, for anything else, which DecodeEntity then reads (and reports).
+bool DecodeEntityEvents(const StreamEvent* events, size_t count, HostList& list, const DecodeEnv& env);
 // The record alone, without members.
 bool DecodeRecord(const Json& object, const DecodeEnv& env, Bytes& record, std::string& error);
 

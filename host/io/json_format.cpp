@@ -190,7 +190,7 @@ bool WriteEntities(const HostList& list, size_t indent, std::string& out,
     while (node) {
         const Node* next = Kept(node->next);
         out += pad;
-        io::AppendPrinted(io::EncodeEntity(*node), indent + 2, out);
+        if (!io::AppendEntityText(*node, indent + 2, out)) io::AppendPrinted(io::EncodeEntity(*node), indent + 2, out);
         out += next ? ",\n" : "\n";
         node = next;
         if (out.size() >= kChunk) {
@@ -320,6 +320,11 @@ public:
         return io::DecodeEntity(entity, into_, env_, "entity " + std::to_string(index), error);
     }
 
+    // An entity of a common type read from its parser events; false leaves it to Add().
+    bool AddDirect(const io::StreamEvent* events, size_t count) {
+        return io::DecodeEntityEvents(events, count, into_, env_);
+    }
+
     // A bad file leaves the list and the layers as they were.
     void Undo() {
         while (into_.tail != last_) into_.Free(into_.tail);
@@ -375,6 +380,7 @@ bool ParseDrawingJson(const std::string& text, HostList& into, std::string& erro
         },
         [&](const Json& entity, size_t index) { return loader->Add(entity, index, streamError); });
     reader.SetLateFields({"format", "version", "layers", "current_layer", "entities"});
+    reader.SetTakeEvents([&](const io::StreamEvent* events, size_t count) { return loader->AddDirect(events, count); });
     const bool parsed = reader.Parse(text);
     if (parsed && reader.streamed()) return true;
     if (loader) loader->Undo();

@@ -41,12 +41,12 @@ bool StreamingDocument::Value(Json&& value) {
     return !aborted_;
 }
 
-bool StreamingDocument::start_object(std::size_t) {
+bool StreamingDocument::StartObject() {
     Place(Json::object());
     return !aborted_;
 }
 
-bool StreamingDocument::key(std::string& name) {
+bool StreamingDocument::KeyEvent(std::string& name) {
     if (stack_.size() == 1 && streamedDone_ &&
         std::find(lateFields_.begin(), lateFields_.end(), name) != lateFields_.end()) {
         aborted_ = true;
@@ -56,13 +56,84 @@ bool StreamingDocument::key(std::string& name) {
     return true;
 }
 
-bool StreamingDocument::start_array(std::size_t) {
+bool StreamingDocument::StartArray() {
     if (stack_.size() == 1 && stack_[0]->is_object() && key_ == field_ && !streamedDone_ && start_(root_)) {
         streaming_ = true;
         stack_.push_back(nullptr);
         return true;
     }
     Place(Json::array());
+    return !aborted_;
+}
+
+bool StreamingDocument::Apply(StreamEvent& event) {
+    switch (event.kind) {
+    case StreamEvent::Null: return Value(Json(nullptr));
+    case StreamEvent::Boolean: return Value(Json(event.boolean));
+    case StreamEvent::Integer: return Value(Json(static_cast<Json::number_integer_t>(event.integer)));
+    case StreamEvent::Unsigned: return Value(Json(static_cast<Json::number_unsigned_t>(event.unsigned_)));
+    case StreamEvent::Float: return Value(Json(static_cast<Json::number_float_t>(event.real)));
+    case StreamEvent::String: return Value(Json(std::move(event.text)));
+    case StreamEvent::Key: return KeyEvent(event.text);
+    case StreamEvent::StartObject: return StartObject();
+    case StreamEvent::EndObject:
+    case StreamEvent::EndArray: return Close();
+    case StreamEvent::StartArray: return StartArray();
+    }
+    return false;
+}
+
+// Elements of the streamed array that are objects of scalars, arrays of scalars and arrays of
+// those are kept as events (at most kMaxEvents, a path of about 40 points) until they close;
+// anything else is built as a JSON value.
+constexpr size_t kMaxEvents = 192;
+
+bool StreamingDocument::Handle(StreamEvent& event) {
+    if (!recording_) {
+        if (takeEvents_ && event.kind == StreamEvent::StartObject && streaming_ && !stack_.empty() &&
+            stack_.back() == nullptr) {
+            recording_ = true;
+            used_ = 0;
+            depth_ = 0;
+        } else {
+            return Apply(event);
+        }
+    }
+    bool fits = used_ < kMaxEvents;
+    if (fits && (event.kind == StreamEvent::StartObject || event.kind == StreamEvent::StartArray))
+        fits = event.kind == StreamEvent::StartObject ? depth_ == 0 : depth_ == 1 || depth_ == 2;
+    if (!fits) {
+        Materialize();
+        return Apply(event);
+    }
+    if (used_ == events_.size()) events_.emplace_back();
+    StreamEvent& kept = events_[used_++];
+    kept.kind = event.kind;
+    kept.boolean = event.boolean;
+    kept.integer = event.integer;
+    kept.unsigned_ = event.unsigned_;
+    kept.real = event.real;
+    if (event.kind == StreamEvent::String || event.kind == StreamEvent::Key) kept.text.swap(event.text);
+    if (event.kind == StreamEvent::StartObject || event.kind == StreamEvent::StartArray) ++depth_;
+    if (event.kind == StreamEvent::EndObject || event.kind == StreamEvent::EndArray) --depth_;
+    return depth_ == 0 ? Finish() : true;
+}
+
+void StreamingDocument::Materialize() {
+    recording_ = false;
+    for (size_t i = 0; i < used_; ++i) Apply(events_[i]);
+    used_ = 0;
+}
+
+bool StreamingDocument::Finish() {
+    recording_ = false;
+    if (takeEvents_(events_.data(), used_)) {
+        ++index_;
+        used_ = 0;
+        return true;
+    }
+    for (size_t i = 0; i < used_ && !aborted_; ++i) Apply(events_[i]);
+    used_ = 0;
     return !aborted_;
 }
 
@@ -81,9 +152,5 @@ bool StreamingDocument::Close() {
     }
     return !aborted_;
 }
-
-bool StreamingDocument::end_object() { return Close(); }
-
-bool StreamingDocument::end_array() { return Close(); }
 
 }  // namespace qlhost::io

@@ -101,6 +101,14 @@ const FixedType* FixedTypeOf(int code) {
     return nullptr;
 }
 
+bool DirectType(const FixedType& fixed) {
+    if (fixed.fields.empty() || IsDimension(fixed.code) || HasMemberList(fixed.code) || fixed.length > kDirectMaxLength)
+        return false;
+    for (const Field& f : fixed.fields)
+        if (f.kind != Kind::Point && f.kind != Kind::Double) return false;
+    return true;
+}
+
 const char* DimName(int type) {
     static const char* const kNames[] = {"linear", "angular", "arc", "radial"};
     return kNames[type - L::kDimLinear];

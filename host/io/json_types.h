@@ -41,6 +41,13 @@ struct FixedType {
 
 const FixedType* FixedTypeOf(int code);
 
+// The fixed-layout types written and read without a JSON value per entity: fields all points
+// and reals, no dimension style, no member list (points, lines, circles, arcs, ellipses,
+// walls).
+bool DirectType(const FixedType& fixed);
+// Records of the direct types are at most this long.
+constexpr size_t kDirectMaxLength = 128;
+
 // Header fields with names of their own; "attrs" carries the remaining header bytes.
 struct NamedHeaderField {
     size_t offset;

@@ -10,6 +10,7 @@
 
 #include "host/drawing/tables.h"
 #include "host/io/drawing_io.h"
+#include "host/io/json_entities.h"
 #include "host/io/json_print.h"
 #include "tests/io/io_test_util.h"
 
@@ -135,6 +136,82 @@ TEST(JsonStream, SavedTextMatchesThePrintedWholeDocument) {
         ASSERT_TRUE(ParseDrawingJson(saved, copy, error)) << error;
         EXPECT_EQ(CompareLists(*work, copy), "") << "drawing " << kind;
         TheDrawing().ReleaseTemporary(&copy);
+    }
+}
+
+// The entity text written without an object is the object's printed text, for every kind of
+// number and header field, on one line or wrapped; entities it cannot write take the object path.
+TEST(JsonStream, DirectEntityTextMatchesThePrintedObject) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const double big = 1.7976931348623157e308, tiny = 5e-324;
+    auto header = [](Record r, size_t offset, std::initializer_list<unsigned char> bytes) {
+        std::copy(bytes.begin(), bytes.end(), r.begin() + static_cast<long>(offset));
+        return r;
+    };
+    struct Case {
+        Record record;
+        bool direct;
+    };
+    const Case cases[] = {
+        {MakeLine(0, 1, -2, 1e15), true},
+        {MakeLine(-0.0, 0.1, 1.0 / 3, -2.5e-300), true},
+        {MakeLine(tiny, -big, big, 1e16), true},
+        {MakeLine(-1.0 / 3, 2.0 / 3, -tiny, 123456789012345.6), true},  // wraps at the printed width
+        {header(MakeLine(1, 2, 3, 4), 5, {0xfd, 7, 0, 0, 0, 9, 0, 0, 0, 0, 0, 1, 0, 2, 0, 0xaa, 0, 5, 0, 3, 0, 0, 0, 0, 0x10, 0, 0x20}),
+         true},
+        {header(MakeLine(1.0 / 7, 2.0 / 7, 3.0 / 7, 4.0 / 7), 5, {0x80, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}), true},
+        {MakeCircle(-0.0, 5e-7, 2), true},
+        {MakeArc(1e300, -1e-300, 3, 0.5, -2), true},
+        {MakePoint(7, -8), true},
+        {MakeEllipseArc(1.0 / 3, 2, 3, 4, 0.25, -tiny, big), true},
+        {MakeWall(0, 0, 1e-5, 1e-4, 0.2), true},
+        {MakeLine(nan, 0, 1, 1), false},
+        {MakeCircle(0, 0, inf), false},
+        {MakeText(0, 0, 2.5, 0, 0, 1, "text"), false},
+        {MakeGroup(), false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        HostList& work = *FreshDrawing().work;
+        const Node* node = Add(work, cases[i].record);
+        ASSERT_NE(node, nullptr) << "case " << i;
+        for (const size_t indent : {size_t{0}, size_t{4}, size_t{60}}) {
+            std::string direct = "head ", printed = "head ";
+            io::AppendPrinted(io::EncodeEntity(*node), indent, printed);
+            EXPECT_EQ(io::AppendEntityText(*node, indent, direct), cases[i].direct) << "case " << i;
+            if (cases[i].direct) EXPECT_EQ(direct, printed) << "case " << i << " indent " << indent;
+            else EXPECT_EQ(direct, "head ") << "case " << i;
+        }
+    }
+    // Entities read from the parser's events give the records DecodeEntity gives from the
+    // object, for every kind of number and header field; odd ones take DecodeEntity's path.
+    const char* entities[] = {
+        R"({"type": "line", "p1": [1, 2], "p2": [18446744073709551615, -9223372036854775808]})",
+        R"({"type": "line", "p2": [0.5, -0.0], "p1": [1e308, 5e-324], "color": 4294967295, "line_width": -128,
+            "fill_param": 7, "fill_color": 0, "line_style": 65535, "fill_style": 1, "layer": 65535})",
+        R"({"type": "circle", "center": [1, 2], "radius": 3,
+            "attrs": "ff0102030405060708090a0b0c0d0e0f101112131415161718191a"})",
+        R"({"type": "polygon", "points": []})",
+        R"({"type": "path", "layer": 2, "points": [[1, 2], [3, 4.5], [-0.0, 1e-300]]})",
+        R"({"type": "bezier", "points": [[0, 0], [1, 1], [2, 0], [3, 1]]})",
+        R"({"type": "arc", "center": [0, 0], "radius": 1, "start": 0, "sweep": 6.283185307179586})",
+        R"({"type": "wall", "p1": [0, 0], "p2": [1, 0], "thickness": 0.25, "color": 3})",
+        R"({"type": "line", "p1": [0, 0], "p1": [5, 5], "p2": [1, 1]})",
+        R"({"type": "point", "pos": [1, 2], "note": {"a": [1]}})",
+        R"({"type": "path", "points": [[1, 2], [3]], "raw": 1})",
+    };
+    for (const char* entity : entities) {
+        HostList& work = *FreshDrawing().work;
+        std::string error, expectedError;
+        const bool loaded =
+            ParseDrawingJson(std::string(R"({"format": "quillet-drawing", "version": 1, "entities": [)") + entity + "]}",
+                             work, error);
+        HostList& expected = *TheDrawing().CreateTemporary("~expected.cv7", 0);
+        const bool decoded = io::DecodeEntity(Json::parse(entity), expected, io::DecodeEnv{}, "entity 0", expectedError);
+        EXPECT_EQ(loaded, decoded) << entity;
+        EXPECT_EQ(error, expectedError) << entity;
+        EXPECT_EQ(CompareLists(work, expected), "") << entity;
+        TheDrawing().ReleaseTemporary(&expected);
     }
 }
 
