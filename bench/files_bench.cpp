@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/scratch_dir.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
@@ -20,9 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string ScratchFile(const std::string& name, const std::string& text) {
-    const fs::path dir = fs::temp_directory_path() / ("quillet-files-bench-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string path = (dir / name).string();
+    const std::string path = (bench::ScratchDir("quillet-files-bench") / name).string();
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }

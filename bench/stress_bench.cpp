@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/scratch_dir.h"
 #include "core/commands.h"
 #include "core/records.h"
 #include "hatch/fill.h"
@@ -36,14 +37,7 @@ constexpr double kStressSpacing = 25;  // hatch line distance: 200 lines across 
 constexpr int kTextCount = 10000;
 constexpr size_t kLongString = 250;    // characters of each long text
 
-fs::path ScratchFile(const std::string& name) {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / ("quillet-stress-" + std::to_string(::getpid()));
-        fs::create_directories(d);
-        return d;
-    }();
-    return dir / name;
-}
+fs::path ScratchFile(const std::string& name) { return bench::ScratchDir("quillet-stress") / name; }
 
 // The resident memory high-water mark is reset, so a step's peak is its own.
 void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
