@@ -2,7 +2,8 @@
 # Browser tests of qlhost --serve: installs Chromium (Debian) and playwright-core (npm) when
 # they are missing, starts qlhost --serve on a free port with a temporary root folder, runs
 # tests/browser/*.test.mjs with node's test runner and stops the server. Screenshots are kept
-# in build/browser-artefacts/. Usage: scripts/browser-test.sh [BUILD_DIR] (default build/release).
+# in build/browser-artefacts/. Usage: scripts/browser-test.sh [BUILD_DIR] (default build/release);
+# QL_BROWSER_DIR=bench/browser runs the browser timings instead of the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
@@ -51,4 +52,4 @@ done
 [[ -n "$url" ]] || { echo "browser-test: qlhost did not start" >&2; cat "$log" >&2; exit 1; }
 
 QL_URL="$url" QL_ROOT="$root" QL_QLHOST="$(realpath "$build/qlhost")" QL_ARTEFACTS="$(pwd)/$artefacts" QL_NODE_MODULES="$(pwd)/$deps/node_modules" \
-  QL_CHROMIUM="$(command -v chromium)" timeout 170 bash -c 'for f in tests/browser/*.test.mjs; do node --test "$f" || exit 1; done'
+  QL_CHROMIUM="$(command -v chromium)" timeout 170 bash -c 'for f in ${QL_BROWSER_DIR:-tests/browser}/*.mjs; do case $f in *support.mjs) continue;; esac; node --test "$f" || exit 1; done'
