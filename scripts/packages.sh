@@ -21,6 +21,7 @@ install_missing() {
 
 # The tools of the Windows cross build (scripts/package.sh, scripts/wine-test.sh). llvm-rc
 # (package llvm, with clang as its preprocessor) compiles the dialogs as Microsoft's rc does;
-# windres is the fallback.
+# windres is the fallback. The Windows host reads JSON drawings with nlohmann-json, whose
+# headers it takes from Debian's package.
 windows_build_packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev llvm clang
-  hershey-fonts-data python3 cmake ninja-build ccache)
+  nlohmann-json3-dev hershey-fonts-data python3 cmake ninja-build ccache)
