@@ -165,29 +165,22 @@ void Workers::shutdown() {
 bool Workers::Refusing() { return t_refusing; }
 
 // Jobs still queued when the server stops run too: each closes its connection.
-void Workers::Work() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        ++idle_;
-        wake_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
-        --idle_;
-        if (jobs_.empty()) return;
-        std::function<void()> job = std::move(jobs_.front());
-        jobs_.pop_front();
-        lock.unlock();
-        job();
-        lock.lock();
-    }
-}
+void Workers::Work() { Drain(jobs_, true); }
 
 void Workers::Refuse() {
     t_refusing = true;
+    Drain(refused_, false);
+}
+
+void Workers::Drain(std::deque<std::function<void()>>& queue, bool countIdle) {
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [&] { return stopping_ || !refused_.empty(); });
-        if (refused_.empty()) return;
-        std::function<void()> job = std::move(refused_.front());
-        refused_.pop_front();
+        if (countIdle) ++idle_;
+        wake_.wait(lock, [&] { return stopping_ || !queue.empty(); });
+        if (countIdle) --idle_;
+        if (queue.empty()) return;
+        std::function<void()> job = std::move(queue.front());
+        queue.pop_front();
         lock.unlock();
         job();
         lock.lock();

@@ -73,6 +73,9 @@ public:
 private:
     void Work();
     void Refuse();
+    // Runs the queue's jobs until the server stops and the queue is empty; countIdle: the
+    // worker counts as idle while it waits (the ordinary workers, not the refuser).
+    void Drain(std::deque<std::function<void()>>& queue, bool countIdle);
 
     size_t limit_;
     std::mutex mutex_;
