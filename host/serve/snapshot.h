@@ -39,6 +39,9 @@ private:
     size_t transcriptSeen_ = 0;
     size_t problemsSeen_ = 0;
     std::vector<std::string> problems_;
+    size_t problemsTotal_ = 0;
+    nlohmann::json layers_;     // kept between snapshots of cursor moves
+    nlohmann::json selection_;
     ModalTracker modal_;
 };
 
