@@ -3,7 +3,7 @@
 // name (asking before overwriting), save the session script. Every outcome is told.
 import { post, quote, send } from './connection.js';
 import { filePicker } from './windows.js';
-import { showMessage } from './messages.js';
+import { showMessage, suppressProblem } from './messages.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -60,7 +60,11 @@ export function initFiles({ page, fit }) {
     const answer = await send([`load ${quote(path)}`]);
     if (!answer) return;
     const fault = faultOf(answer);
-    if (fault) { showMessage(`Could not open ${path}; the drawing is unchanged: ${fault}`); return; }
+    if (fault) {
+      suppressProblem((p) => p.includes('fault: load: '));
+      showMessage(`Could not open ${path}; the drawing is unchanged: ${fault}`);
+      return;
+    }
     saveName = '';
     fit();
   }
@@ -71,7 +75,11 @@ export function initFiles({ page, fit }) {
     const answer = await send([`save ${quote(path)}`]);
     if (!answer) return;
     const fault = faultOf(answer);
-    if (fault) { showMessage(`Not saved: ${fault}`); return; }
+    if (fault) {
+      suppressProblem((p) => p.includes('fault: save: '));
+      showMessage(`Not saved: ${fault}`);
+      return;
+    }
     saveName = path;
     showMessage(`Saved ${path}`, 'info');
   }
@@ -89,6 +97,7 @@ export function initFiles({ page, fit }) {
     if (!response.ok) {
       const why = response.status === 413 ? `the file is too large (${answer.error || 'over the limit'})`
         : answer.error || `${response.status} ${response.statusText}`;
+      if (response.status === 422) suppressProblem((p) => p.includes('fault: load: ') && p.includes(file.name));
       showMessage(`Upload of ${file.name} refused: ${why}`);
       return;
     }

@@ -4,6 +4,8 @@ const box = () => document.getElementById('problems');
 const dismissed = new Set();   // numbers of host problems the user dismissed
 let shownProblems = [];
 let own = [];                  // { id, text, kind }
+let seen = -1;                 // the highest host problem number shown so far
+const suppressed = [];         // tests of host problems the page reports in its own words
 let nextId = 1;
 
 function row(text, kind, dismiss) {
@@ -44,6 +46,12 @@ export function showProblems(state) {
   const first = total - state.problems.length;
   const next = state.problems.map((text, i) => ({ number: first + i, text }));
   if (JSON.stringify(next) === JSON.stringify(shownProblems)) return;
+  for (const p of next) {
+    if (p.number <= seen) continue;
+    const i = suppressed.findIndex((test) => test(p.text));
+    if (i >= 0) { dismissed.add(p.number); suppressed.splice(i, 1); }
+  }
+  seen = Math.max(seen, total - 1);
   shownProblems = next;
   render();
 }
@@ -55,4 +63,12 @@ export function showMessage(text, kind = 'error') {
   if (own.length > 20) own.shift();
   render();
   return () => { own = own.filter((o) => o !== m); render(); };
+}
+
+// The next host problem that passes test is not shown: the page has told it already.
+export function suppressProblem(test) {
+  suppressed.push(test);
+  if (suppressed.length > 10) suppressed.shift();
+  for (const p of shownProblems)
+    if (!dismissed.has(p.number) && test(p.text)) { dismissed.add(p.number); suppressed.pop(); render(); break; }
 }

@@ -156,6 +156,9 @@ function control(c, previews, state) {
 // a click chooses the item, the chosen one is highlighted. The host draws the visible items
 // from the list's first shown item down, so the k-th row of previews is item top + k; a row
 // drawn again (after a change of the selection) shows its latest drawing.
+const TILE_WIDTH = 120;      // pixels of a preview tile's picture
+const TILES_WIDTH = 380;     // the tiles beside a dialog
+
 function previewTiles(list, previews) {
   const doc = new DOMParser().parseFromString(previews, 'image/svg+xml');
   const rows = new Map();
@@ -168,6 +171,12 @@ function previewTiles(list, previews) {
     const picture = document.importNode(rows.get(y), true);
     picture.setAttribute('x', '0');
     picture.setAttribute('y', '0');
+    // Drawn smaller: the tile shows the item's name beside it.
+    const w = Number(picture.getAttribute('width')) || TILE_WIDTH, h = Number(picture.getAttribute('height')) || 16;
+    const scale = Math.min(1, TILE_WIDTH / w);
+    picture.setAttribute('width', String(Math.round(w * scale)));
+    picture.setAttribute('height', String(Math.max(12, Math.round(h * scale))));
+    picture.setAttribute('preserveAspectRatio', 'xMidYMid slice');
     const tile = element('div', `tile${index === list.selection ? ' chosen' : ''}`);
     tile.dataset.item = list.items[index];
     tile.title = list.items[index];
@@ -182,7 +191,10 @@ function dialogWindow(d, previews, depth) {
   const font = dialogFont(d);
   unitX = dialogUnits(d, font);
   const width = px(d.width || 200), height = py(d.height || 100);
-  const x = Math.max(10, (window.innerWidth - width) / 2 + depth * 24);
+  const ownerList = d.controls.find((c) => c.ownerDrawn && (c.kind === 'list' || c.kind === 'combo'));
+  // Room for the previews beside the dialog when its list draws them.
+  const beside = ownerList && previews ? TILES_WIDTH + 8 : 0;
+  const x = Math.max(10, (window.innerWidth - width - beside) / 2 + depth * 24);
   const y = Math.max(10, (window.innerHeight - height) / 3 + depth * 24);
   const win = frame(d.caption || d.name, x, y);
   win.classList.add('dialog');
@@ -193,8 +205,7 @@ function dialogWindow(d, previews, depth) {
   client.style.height = `${height}px`;
   // Owner-drawn lists draw one preview per item: their previews are shown beside the
   // dialog, the list keeps its texts. Otherwise the first owner-drawn control shows them.
-  const ownerList = d.controls.find((c) => c.ownerDrawn && (c.kind === 'list' || c.kind === 'combo'));
-  const state = { previewsPlaced: ownerList };
+  const state = { previewsPlaced: Boolean(ownerList) };
   for (const c of d.controls) client.appendChild(control(c, previews, state));
   win.appendChild(client);
   if (previews && ownerList) {
@@ -202,6 +213,7 @@ function dialogWindow(d, previews, depth) {
     if (ownerList.kind === 'list') box.appendChild(previewTiles(ownerList, previews));
     else box.innerHTML = previews;
     box.style.left = `${width + 8}px`;
+    if (ownerList.kind === 'list') box.style.width = `${TILES_WIDTH}px`;
     box.style.top = '0px';
     client.appendChild(box);
   }
@@ -288,7 +300,11 @@ function placeFocus(host, dialogs, focusedId) {
   innermostShown = key;
   if (!win) return;
   const again = !opened && focusedId !== null && win.querySelector(`.ctl[data-id="${focusedId}"], input[data-id="${focusedId}"]`);
-  const first = [...win.querySelectorAll('.ctl.edit')].find((e) => !e.disabled && e.style.display !== 'none');
+  // The first edit that takes input, else the first control that does (as a dialog's first
+  // tab stop).
+  const usable = (e) => !e.disabled && e.style.display !== 'none' && (!e.closest('.ctl') || e.closest('.ctl').style.display !== 'none');
+  const first = [...win.querySelectorAll('.ctl.edit')].find(usable) ||
+    [...win.querySelectorAll('.ctl input, select.ctl, button.ctl')].find(usable);
   const target = again || (opened ? first : null);
   if (!target) return;
   target.focus();
