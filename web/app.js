@@ -60,6 +60,7 @@ function showState(answer) {
   if (answer.drawingSvg !== undefined) {
     showDrawing(answer.drawingSvg);
     page.drawingVersion = answer.drawingVersion;
+    if (answer.panels) page.panels = answer.panels;
   }
   if (answer.controlPreviews !== undefined) {
     page.controlPreviews = answer.controlPreviews;

@@ -48,11 +48,14 @@ async function exists(path) {
 const faultOf = (answer) => (answer && answer.faults ? answer.faults.find((f) => f) : null);
 
 export function initFiles({ page, fit }) {
-  let saveName = '';   // the name last saved under, suggested before the opened file's name
+  // The name last saved under, suggested before the opened file's name while the drawing
+  // is the one that was saved (not replaced by new, load or an upload since).
+  let saveName = '';
+  let savedFile = '';
 
   const suggested = () => {
-    if (saveName) return saveName;
     const file = page.state && page.state.file;
+    if (saveName && file === savedFile) return saveName;
     return file && !/^Untitled\./.test(file) ? file : 'drawing.json';
   };
 
@@ -81,6 +84,7 @@ export function initFiles({ page, fit }) {
       return;
     }
     saveName = path;
+    savedFile = page.state && page.state.file;
     showMessage(`Saved ${path}`, 'info');
   }
 

@@ -114,18 +114,20 @@ function renderSelection(selection) {
 }
 
 // Called with every state the page shows.
+// Called with every state the page shows; the panels' content comes with the drawing
+// (page.panels: layers and selection).
 export function updatePanels(page, drawingShown) {
-  const s = page.state;
-  if (!s) return;
-  const layers = JSON.stringify(s.layers || []);
-  if (layers !== shownLayers) {
-    shownLayers = layers;
-    renderLayers(page, s.layers || []);
+  if (!drawingShown || !page.panels) return;
+  const { layers = [], selection = null } = page.panels;
+  const layersText = JSON.stringify(layers);
+  if (layersText !== shownLayers) {
+    shownLayers = layersText;
+    renderLayers(page, layers);
   }
-  if (drawingShown) applyView(page);
-  const selection = JSON.stringify(s.selection || null);
-  if (selection !== shownSelection) {
-    shownSelection = selection;
-    renderSelection(s.selection);
+  applyView(page);
+  const selectionText = JSON.stringify(selection);
+  if (selectionText !== shownSelection) {
+    shownSelection = selectionText;
+    renderSelection(selection);
   }
 }

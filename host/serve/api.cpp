@@ -191,7 +191,10 @@ std::string Api::StateJson(const Request& r, size_t transcriptFrom, const std::s
     std::string out = "{\"version\":" + std::to_string(snapshot->version) +
                       ",\"handled\":" + std::to_string(snapshot->handled) +
                       ",\"drawingVersion\":" + std::to_string(snapshot->drawingVersion);
-    if (NumberParam(r, "drawing", 0) != snapshot->drawingVersion) out += ",\"drawingSvg\":" + Dump(snapshot->drawingSvg);
+    if (NumberParam(r, "drawing", 0) != snapshot->drawingVersion) {
+        out += ",\"drawingSvg\":" + Dump(snapshot->drawingSvg);
+        if (!snapshot->panelsJson.empty()) out += ",\"panels\":" + snapshot->panelsJson;
+    }
     out += ",\"previewsVersion\":" + std::to_string(snapshot->previewsVersion);
     if (NumberParam(r, "previews", 0) != snapshot->previewsVersion)
         out += ",\"controlPreviews\":" + Dump(snapshot->controlPreviews);

@@ -149,6 +149,7 @@ void LiveSession::Publish() {
         next->drawingVersion = previous->drawingVersion;
         next->drawingSvg = previous->drawingSvg;
         next->drawingJson = previous->drawingJson;
+        next->panelsJson = previous->panelsJson;
     }
     next->previewsVersion = previous->previewsVersion + (next->controlPreviews != previous->controlPreviews);
     next->version = previous->version + 1;

@@ -26,6 +26,7 @@ struct Snapshot {
     uint64_t drawingVersion = 0;
     std::string drawingSvg;
     std::string drawingJson;    // the working list in the JSON drawing format
+    std::string panelsJson;     // {"layers": [...], "selection": {...}} of the panels, with the drawing
     uint64_t previewsVersion = 0;
     std::string controlPreviews;  // owner-drawn previews of the open dialogs, as SVG
     bool commandRunning = false;

@@ -150,13 +150,6 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     state["problemCount"] = run.problems.size();
     // Every problem shown so far, counted: the page dismisses them by number.
     state["problemsTotal"] = problemsTotal_;
-    // The panels: the layer table and the selection change only with actions other than moves.
-    if (drawingChanged || layers_.is_null()) {
-        layers_ = LayersJson(TheDrawing());
-        selection_ = SelectionJson(TheDrawing(), kSelectionDescribed);
-    }
-    state["layers"] = layers_;
-    state["selection"] = selection_;
     state["file"] = TheDrawing().fileName;
     const bool dragging = CurrentPrompt() && CurrentPrompt()->drag;
     state["preview"] = dragging && !CurrentFrame().prims.empty() ? PreviewToSvg(CurrentFrame()) : std::string();
@@ -174,6 +167,11 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
         options.highlightSelected = true;
         into.drawingSvg = DrawingToSvg(*TheDrawing().work, options);
         into.drawingJson = DrawingToJson(*TheDrawing().work);
+        // The panels: the layer table and the selection change only with actions other than
+        // moves, as the drawing does, and travel with it.
+        const json panels{{"layers", LayersJson(TheDrawing())},
+                          {"selection", SelectionJson(TheDrawing(), kSelectionDescribed)}};
+        into.panelsJson = panels.dump(-1, ' ', false, json::error_handler_t::replace);
     }
 }
 

@@ -40,8 +40,6 @@ private:
     size_t problemsSeen_ = 0;
     std::vector<std::string> problems_;
     size_t problemsTotal_ = 0;
-    nlohmann::json layers_;     // kept between snapshots of cursor moves
-    nlohmann::json selection_;
     ModalTracker modal_;
 };
 

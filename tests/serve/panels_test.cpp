@@ -202,10 +202,13 @@ TEST_F(ServeFiles, AnswersNameTheLinesThatFailed) {
     EXPECT_TRUE(state["faults"][2].is_null());
     EXPECT_TRUE(fs::exists(fs::path(root_) / "plan.json"));
     EXPECT_FALSE(Lines({"save plan2.json"}).contains("faults"));
-    // The panels come with the state: layers, the selection, the file.
+    // The panels come with the drawing: layers and the selection.
     state = Lines({"select all"});
-    EXPECT_EQ(state["state"]["selection"]["count"], 1);
-    EXPECT_EQ(state["state"]["layers"][0]["name"], "0");
+    EXPECT_EQ(state["panels"]["selection"]["count"], 1);
+    EXPECT_EQ(state["panels"]["layers"][0]["name"], "0");
+    EXPECT_EQ(state["state"]["file"], "Untitled.cv7");
+    const Response again = api_->Handle(Request{"GET", "/api/state", {{"drawing", std::to_string(state["drawingVersion"].get<uint64_t>())}}, ""});
+    EXPECT_FALSE(json::parse(again.body).contains("panels"));
     const Response unknown = Call("/api/command", "{\"text\": \"qlmovve\"}");
     EXPECT_EQ(unknown.status, 404);
     EXPECT_EQ(json::parse(unknown.body)["error"].get<std::string>().rfind("Unknown command: QLMOVVE (nearest: ", 0), 0u);
