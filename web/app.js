@@ -1,7 +1,11 @@
 // The page of qlhost --serve: the drawing view, the command line, the prompt and the
 // transcript. Mouse and keys become scenario lines, as a script would write them.
-import { busy, connect, noteVersions, num, post, quote, send, sendCommand, sendMove } from './connection.js';
-import { answerDialog, filePicker, renderWindows, windowsOpen } from './windows.js';
+import { busy, connect, noteVersions, num, quote, send, sendCommand, sendMove } from './connection.js';
+import { answerDialog, renderWindows, windowsOpen } from './windows.js';
+import { initCommandLine } from './commandline.js';
+import { initFiles } from './files.js';
+import { showMessage, showProblems } from './messages.js';
+import { updatePanels } from './panels.js';
 
 const $ = (id) => document.getElementById(id);
 const svg = $('view');
@@ -39,23 +43,6 @@ function showDrawing(text) {
     const [x, y, w, h] = box.split(/\s+/).map(Number);
     page.extent = { x, y: -(y + h), w, h };
   }
-  const list = $('layer-list');
-  list.replaceChildren();
-  for (const group of $('drawing').querySelectorAll(':scope > g > g[data-name], :scope > g[data-name]')) {
-    const row = document.createElement('li');
-    const box = document.createElement('input');
-    box.type = 'checkbox';
-    box.checked = !page.hiddenLayers.has(group.id);
-    group.style.display = box.checked ? '' : 'none';
-    box.addEventListener('change', () => {
-      if (box.checked) page.hiddenLayers.delete(group.id); else page.hiddenLayers.add(group.id);
-      group.style.display = box.checked ? '' : 'none';
-    });
-    const name = document.createElement('label');
-    name.append(box, ` ${group.dataset.name}`);
-    row.appendChild(name);
-    list.appendChild(row);
-  }
 }
 
 function showTranscript(t) {
@@ -69,9 +56,11 @@ function showTranscript(t) {
 function showState(answer) {
   if (answer.version < page.version) return;
   page.version = answer.version;
+  const drawingShown = answer.drawingSvg !== undefined;
   if (answer.drawingSvg !== undefined) {
     showDrawing(answer.drawingSvg);
     page.drawingVersion = answer.drawingVersion;
+    if (answer.panels) page.panels = answer.panels;
   }
   if (answer.controlPreviews !== undefined) {
     page.controlPreviews = answer.controlPreviews;
@@ -92,14 +81,14 @@ function showState(answer) {
   $('prompt').textContent = s.prompt ? s.prompt.text : 'Command:';
   $('typed').textContent = s.typed;
   importSvg(s.preview, $('preview'));
-  $('problems').replaceChildren(...s.problems.map((p) => Object.assign(document.createElement('div'), { textContent: p })));
+  showProblems(s);
   renderWindows(s, page.controlPreviews, page.previewsVersion, $('windows'));
+  updatePanels(page, drawingShown);
+  commandLine.noteState(s);
 }
 
-function showError(message) {
-  const line = Object.assign(document.createElement('div'), { textContent: message });
-  $('problems').appendChild(line);
-}
+const showError = (message) => showMessage(message);
+page.onAnswer = showState;
 
 // ---------------------------------------------------------------------------------------
 // The view: a 4:3 window onto the drawing, as the host's drawing window.
@@ -301,29 +290,24 @@ input.addEventListener('keydown', (e) => {
 });
 
 // ---------------------------------------------------------------------------------------
-// Files: open, upload, save, the SVG picture and the session script.
+// Files (files.js), the command line's history (commandline.js), undo and redo.
 
-function localPicker(title, choose, name) {
-  const win = filePicker(title, choose, name);
-  win.classList.add('local');
-  $('windows').appendChild(win);
-}
+const files = initFiles({ page, fit });
+const commandLine = initCommandLine(page, input, $('command-form'));
 
-$('open-drawing').addEventListener('click', () =>
-  localPicker('Open drawing', (path) => path && send([`load ${quote(path)}`])));
-$('save-drawing').addEventListener('click', () =>
-  localPicker('Save drawing (.json or .dxf)', (path) => path && send([`save ${quote(path)}`]), 'drawing.json'));
-$('save-session').addEventListener('click', () =>
-  localPicker('Save scenario script', (path) => path && post('api/session', { path }), 'session.qls'));
-$('upload-drawing').addEventListener('click', () => $('upload-input').click());
-$('upload-input').addEventListener('change', async () => {
-  const file = $('upload-input').files[0];
-  if (!file) return;
-  const response = await fetch(`api/upload?name=${encodeURIComponent(file.name)}`, { method: 'POST', body: await file.arrayBuffer() });
-  if (response.ok) send([`load ${quote(file.name)}`]);
-  else showError((await response.json().catch(() => ({}))).error || response.statusText);
-  $('upload-input').value = '';
-});
+// Ctrl+Z / Ctrl+Y (and Ctrl+Shift+Z) undo and redo the last command, unless a field of the
+// page takes them or a modal window waits; they go before the keys reach the host's hooks.
+const undoRedo = (verb) => { if (!blocked()) send([verb]); };
+$('undo').addEventListener('click', () => undoRedo('undo'));
+$('redo').addEventListener('click', () => undoRedo('redo'));
+window.addEventListener('keydown', (e) => {
+  if (!e.ctrlKey || e.altKey || typing()) return;
+  const key = e.key.toLowerCase();
+  if (key !== 'z' && key !== 'y') return;
+  e.preventDefault();
+  e.stopImmediatePropagation();
+  undoRedo(key === 'y' || e.shiftKey ? 'redo' : 'undo');
+}, true);
 
 $('zoom-fit').addEventListener('click', fit);
 $('zoom-in').addEventListener('click', () => zoom(1 / 1.5));
@@ -333,4 +317,4 @@ window.addEventListener('resize', layout);
 layout();
 connect(showState, showError);
 // For tests and the console: the page's state, sending lines, and whether requests wait.
-window.quillet = { page, send, fit, busy, setView };
+window.quillet = { page, send, fit, busy, setView, files, commandLine };

@@ -29,16 +29,15 @@ export function quote(text) {
     .replace(/\r/g, '\\r').replace(/\t/g, '\\t') + '"';
 }
 
+// Both return a promise of the answer (null when the request failed; the error was shown).
 export function send(lines) {
   if (pendingMove) { pending.push({ lines: pendingMove }); pendingMove = null; }
-  pending.push({ lines });
-  pump();
+  return new Promise((resolve) => { pending.push({ lines, resolve }); pump(); });
 }
 
 export function sendCommand(text) {
   if (pendingMove) { pending.push({ lines: pendingMove }); pendingMove = null; }
-  pending.push({ command: text });
-  pump();
+  return new Promise((resolve) => { pending.push({ command: text, resolve }); pump(); });
 }
 
 export function sendMove(x, y) {
@@ -54,11 +53,13 @@ async function pump() {
   if (!item && pendingMove) { item = { lines: pendingMove }; pendingMove = null; }
   if (!item) return;
   sending = true;
+  let answer = null;
   try {
     const path = item.command !== undefined ? 'api/command' : 'api/lines';
     const body = item.command !== undefined ? { text: item.command } : { lines: item.lines };
-    await post(`${path}?drawing=${versions.drawing}&previews=${versions.previews}`, body);
+    answer = await post(`${path}?drawing=${versions.drawing}&previews=${versions.previews}`, body);
   } finally {
+    if (item.resolve) item.resolve(answer);
     sending = false;
     pump();
   }

@@ -2,10 +2,44 @@
 // the file dialog (within the root folder) and pop-up menus. Every answer is a scenario line.
 import { send, quote } from './connection.js';
 
-// Dialog units in pixels (8-point MS Sans Serif: base units 6 x 13), as the host lays them out.
-const px = (u) => (u * 6) / 4;
+// Dialog units in pixels. The host lays templates out with 8-point MS Sans Serif (base units
+// 6 x 13); the page draws with whatever font stands in for the template's, so the horizontal
+// unit comes from that font's real text widths (see dialogUnits) and labels are never cut.
+let unitX = 6;
+const px = (u) => (u * unitX) / 4;
 const py = (u) => (u * 13) / 8;
 const ES_MULTILINE = 0x4;
+const BASE_X = 6;
+const MAX_UNIT_X = 12;   // a label that needs more is shown overflowing rather than the dialog doubled
+
+const measurer = document.createElement('canvas').getContext('2d');
+const textWidth = (text, font) => { measurer.font = font; return measurer.measureText(text).width; };
+
+// The CSS font of a dialog: its template's face and size, DejaVu Sans where that is missing.
+function dialogFont(d) {
+  const points = d.fontSize > 0 ? d.fontSize : 8;
+  const face = d.fontFace ? `"${d.fontFace.replace(/"/g, '')}", ` : '';
+  return `${Math.round((points * 96) / 72)}px ${face}"DejaVu Sans", sans-serif`;
+}
+
+// Pixels the text of a control needs besides its label: the box of a check or radio button,
+// a button's edges, a group box's indent.
+const EXTRA = { check: 20, radio: 20, push: 12, group: 18, static: 2 };
+
+// The horizontal dialog unit: Windows' average character width of the font, widened until
+// every one-line label fits its control.
+function dialogUnits(d, font) {
+  const average = textWidth('ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz', font) / 26;
+  let unit = Math.max(BASE_X, (average + 1) / 2);
+  for (const c of d.controls) {
+    const extra = EXTRA[c.kind];
+    if (extra === undefined || !c.visible || c.width <= 0 || !c.text || c.keyword === 'ICON') continue;
+    if (c.kind === 'static' && c.height >= 16) continue;   // several lines: the text wraps
+    const need = Math.ceil(textWidth(label(c.text), font)) + extra;
+    unit = Math.max(unit, Math.min(MAX_UNIT_X, (need * 4) / c.width));
+  }
+  return unit;
+}
 
 let shown = '';
 // Edits typed into but not yet sent: they go before any other answer to the dialog.
@@ -69,7 +103,18 @@ function control(c, previews, state) {
       e = element(c.style & ES_MULTILINE ? 'textarea' : 'input', 'ctl edit');
       e.value = c.text;
       e.addEventListener('input', () => unsent.set(c.id, e));
-      e.addEventListener('change', () => { unsent.delete(c.id); send([`dialog set ${c.id} ${quote(e.value)}`]); });
+      e.addEventListener('change', () => {
+        if (!unsent.delete(c.id)) return;   // already sent before another answer
+        send([`dialog set ${c.id} ${quote(e.value)}`]);
+      });
+      // Enter (in a one-line edit) and Esc answer the dialog, as in a Windows dialog.
+      e.addEventListener('keydown', (k) => {
+        if (k.key === 'Escape' || (k.key === 'Enter' && !(c.style & ES_MULTILINE))) {
+          k.preventDefault();
+          k.stopPropagation();
+          sendToDialog([k.key === 'Escape' ? 'esc' : 'enter']);
+        }
+      });
       break;
     case 'list':
     case 'combo':
@@ -87,7 +132,7 @@ function control(c, previews, state) {
       break;
     case 'static':
       // An icon's text is its resource name, not something shown.
-      e = element('div', 'ctl static', c.keyword === 'ICON' ? '' : label(c.text));
+      e = element('div', `ctl static${c.height >= 16 ? ' lines' : ''}`, c.keyword === 'ICON' ? '' : label(c.text));
       break;
     default:
       e = element('div', 'ctl other', label(c.text));
@@ -107,26 +152,68 @@ function control(c, previews, state) {
   return e;
 }
 
+// The owner-drawn list's previews, one tile per item drawn, labelled with the item's text:
+// a click chooses the item, the chosen one is highlighted. The host draws the visible items
+// from the list's first shown item down, so the k-th row of previews is item top + k; a row
+// drawn again (after a change of the selection) shows its latest drawing.
+const TILE_WIDTH = 120;      // pixels of a preview tile's picture
+const TILES_WIDTH = 380;     // the tiles beside a dialog
+
+function previewTiles(list, previews) {
+  const doc = new DOMParser().parseFromString(previews, 'image/svg+xml');
+  const rows = new Map();
+  for (const item of doc.documentElement.children)
+    if (item.nodeName === 'svg') rows.set(Number(item.getAttribute('y')), item);
+  const tiles = element('div', 'tiles');
+  [...rows.keys()].sort((a, b) => a - b).forEach((y, k) => {
+    const index = (list.top || 0) + k;
+    if (index >= list.items.length) return;
+    const picture = document.importNode(rows.get(y), true);
+    picture.setAttribute('x', '0');
+    picture.setAttribute('y', '0');
+    // Drawn smaller: the tile shows the item's name beside it.
+    const w = Number(picture.getAttribute('width')) || TILE_WIDTH, h = Number(picture.getAttribute('height')) || 16;
+    const scale = Math.min(1, TILE_WIDTH / w);
+    picture.setAttribute('width', String(Math.round(w * scale)));
+    picture.setAttribute('height', String(Math.max(12, Math.round(h * scale))));
+    picture.setAttribute('preserveAspectRatio', 'xMidYMid slice');
+    const tile = element('div', `tile${index === list.selection ? ' chosen' : ''}`);
+    tile.dataset.item = list.items[index];
+    tile.title = list.items[index];
+    tile.append(picture, element('span', '', list.items[index]));
+    tile.addEventListener('click', () => sendToDialog([`dialog choose ${list.id} ${quote(list.items[index])}`]));
+    tiles.appendChild(tile);
+  });
+  return tiles;
+}
+
 function dialogWindow(d, previews, depth) {
+  const font = dialogFont(d);
+  unitX = dialogUnits(d, font);
   const width = px(d.width || 200), height = py(d.height || 100);
-  const x = Math.max(10, (window.innerWidth - width) / 2 + depth * 24);
+  const ownerList = d.controls.find((c) => c.ownerDrawn && (c.kind === 'list' || c.kind === 'combo'));
+  // Room for the previews beside the dialog when its list draws them.
+  const beside = ownerList && previews ? TILES_WIDTH + 8 : 0;
+  const x = Math.max(10, (window.innerWidth - width - beside) / 2 + depth * 24);
   const y = Math.max(10, (window.innerHeight - height) / 3 + depth * 24);
   const win = frame(d.caption || d.name, x, y);
   win.classList.add('dialog');
   win.dataset.name = d.name;
+  win.style.font = font;
   const client = element('div', 'client');
   client.style.width = `${width}px`;
   client.style.height = `${height}px`;
   // Owner-drawn lists draw one preview per item: their previews are shown beside the
   // dialog, the list keeps its texts. Otherwise the first owner-drawn control shows them.
-  const ownerList = d.controls.some((c) => c.ownerDrawn && (c.kind === 'list' || c.kind === 'combo'));
-  const state = { previewsPlaced: ownerList };
+  const state = { previewsPlaced: Boolean(ownerList) };
   for (const c of d.controls) client.appendChild(control(c, previews, state));
   win.appendChild(client);
   if (previews && ownerList) {
     const box = element('div', 'previews');
-    box.innerHTML = previews;
+    if (ownerList.kind === 'list') box.appendChild(previewTiles(ownerList, previews));
+    else box.innerHTML = previews;
     box.style.left = `${width + 8}px`;
+    if (ownerList.kind === 'list') box.style.width = `${TILES_WIDTH}px`;
     box.style.top = '0px';
     client.appendChild(box);
   }
@@ -201,15 +288,41 @@ export function filePicker(title, choose, initialName = '') {
 }
 
 // Shows the open windows of the state, innermost last; unchanged windows stay as they are.
+let innermostShown = '';
+
+// Focus as a Windows dialog has it: in the first edit control when the dialog opens, and
+// where it was when the dialog is drawn again.
+function placeFocus(host, dialogs, focusedId) {
+  const wins = host.querySelectorAll('.window.dialog');
+  const win = wins[wins.length - 1];
+  const key = dialogs.length ? `${dialogs.length}:${dialogs[dialogs.length - 1].name}` : '';
+  const opened = key !== innermostShown;
+  innermostShown = key;
+  if (!win) return;
+  const again = !opened && focusedId !== null && win.querySelector(`.ctl[data-id="${focusedId}"], input[data-id="${focusedId}"]`);
+  // The first edit that takes input, else the first control that does (as a dialog's first
+  // tab stop).
+  const usable = (e) => !e.disabled && e.style.display !== 'none' && (!e.closest('.ctl') || e.closest('.ctl').style.display !== 'none');
+  const first = [...win.querySelectorAll('.ctl.edit')].find(usable) ||
+    [...win.querySelectorAll('.ctl input, select.ctl, button.ctl')].find(usable);
+  const target = again || (opened ? first : null);
+  if (!target) return;
+  target.focus();
+  if (opened && target.select) target.select();
+}
+
 export function renderWindows(state, previews, previewsVersion, host) {
   const key = JSON.stringify([state.dialogs, state.modal, previewsVersion]);
   if (key === shown) return;
   shown = key;
+  const active = document.activeElement;
+  const focusedId = active && active.closest && active.closest('#windows .dialog') ? active.dataset.id ?? null : null;
   host.querySelectorAll('.window:not(.local)').forEach((w) => w.remove());
   state.dialogs.forEach((d, i) => {
     const innermost = i === state.dialogs.length - 1;
     host.appendChild(dialogWindow(d, innermost ? previews : '', i));
   });
+  if (state.modal.length === 0) placeFocus(host, state.dialogs, focusedId);
   for (const m of state.modal) {
     if (m.kind === 'message') host.appendChild(messageWindow(m));
     else if (m.kind === 'menu') host.appendChild(menuWindow(m));

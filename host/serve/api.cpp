@@ -63,6 +63,24 @@ size_t NumberParam(const Request& request, const char* key, size_t fallback) {
 
 }  // namespace
 
+std::string FaultText(const std::string& problem) {
+    std::string text = problem;
+    if (text.rfind("line ", 0) == 0 || text.rfind("end: ", 0) == 0) {
+        const size_t colon = text.find(": ");
+        if (colon != std::string::npos) text = text.substr(colon + 2);
+    }
+    if (text.rfind("fault: ", 0) == 0) text = text.substr(7);
+    return text;
+}
+
+// File names in the host's problems are absolute; the user knows them relative to the root.
+std::string Api::UserFault(const std::string& problem) const {
+    std::string text = FaultText(problem);
+    const std::string prefix = root_ + "/";
+    for (size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at)) text.erase(at, prefix.size());
+    return text;
+}
+
 Response ErrorResponse(int status, const std::string& message) {
     return {status, "application/json", Dump(json{{"error", message}}), ""};
 }
@@ -111,7 +129,18 @@ Response Api::PostLines(const std::vector<std::string>& lines, const Request& r)
     if (!lines.empty() && last == 0) return ErrorResponse(503, "the session has ended");
     const bool handled = last == 0 || session_.WaitHandled(last, std::chrono::milliseconds(handledMs_));
     if (!handled) return ErrorResponse(504, "the host has not handled the actions yet");
-    return {200, "application/json", StateJson(r, SIZE_MAX), ""};
+    // The page tells the user which of its lines failed (a save that could not write, ...).
+    std::string extra;
+    if (last != 0) {
+        json faults = json::array();
+        bool any = false;
+        for (const std::string& fault : session_.Faults(last + 1 - lines.size(), last)) {
+            faults.push_back(fault.empty() ? json(nullptr) : json(UserFault(fault)));
+            any = any || !fault.empty();
+        }
+        if (any) extra = ",\"faults\":" + Dump(faults);
+    }
+    return {200, "application/json", StateJson(r, SIZE_MAX, extra), ""};
 }
 
 Response Api::Lines(const Request& r) {
@@ -139,6 +168,14 @@ Response Api::Command(const Request& r) {
         return std::any_of(snapshot->commands.begin(), snapshot->commands.end(),
                            [&](const std::string& c) { return SameName(c, name); });
     };
+    // A lone word with no prompt open that is neither a command nor a verb was meant as a
+    // command: the user is told the names nearest to it.
+    const size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+    if (!state.promptOpen && first != std::string::npos) {
+        const std::string word = text.substr(first, last - first + 1);
+        if (word.find_first_of(" \t\"") == std::string::npos && !isCommand(word) && !IsBrowserVerb(word))
+            return ErrorResponse(404, UnknownCommandMessage(word, snapshot->commands));
+    }
     std::vector<std::string> lines;
     if (!CommandLineToLines(text, state, isCommand, lines, error)) return ErrorResponse(409, error);
     return PostLines(lines, r);
@@ -146,7 +183,7 @@ Response Api::Command(const Request& r) {
 
 // The drawing and the dialogs' previews are large: they come only when they differ from the
 // versions the page has (queries "drawing" and "previews").
-std::string Api::StateJson(const Request& r, size_t transcriptFrom) const {
+std::string Api::StateJson(const Request& r, size_t transcriptFrom, const std::string& extra) const {
     const auto snapshot = session_.Latest();
     size_t total = 0;
     std::vector<std::string> lines;
@@ -154,14 +191,17 @@ std::string Api::StateJson(const Request& r, size_t transcriptFrom) const {
     std::string out = "{\"version\":" + std::to_string(snapshot->version) +
                       ",\"handled\":" + std::to_string(snapshot->handled) +
                       ",\"drawingVersion\":" + std::to_string(snapshot->drawingVersion);
-    if (NumberParam(r, "drawing", 0) != snapshot->drawingVersion) out += ",\"drawingSvg\":" + Dump(snapshot->drawingSvg);
+    if (NumberParam(r, "drawing", 0) != snapshot->drawingVersion) {
+        out += ",\"drawingSvg\":" + Dump(snapshot->drawingSvg);
+        if (!snapshot->panelsJson.empty()) out += ",\"panels\":" + snapshot->panelsJson;
+    }
     out += ",\"previewsVersion\":" + std::to_string(snapshot->previewsVersion);
     if (NumberParam(r, "previews", 0) != snapshot->previewsVersion)
         out += ",\"controlPreviews\":" + Dump(snapshot->controlPreviews);
     if (transcriptFrom != SIZE_MAX)
         out += ",\"transcript\":" + Dump(json{{"from", transcriptFrom}, {"lines", lines}, {"total", total}});
     out += ",\"commands\":" + Dump(snapshot->commands);
-    out += ",\"state\":" + (snapshot->stateJson.empty() ? std::string("{}") : snapshot->stateJson) + "}";
+    out += ",\"state\":" + (snapshot->stateJson.empty() ? std::string("{}") : snapshot->stateJson) + extra + "}";
     return out;
 }
 
@@ -207,8 +247,56 @@ Response Api::Upload(const Request& r) {
         return ErrorResponse(it == r.query.end() ? 400 : 403, it == r.query.end() ? "the upload needs a name" : error);
     std::error_code ec;
     if (fs::is_directory(path, ec)) return ErrorResponse(409, it->second + " is a folder");
+    if (auto load = r.query.find("load"); load != r.query.end() && load->second == "1")
+        return UploadAndLoad(r, it->second, path);
     if (!WriteFileSafely(path, r.body, error)) return ErrorResponse(500, "cannot write " + it->second);
     return {200, "application/json", Dump(json{{"saved", it->second}}), ""};
+}
+
+// An upload that is opened at once: a file the host refuses to load is not kept, and a file
+// it replaced comes back, so a refused upload leaves the root folder and the drawing as they
+// were. The file that was there waits under a hidden name meanwhile.
+Response Api::UploadAndLoad(const Request& r, const std::string& name, const std::string& path) {
+    std::error_code ec;
+    const fs::path kept = fs::path(path).parent_path() / ("." + fs::path(path).filename().string() + ".kept");
+    const bool had = fs::exists(path, ec);
+    if (had) {
+        fs::rename(path, kept, ec);
+        if (ec) return ErrorResponse(500, "cannot write " + name);
+    }
+    auto restore = [&] {
+        std::error_code ignored;
+        fs::remove(path, ignored);
+        if (had) fs::rename(kept, path, ignored);
+    };
+    std::string error;
+    if (!WriteFileSafely(path, r.body, error)) {
+        restore();
+        return ErrorResponse(500, "cannot write " + name);
+    }
+    const std::string line = "load " + Quote(name);
+    ScriptAction action;
+    if (!ParseBrowserLine(root_, line, action, error)) {
+        restore();
+        return ErrorResponse(400, error);
+    }
+    std::vector<ScriptAction> actions;
+    actions.push_back(std::move(action));
+    const uint64_t last = session_.Post(std::move(actions), {line});
+    if (last == 0) {
+        restore();
+        return ErrorResponse(503, "the session has ended");
+    }
+    // Not yet loaded: the file stays, since the host may still open it.
+    if (!session_.WaitHandled(last, std::chrono::milliseconds(handledMs_)))
+        return ErrorResponse(504, "the host has not opened " + name + " yet");
+    const std::string fault = session_.Faults(last, last).front();
+    if (!fault.empty()) {
+        restore();
+        return ErrorResponse(422, name + " was not opened, the drawing is unchanged: " + UserFault(fault));
+    }
+    if (had) fs::remove(kept, ec);
+    return {200, "application/json", StateJson(r, SIZE_MAX, ",\"saved\":" + Dump(name)), ""};
 }
 
 Response Api::Download(const Request& r) {

@@ -42,13 +42,19 @@ private:
     Response Download(const Request& request);
     Response SaveSession(const std::string& body);
     Response PostLines(const std::vector<std::string>& lines, const Request& request);
-    std::string StateJson(const Request& request, size_t transcriptFrom) const;
+    // extra: more members of the answer (",\"key\":value"), or empty.
+    std::string StateJson(const Request& request, size_t transcriptFrom, const std::string& extra = "") const;
+    std::string UserFault(const std::string& problem) const;
+    Response UploadAndLoad(const Request& request, const std::string& name, const std::string& path);
 
     std::string root_;
     LiveSession& session_;
     int handledMs_ = 10000;
     int pollMs_ = 20000;
 };
+
+// A problem of the host as the user reads it: without the script line and "fault: ".
+std::string FaultText(const std::string& problem);
 
 // A JSON error response: {"error": message}.
 Response ErrorResponse(int status, const std::string& message);

@@ -16,7 +16,7 @@ uint64_t LiveSession::Post(std::vector<ScriptAction> actions, const std::vector<
     std::lock_guard lock(mutex_);
     if (closed_) return 0;
     for (size_t i = 0; i < actions.size(); ++i) {
-        Entry entry{std::move(actions[i]), i < lines.size() ? lines[i] : std::string(), false};
+        Entry entry{std::move(actions[i]), i < lines.size() ? lines[i] : std::string(), false, {}};
         entry.action.action.file = "browser";
         entry.action.action.line = static_cast<int>(entries_.size() + 1);
         entries_.push_back(std::move(entry));
@@ -79,13 +79,30 @@ bool LiveSession::Closed() const {
     return closed_;
 }
 
+// Called on the host's thread with the mutex held.
+void LiveSession::NoteFault(size_t problems) {
+    if (taken_ > 0 && problems > problemsAtTake_) {
+        Entry& entry = entries_[taken_ - 1];
+        if (!entry.faulted && problemsAtTake_ < Run().problems.size()) entry.fault = Run().problems[problemsAtTake_];
+        entry.faulted = true;
+    }
+    problemsAtTake_ = problems;
+}
+
+std::vector<std::string> LiveSession::Faults(uint64_t first, uint64_t last) const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> faults;
+    for (uint64_t n = std::max<uint64_t>(first, 1); n <= last && n <= taken_; ++n)
+        faults.push_back(entries_[n - 1].faulted ? entries_[n - 1].fault : std::string());
+    return faults;
+}
+
 // The fault count tells which action faulted: problems since the last take belong to the
 // action taken last.
 void LiveSession::Take() {
     const size_t problems = Run().problems.size();
     std::lock_guard lock(mutex_);
-    if (taken_ > 0 && problems > problemsAtTake_) entries_[taken_ - 1].faulted = true;
-    problemsAtTake_ = problems;
+    NoteFault(problems);
     if (taken_ < entries_.size()) {
         if (entries_[taken_].action.action.verb != "move") drawingChanged_ = true;
         ++taken_;
@@ -117,9 +134,7 @@ void LiveSession::Publish() {
     std::shared_ptr<const Snapshot> previous;
     {
         std::lock_guard lock(mutex_);
-        const size_t problems = Run().problems.size();
-        if (taken_ > 0 && problems > problemsAtTake_) entries_[taken_ - 1].faulted = true;
-        problemsAtTake_ = problems;
+        NoteFault(Run().problems.size());
         drawingChanged = drawingChanged_;
         drawingChanged_ = false;
         handled = taken_;
@@ -134,6 +149,7 @@ void LiveSession::Publish() {
         next->drawingVersion = previous->drawingVersion;
         next->drawingSvg = previous->drawingSvg;
         next->drawingJson = previous->drawingJson;
+        next->panelsJson = previous->panelsJson;
     }
     next->previewsVersion = previous->previewsVersion + (next->controlPreviews != previous->controlPreviews);
     next->version = previous->version + 1;

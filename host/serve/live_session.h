@@ -26,6 +26,7 @@ struct Snapshot {
     uint64_t drawingVersion = 0;
     std::string drawingSvg;
     std::string drawingJson;    // the working list in the JSON drawing format
+    std::string panelsJson;     // {"layers": [...], "selection": {...}} of the panels, with the drawing
     uint64_t previewsVersion = 0;
     std::string controlPreviews;  // owner-drawn previews of the open dialogs, as SVG
     bool commandRunning = false;
@@ -54,6 +55,9 @@ public:
     std::shared_ptr<const Snapshot> WaitNewer(uint64_t version, std::chrono::milliseconds timeout) const;
     // The session as a scenario script; actions that faulted are kept as comments.
     std::string Script() const;
+    // The faults of actions first to last (numbers as Post returns them), empty texts for
+    // those that ran cleanly; known once WaitHandled(last) has returned true.
+    std::vector<std::string> Faults(uint64_t first, uint64_t last) const;
     // Transcript lines from index first on (at most limit), and the total count.
     std::vector<std::string> TranscriptFrom(size_t first, size_t limit, size_t& total) const;
     // Ends the session: the host's thread sees no more actions, not even queued ones.
@@ -73,7 +77,10 @@ private:
         ScriptAction action;
         std::string line;
         bool faulted = false;
+        std::string fault;  // the first problem the action caused
     };
+    // Marks the action taken last as faulted when problems were added since it was taken.
+    void NoteFault(size_t problems);
     SnapshotMaker maker_;
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;

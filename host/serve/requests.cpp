@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -20,11 +21,37 @@ constexpr std::array kBrowserVerbs = {
     "run",   "about",  "list",  "point", "number", "text",   "enter", "esc",  "pick", "select",
     "move",  "key",    "keydown", "keyup", "lbutton", "rbutton", "wait", "clock", "view", "dialog",
     "answer", "file",  "menu",  "new",   "load",   "save",   "svg",   "svg-preview", "add",
+    "undo",  "redo",
 };
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Edits (insertions, deletions, replacements) that turn a into b.
+size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+}  // namespace
 
 bool IsBrowserVerb(const std::string& verb) {
     return std::find(kBrowserVerbs.begin(), kBrowserVerbs.end(), verb) != kBrowserVerbs.end();
 }
+
+namespace {
 
 // Verbs whose first argument is a file name.
 bool NamesFile(const UiAction& a) {
@@ -107,6 +134,32 @@ bool ParseBrowserLine(const std::string& root, const std::string& line, ScriptAc
         if (!ConfinePath(root, action.action.args[0], path, error)) return false;
     }
     return true;
+}
+
+std::vector<std::string> NearestNames(const std::string& typed, const std::vector<std::string>& names, size_t count) {
+    const std::string word = Upper(typed);
+    std::vector<std::pair<size_t, std::string>> scored;
+    for (const std::string& name : names) {
+        const std::string upper = Upper(name);
+        // A name that holds the word (MOVE in QLMOVE) is as near as its extra letters.
+        size_t distance = EditDistance(word, upper);
+        if (!word.empty() && upper.find(word) != std::string::npos) distance = std::min(distance, upper.size() - word.size());
+        scored.emplace_back(distance, name);
+    }
+    std::stable_sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> nearest;
+    for (const auto& [distance, name] : scored) {
+        if (nearest.size() == count) break;
+        if (std::find(nearest.begin(), nearest.end(), name) == nearest.end()) nearest.push_back(name);
+    }
+    return nearest;
+}
+
+std::string UnknownCommandMessage(const std::string& typed, const std::vector<std::string>& names) {
+    std::string message = "Unknown command: " + Upper(typed);
+    const std::vector<std::string> nearest = NearestNames(typed, names, 3);
+    for (size_t i = 0; i < nearest.size(); ++i) message += (i == 0 ? " (nearest: " : ", ") + nearest[i];
+    return nearest.empty() ? message : message + ")";
 }
 
 std::string Quote(const std::string& text) {

@@ -31,6 +31,15 @@ bool ConfinePath(const std::string& root, const std::string& name, std::string& 
 // may use, and keep every file it names inside root. False with a message otherwise.
 bool ParseBrowserLine(const std::string& root, const std::string& line, ScriptAction& action, std::string& error);
 
+// Whether the browser may send lines of this verb.
+bool IsBrowserVerb(const std::string& verb);
+
+// The names nearest to a typed word (fewest edits; a name holding the word counts its extra
+// letters), at most count, nearest first. Case does not matter.
+std::vector<std::string> NearestNames(const std::string& typed, const std::vector<std::string>& names, size_t count);
+// "Unknown command: FOO (nearest: A, B, C)" for a word that names no command.
+std::string UnknownCommandMessage(const std::string& typed, const std::vector<std::string>& names);
+
 // A text as one quoted word of a scenario line (escapes for quotes, backslashes, line ends).
 std::string Quote(const std::string& text);
 

@@ -6,6 +6,7 @@
 #include "host/io/drawing_io.h"
 #include "host/io/preview.h"
 #include "host/protocol/protocol.h"
+#include "host/serve/drawing_info.h"
 #include "host/script/run_state.h"
 #include "host/ui/dialog.h"
 
@@ -16,6 +17,8 @@ using nlohmann::json;
 
 // Problems shown to the user: the last few faults and failed checks.
 constexpr size_t kProblemsKept = 20;
+// Selected entities the properties panel is given in full.
+constexpr size_t kSelectionDescribed = 20;
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -47,6 +50,9 @@ json DescribeDialog(const OpenDialog& d) {
         dialog["caption"] = d.tmpl->caption;
         dialog["width"] = d.tmpl->width;
         dialog["height"] = d.tmpl->height;
+        // The page measures labels in the template's font to size the dialog.
+        dialog["fontFace"] = d.tmpl->fontFace;
+        dialog["fontSize"] = d.tmpl->fontSize;
     }
     json controls = json::array();
     for (const ControlState& c : d.controls) {
@@ -68,6 +74,7 @@ json DescribeDialog(const OpenDialog& d) {
                             {"checked", c.checked},
                             {"items", std::move(items)},
                             {"selection", c.selection},
+                            {"top", c.top},
                             {"ownerDrawn", c.binding && c.binding->draw != nullptr}});
     }
     dialog["controls"] = std::move(controls);
@@ -115,6 +122,7 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     if (transcriptSeen_ > run.transcript.size()) transcriptSeen_ = 0;
     std::vector<std::string> lines(run.transcript.begin() + static_cast<long>(transcriptSeen_), run.transcript.end());
     transcriptSeen_ = run.transcript.size();
+    const size_t problemsBefore = problems_.size();
     for (const std::string& line : lines) {
         modal_.Feed(line);
         // A file name the root refused is no fault of the action, but the user is told why.
@@ -122,6 +130,7 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     }
     if (session_) session_->AddTranscript(lines);
     for (; problemsSeen_ < run.problems.size(); ++problemsSeen_) problems_.push_back(run.problems[problemsSeen_]);
+    problemsTotal_ += problems_.size() - problemsBefore;
     if (problems_.size() > kProblemsKept) problems_.erase(problems_.begin(), problems_.end() - kProblemsKept);
 
     json state;
@@ -139,6 +148,9 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     state["modal"] = modal_.Open();
     state["problems"] = problems_;
     state["problemCount"] = run.problems.size();
+    // Every problem shown so far, counted: the page dismisses them by number.
+    state["problemsTotal"] = problemsTotal_;
+    state["file"] = TheDrawing().fileName;
     const bool dragging = CurrentPrompt() && CurrentPrompt()->drag;
     state["preview"] = dragging && !CurrentFrame().prims.empty() ? PreviewToSvg(CurrentFrame()) : std::string();
     const double* cursor = LiveCursor();
@@ -155,6 +167,11 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
         options.highlightSelected = true;
         into.drawingSvg = DrawingToSvg(*TheDrawing().work, options);
         into.drawingJson = DrawingToJson(*TheDrawing().work);
+        // The panels: the layer table and the selection change only with actions other than
+        // moves, as the drawing does, and travel with it.
+        const json panels{{"layers", LayersJson(TheDrawing())},
+                          {"selection", SelectionJson(TheDrawing(), kSelectionDescribed)}};
+        into.panelsJson = panels.dump(-1, ' ', false, json::error_handler_t::replace);
     }
 }
 

@@ -39,6 +39,7 @@ private:
     size_t transcriptSeen_ = 0;
     size_t problemsSeen_ = 0;
     std::vector<std::string> problems_;
+    size_t problemsTotal_ = 0;
     ModalTracker modal_;
 };
 

@@ -1,5 +1,6 @@
 // Helpers of the browser tests: a page on the running qlhost --serve, the command line,
 // mouse actions at drawing coordinates, and the host's state.
+import { mkdirSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
@@ -92,7 +93,17 @@ export class Host {
     return this.page.evaluate(async () => (await fetch('api/drawing.json')).json());
   }
 
+  // A screenshot kept as an artefact of the run: QL_SHOTS_DIR, else build/browser-shots.
+  async shot(name) { await shot(this.page, name); }
+
   async screenshot(name) {
     await this.page.screenshot({ path: path.join(process.env.QL_ARTEFACTS, `${name}.png`) });
   }
+}
+
+export const shotsDir = () => process.env.QL_SHOTS_DIR || path.resolve('build/browser-shots');
+
+export async function shot(page, name) {
+  mkdirSync(shotsDir(), { recursive: true });
+  await page.screenshot({ path: path.join(shotsDir(), `${name}.png`) });
 }
