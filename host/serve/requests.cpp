@@ -20,6 +20,7 @@ constexpr std::array kBrowserVerbs = {
     "run",   "about",  "list",  "point", "number", "text",   "enter", "esc",  "pick", "select",
     "move",  "key",    "keydown", "keyup", "lbutton", "rbutton", "wait", "clock", "view", "dialog",
     "answer", "file",  "menu",  "new",   "load",   "save",   "svg",   "svg-preview", "add",
+    "undo",  "redo",
 };
 
 bool IsBrowserVerb(const std::string& verb) {
