@@ -250,6 +250,12 @@ bool UndoHistory::End(Drawing& drawing) {
                          !step.before.order.empty() || !step.after.order.empty() || !step.tableKinds.empty() ||
                          step.renamed || step.extraChanged;
     if (!changed) return false;
+    for (UndoStep::Side* side : {&step.before, &step.after}) {
+        side->ids.shrink_to_fit();
+        side->images.bytes.shrink_to_fit();
+        side->images.index.shrink_to_fit();
+        side->order.shrink_to_fit();
+    }
     Keep(std::move(step));
     return true;
 }
@@ -333,6 +339,7 @@ bool UndoHistory::Undo(Drawing& drawing, std::string& name) {
             AddImage(step.after.images, id, tree.data(), tree.size());
         }
         step.after.images.bytes.shrink_to_fit();
+        step.after.images.index.shrink_to_fit();
         step.afterTaken = true;
         bytes_ += step.Bytes();
     }
