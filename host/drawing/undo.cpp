@@ -138,11 +138,6 @@ size_t SideBytes(const UndoStep::Side& side) {
 
 }  // namespace
 
-const unsigned char* UndoStep::Images::Find(uint32_t id) const {
-    auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(id, size_t{0}));
-    return it != index.end() && it->first == id ? bytes.data() + it->second : nullptr;
-}
-
 size_t UndoStep::Bytes() const {
     return sizeof(UndoStep) + name.capacity() + SideBytes(before) + SideBytes(after) +
            tableKinds.capacity() * sizeof(int);

@@ -5,7 +5,8 @@
 // differs: the before and after images of the entities changed, added or removed, the stretch
 // of the drawing order that changed, the tables that changed. The plug-in writes records and
 // tables in place through the pointers it is given, so the comparison at the end of the step,
-// not the list operations, is what sees every change.
+// not the list operations, is what sees every change. The after images are taken from the
+// drawing when the step is first undone: until then the drawing itself holds that side.
 #pragma once
 
 #include <cstddef>
@@ -39,14 +40,12 @@ struct UndoStep {
     struct Images {
         std::vector<unsigned char> bytes;                   // entity trees one after another
         std::vector<std::pair<uint32_t, size_t>> index;     // top-level id -> offset, sorted by id
-        const unsigned char* Find(uint32_t id) const;
-        bool Has(uint32_t id) const { return Find(id) != nullptr; }
     };
     struct Side {
         std::vector<uint32_t> ids;   // entities changed, and added or removed, sorted
         Images images;               // their trees (after: taken at the first undo)
         std::vector<uint32_t> order;  // the stretch of top-level ids after the anchor
-        std::vector<std::vector<unsigned char>> tables;  // by table kind; only when tablesChanged
+        std::vector<std::vector<unsigned char>> tables;  // one per entry of tableKinds
         std::string name;            // the drawing's name
         uint32_t nextId = 0;
         std::string extra;

@@ -111,6 +111,7 @@ TEST_F(Undo, NoChangeMakesNoStepAndANewStepDropsTheRedoSteps) {
 
 TEST_F(Undo, TheHistoryKeepsItsStepsWithinTheByteLimit) {
     // Ordinary steps: many more than the hundred kept at the least.
+    static_assert(qlhost::kUndoMinSteps < 150);
     for (int i = 0; i < 150; ++i) {
         history.Begin(TheDrawing(), "ADD");
         Add(i);
