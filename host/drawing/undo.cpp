@@ -30,15 +30,27 @@ void Put(std::vector<unsigned char>& out, const void* data, size_t size) {
     out.insert(out.end(), bytes, bytes + size);
 }
 
-// Appends the image of a top-level entity and every member below it, without recursion.
+NodeHeader HeaderOf(const Node& node) {
+    return {node.id, node.flags & kKeptFlags,
+            node.children ? static_cast<uint32_t>(node.children->count) : kNoMembers, node.length()};
+}
+
+// Appends the image of a top-level entity and every member below it, without recursion;
+// an entity without members (nearly all) needs no list of pending nodes.
 void AppendTree(const Node& top, std::vector<unsigned char>& out) {
+    if (!top.children) {
+        const NodeHeader header = HeaderOf(top);
+        const size_t at = out.size();
+        out.resize(at + sizeof header + header.length);
+        std::memcpy(out.data() + at, &header, sizeof header);
+        std::memcpy(out.data() + at + sizeof header, top.record(), header.length);
+        return;
+    }
     std::vector<const Node*> pending{&top};
     while (!pending.empty()) {
         const Node* node = pending.back();
         pending.pop_back();
-        const NodeHeader header{node->id, node->flags & kKeptFlags,
-                                node->children ? static_cast<uint32_t>(node->children->count) : kNoMembers,
-                                node->length()};
+        const NodeHeader header = HeaderOf(*node);
         Put(out, &header, sizeof header);
         Put(out, node->record(), header.length);
         if (node->children)
@@ -46,26 +58,46 @@ void AppendTree(const Node& top, std::vector<unsigned char>& out) {
     }
 }
 
+// Whether one node is what the image at `at` says; moves `at` past it.
+bool SameNode(const Node& node, const unsigned char*& at, const unsigned char* end) {
+    const NodeHeader header = HeaderOf(node);
+    if (static_cast<size_t>(end - at) < sizeof header + header.length) return false;
+    if (std::memcmp(at, &header, sizeof header) != 0) return false;
+    at += sizeof header;
+    if (std::memcmp(at, node.record(), header.length) != 0) return false;
+    at += header.length;
+    return true;
+}
+
 // Whether a tree is, node for node, what its image says (AppendTree without the copy).
 bool SameTree(const Node& top, const unsigned char* image, size_t size) {
     const unsigned char* at = image;
     const unsigned char* end = image + size;
+    if (!top.children) return SameNode(top, at, end) && at == end;
     std::vector<const Node*> pending{&top};
     while (!pending.empty()) {
         const Node* node = pending.back();
         pending.pop_back();
-        const NodeHeader header{node->id, node->flags & kKeptFlags,
-                                node->children ? static_cast<uint32_t>(node->children->count) : kNoMembers,
-                                node->length()};
-        if (static_cast<size_t>(end - at) < sizeof header + header.length) return false;
-        if (std::memcmp(at, &header, sizeof header) != 0) return false;
-        at += sizeof header;
-        if (std::memcmp(at, node->record(), header.length) != 0) return false;
-        at += header.length;
+        if (!SameNode(*node, at, end)) return false;
         if (node->children)
             for (const Node* child = node->children->tail; child; child = child->prev) pending.push_back(child);
     }
     return at == end;
+}
+
+// The bytes AppendTree writes for a tree.
+size_t TreeBytes(const Node& top) {
+    if (!top.children) return sizeof(NodeHeader) + top.length();
+    size_t bytes = 0;
+    std::vector<const Node*> pending{&top};
+    while (!pending.empty()) {
+        const Node* node = pending.back();
+        pending.pop_back();
+        bytes += sizeof(NodeHeader) + node->length();
+        if (node->children)
+            for (const Node* child = node->children->head; child; child = child->next) pending.push_back(child);
+    }
+    return bytes;
 }
 
 NodeHeader ReadHeader(const unsigned char*& at) {
@@ -147,6 +179,10 @@ void UndoHistory::Begin(Drawing& drawing, const std::string& name, const UndoExt
     if (depth_++ > 0) return;
     base_.bytes.clear();
     base_.order.clear();
+    size_t bytes = 0;
+    for (const Node* node = drawing.work->head; node; node = node->next) bytes += TreeBytes(*node);
+    base_.bytes.reserve(bytes);
+    base_.order.reserve(drawing.work->count);
     for (const Node* node = drawing.work->head; node; node = node->next) {
         base_.order.emplace_back(node->id, base_.bytes.size());
         AppendTree(*node, base_.bytes);
@@ -178,6 +214,7 @@ bool UndoHistory::End(Drawing& drawing) {
     now.reserve(drawing.work->count);
     std::vector<char> seen(base.size(), 0);
     std::unordered_map<uint32_t, size_t> byId;
+    std::vector<size_t> changed;  // baseline entries changed or removed
     size_t next = 0;
     for (const Node* node = drawing.work->head; node; node = node->next) {
         now.push_back(node->id);
@@ -194,14 +231,24 @@ bool UndoHistory::End(Drawing& drawing) {
         if (k < base.size() && !seen[k]) {
             seen[k] = 1;
             next = k + 1;
-            const unsigned char* was = base_.bytes.data() + base[k].second;
-            if (SameTree(*node, was, baseSize(k))) continue;
-            AddImage(step.before.images, node->id, was, baseSize(k));
+            if (SameTree(*node, base_.bytes.data() + base[k].second, baseSize(k))) continue;
+            changed.push_back(k);
         }
         step.after.ids.push_back(node->id);
     }
     for (size_t k = 0; k < base.size(); ++k)
-        if (!seen[k]) AddImage(step.before.images, base[k].first, base_.bytes.data() + base[k].second, baseSize(k));
+        if (!seen[k]) changed.push_back(k);
+    // The before images: copied out of the start image, or, when they are most of it (a
+    // command that moved everything), the start image itself.
+    size_t changedBytes = 0;
+    for (size_t k : changed) changedBytes += baseSize(k);
+    if (changedBytes * 2 >= base_.bytes.size() && !changed.empty()) {
+        for (size_t k : changed) step.before.images.index.emplace_back(base[k].first, base[k].second);
+        step.before.images.bytes = std::move(base_.bytes);
+    } else {
+        step.before.images.bytes.reserve(changedBytes);
+        for (size_t k : changed) AddImage(step.before.images, base[k].first, base_.bytes.data() + base[k].second, baseSize(k));
+    }
     SortIndex(step.before.images);
     for (const auto& entry : step.before.images.index) step.before.ids.push_back(entry.first);
     if (!std::is_sorted(step.after.ids.begin(), step.after.ids.end()))
@@ -241,10 +288,10 @@ bool UndoHistory::End(Drawing& drawing) {
     }
     base_ = Baseline{};
 
-    const bool changed = !step.before.ids.empty() || !step.after.ids.empty() ||
+    const bool anything = !step.before.ids.empty() || !step.after.ids.empty() ||
                          !step.before.order.empty() || !step.after.order.empty() || !step.tableKinds.empty() ||
                          step.renamed || step.extraChanged;
-    if (!changed) return false;
+    if (!anything) return false;
     for (UndoStep::Side* side : {&step.before, &step.after}) {
         side->ids.shrink_to_fit();
         side->images.bytes.shrink_to_fit();
@@ -325,13 +372,20 @@ bool UndoHistory::Undo(Drawing& drawing, std::string& name) {
         std::unordered_map<uint32_t, const Node*> nodes;
         nodes.reserve(drawing.work->count);
         for (const Node* node = drawing.work->head; node; node = node->next) nodes.emplace(node->id, node);
-        std::vector<unsigned char> tree;
+        std::vector<const Node*> trees;
+        trees.reserve(step.after.ids.size());
+        size_t total = 0;
         for (uint32_t id : step.after.ids) {
             auto it = nodes.find(id);
-            if (it == nodes.end()) continue;
-            tree.clear();
-            AppendTree(*it->second, tree);
-            AddImage(step.after.images, id, tree.data(), tree.size());
+            trees.push_back(it == nodes.end() ? nullptr : it->second);
+            if (trees.back()) total += TreeBytes(*trees.back());
+        }
+        step.after.images.bytes.reserve(total);
+        step.after.images.index.reserve(trees.size());
+        for (size_t i = 0; i < trees.size(); ++i) {
+            if (!trees[i]) continue;
+            step.after.images.index.emplace_back(step.after.ids[i], step.after.images.bytes.size());
+            AppendTree(*trees[i], step.after.images.bytes);
         }
         step.after.images.bytes.shrink_to_fit();
         step.after.images.index.shrink_to_fit();
