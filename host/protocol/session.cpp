@@ -7,6 +7,7 @@
 #include "host/io/preview.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
+#include "host/protocol/undo_steps.h"
 #include "host/script/actions.h"
 #include "host/ui/ui.h"
 
@@ -20,6 +21,7 @@ struct Session {
     int stepDepth = 0;
     bool endedInStep = false;   // CmdEnd was called during the current step
     bool inAbout = false;
+    UndoHistory undo;           // the steps of the drawing undo and redo take back and forth
 };
 
 Session g_session;
@@ -52,6 +54,7 @@ void EndCommand() {
     g_session.prompt.reset();
     g_session.command.clear();
     TheDrawing().PurgeDeleted();
+    EndUndoStep();
     Transcript(name + " ended");
     // Temporary lists live only while their command runs.
     for (const auto& list : TheDrawing().temporaries)
@@ -101,6 +104,8 @@ int FindCommand(const std::string& name) {
     return -1;
 }
 
+UndoHistory& TheUndoHistory() { return g_session.undo; }
+
 bool StepRunning() { return g_session.stepDepth > 0; }
 
 bool CommandRunning() { return g_session.running; }
@@ -120,6 +125,7 @@ bool StartCommand(const std::string& name) {
     g_session.command = hostName ? hostName : g_commands.names[static_cast<size_t>(index)];
     g_session.prompt.reset();
     ResetScreenCounters();
+    BeginUndoStep(g_session.command);
     Transcript(g_session.command + " started");
     CmdProc proc = hostName ? RunHostCommand : g_commands.procs[static_cast<size_t>(index) + 1];
     RunStep("the command procedure", [](void* p) { reinterpret_cast<CmdProc>(p)(); },
@@ -161,6 +167,7 @@ void AbandonCommand() {
     g_session.running = false;
     g_session.prompt.reset();
     g_session.command.clear();
+    EndUndoStep();
     Transcript(name + " abandoned");
 }
 

@@ -1,6 +1,7 @@
 // Argument helpers of the scenario verbs.
 #include <filesystem>
 
+#include "host/io/drawing_io.h"
 #include "host/script/actions.h"
 #include "host/script/run_state.h"
 
@@ -72,6 +73,15 @@ std::string ScriptPath(const std::string& name) {
     const std::filesystem::path path(name);
     if (path.is_absolute() || !Run().script || Run().script->folder.empty()) return name;
     return (std::filesystem::path(Run().script->folder) / path).string();
+}
+
+std::string SavedJson() {
+    std::string text;
+    WriteDrawingJson(*TheDrawing().work, [&](const std::string& piece) {
+        text += piece;
+        return true;
+    });
+    return text;
 }
 
 }  // namespace qlhost

@@ -27,6 +27,7 @@ struct RunState {
     std::string messageText;                // the last message box's text
     std::string messageCaption;             // and its caption
     bool hadMessage = false;
+    std::map<std::string, std::string> kept;  // `keep NAME`: the drawing as saved JSON
 };
 
 RunState& Run();
@@ -58,6 +59,9 @@ bool Options(const ScriptAction& action, size_t from, const std::vector<std::str
 bool EntityIdArg(const std::string& word, uint32_t& id);
 // A file name of the script, relative to the script's folder.
 std::string ScriptPath(const std::string& name);
+
+// The working list as the JSON drawing format saves it.
+std::string SavedJson();
 
 // Runs a verb by name as the main loop does (tests of the runner use it too).
 void RunAction(const ScriptAction& action);

@@ -154,6 +154,7 @@ bool RunLoaded(const Script& script) {
     g_run.current = nullptr;
     g_run.problems.clear();
     g_run.names.clear();
+    g_run.kept.clear();
     g_run.transcript.clear();
     g_run.transcriptChecked = 0;
     g_run.inMessage = g_run.hadMessage = false;

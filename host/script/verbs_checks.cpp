@@ -1,12 +1,16 @@
 // Verbs that check: `expect …` in its forms; and `registry`, which sets up the stored values
 // a script starts from.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "host/io/preview.h"
 #include "host/platform/registry.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
+#include "host/protocol/undo_steps.h"
 #include "host/script/actions.h"
 #include "host/script/entity_fields.h"
 #include "host/script/run_state.h"
@@ -292,6 +296,66 @@ void ExpectTranscript(const ScriptAction& a) {
     Fail(a.action.verb, "a line " + Quote(a.action.args[0]), "none since the last check (last line " + last + ")");
 }
 
+// expect undo N ["NAME"] / expect redo N ["NAME"]: the steps there are to take back (or do
+// again), and the name of the next one.
+void ExpectSteps(const ScriptAction& a, bool undo) {
+    long long expected;
+    if (!NeedArgs(a, 1, 2) || !WholeArg(a, 0, expected)) return;
+    const UndoHistory& history = TheUndoHistory();
+    const size_t count = undo ? history.UndoCount() : history.RedoCount();
+    if (static_cast<long long>(count) != expected)
+        Fail(a.action.verb, std::to_string(expected) + " step(s)", std::to_string(count));
+    if (a.action.args.size() < 2) return;
+    const std::string name = undo ? history.NextUndoName() : history.NextRedoName();
+    if (name != a.action.args[1]) Fail(a.action.verb, "the step " + Quote(a.action.args[1]), name.empty() ? "none" : Quote(name));
+}
+
+void ExpectUndo(const ScriptAction& a) { ExpectSteps(a, true); }
+void ExpectRedo(const ScriptAction& a) { ExpectSteps(a, false); }
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    bytes = buffer.str();
+    return true;
+}
+
+// Two texts that should be the same bytes; a difference names the first line that differs.
+void SameBytes(const std::string& what, const std::string& expected, const std::string& found) {
+    if (expected == found) return;
+    const size_t common = std::min(expected.size(), found.size());
+    size_t at = 0;
+    while (at < common && expected[at] == found[at]) ++at;
+    const size_t from = at == 0 ? 0 : expected.rfind('\n', at - 1) + 1;  // npos + 1 is 0
+    const size_t line = static_cast<size_t>(std::count(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(from), '\n')) + 1;
+    auto lineOf = [&](const std::string& text) {
+        if (from >= text.size()) return std::string("the end");
+        const size_t end = text.find('\n', from);
+        return Quote(text.substr(from, end == std::string::npos ? std::string::npos : end - from));
+    };
+    Fail(what + " line " + std::to_string(line), lineOf(expected), lineOf(found));
+}
+
+// expect same-file A B: the two files hold the same bytes.
+void ExpectSameFile(const ScriptAction& a) {
+    if (!NeedArgs(a, 2, 2)) return;
+    std::string first, second;
+    for (size_t i = 0; i < 2; ++i)
+        if (!ReadFileBytes(ScriptPath(a.action.args[i]), i == 0 ? first : second))
+            return ScriptFault(a.action.verb + ": cannot read " + a.action.args[i]);
+    SameBytes(a.action.verb, first, second);
+}
+
+// expect kept NAME: the drawing saved as JSON now is, byte for byte, what `keep NAME` kept.
+void ExpectKept(const ScriptAction& a) {
+    if (!NeedArgs(a, 1, 1)) return;
+    const auto it = Run().kept.find(a.action.args[0]);
+    if (it == Run().kept.end()) return ScriptFault(a.action.verb + ": nothing is kept as " + Quote(a.action.args[0]));
+    SameBytes(a.action.verb + " " + a.action.args[0], it->second, SavedJson());
+}
+
 struct Form {
     const char* name;
     void (*check)(const ScriptAction&);
@@ -301,7 +365,8 @@ const Form kForms[] = {
     {"prompt", ExpectPrompt},     {"message", ExpectMessage}, {"idle", ExpectIdle},
     {"registry", ExpectRegistry}, {"var", ExpectVar},         {"count", ExpectCount},
     {"entity", ExpectEntity},     {"selected", ExpectSelected}, {"preview", ExpectPreview},
-    {"transcript", ExpectTranscript},
+    {"transcript", ExpectTranscript}, {"undo", ExpectUndo}, {"redo", ExpectRedo},
+    {"same-file", ExpectSameFile}, {"kept", ExpectKept},
 };
 
 void VerbExpect(const ScriptAction& a) {

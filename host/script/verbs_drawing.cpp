@@ -13,6 +13,7 @@
 #include "host/io/preview.h"
 #include "host/io/safe_file.h"
 #include "host/protocol/protocol.h"
+#include "host/protocol/undo_steps.h"
 #include "host/script/actions.h"
 #include "host/script/run_state.h"
 #include "host/ui/dialog.h"
@@ -132,19 +133,43 @@ void NameDrawing(const std::string& name) {
     std::memcpy(drawing.work->fileName, name.data(), std::min(name.size(), sizeof drawing.work->fileName - 1));
 }
 
+// A load, a new drawing and an added entity are undo steps of their own (an `add` while a
+// command runs is part of the command's step).
 void VerbLoad(const ScriptAction& a) {
     if (!NeedArgs(a, 1, 1) || !Idle(a)) return;
     std::string error;
-    if (!ReplaceDrawing(ScriptPath(a.action.args[0]), TheDrawing(), error)) return ScriptFault("load: " + error);
-    NameDrawing(a.action.args[0]);
-    Run().names.clear();
+    BeginUndoStep("load");
+    if (ReplaceDrawing(ScriptPath(a.action.args[0]), TheDrawing(), error)) {
+        NameDrawing(a.action.args[0]);
+        Run().names.clear();
+    }
+    EndUndoStep();
+    if (!error.empty()) ScriptFault("load: " + error);
 }
 
 void VerbNew(const ScriptAction& a) {
     if (!NeedArgs(a, 0, 0) || !Idle(a)) return;
+    BeginUndoStep("new");
     TheDrawing().Reset();
     ClearSymbolDefinitions();
     Run().names.clear();
+    EndUndoStep();
+}
+
+// keep NAME: the drawing as saved JSON, kept for `expect kept NAME`.
+void VerbKeep(const ScriptAction& a) {
+    if (!NeedArgs(a, 1, 1)) return;
+    Run().kept[a.action.args[0]] = SavedJson();
+}
+
+void VerbUndo(const ScriptAction& a) {
+    if (!NeedArgs(a, 0, 0) || !Idle(a)) return;
+    UndoLastStep();
+}
+
+void VerbRedo(const ScriptAction& a) {
+    if (!NeedArgs(a, 0, 0) || !Idle(a)) return;
+    RedoLastStep();
 }
 
 // refuse lists N [after M]: after M more temporary lists, the next N the plug-in asks for
@@ -241,7 +266,7 @@ bool BuildRecord(const std::string& kind, const std::vector<std::string>& words,
     return true;
 }
 
-void VerbAdd(const ScriptAction& a) {
+void AddEntity(const ScriptAction& a) {
     if (!NeedArgs(a, 1, SIZE_MAX)) return;
     std::map<std::string, std::string> options;
     std::vector<std::string> words;
@@ -277,6 +302,12 @@ void VerbAdd(const ScriptAction& a) {
     Transcript(line);
 }
 
+void VerbAdd(const ScriptAction& a) {
+    BeginUndoStep("add");
+    AddEntity(a);
+    EndUndoStep();
+}
+
 }  // namespace
 
 const std::vector<Verb>& DrawingVerbs() {
@@ -286,6 +317,8 @@ const std::vector<Verb>& DrawingVerbs() {
         {"svg-list", VerbSvgList, false, true},
         {"load", VerbLoad, false, false}, {"new", VerbNew, false, false},
         {"add", VerbAdd, false, false},  {"refuse", VerbRefuse, false, false},
+        {"undo", VerbUndo, true, false}, {"redo", VerbRedo, true, false},
+        {"keep", VerbKeep, false, true},
     };
     return verbs;
 }

@@ -203,4 +203,27 @@ TEST_F(LiveHost, AMessageBoxWaitsForTheUsersAnswer) {
     EXPECT_EQ(lines.back(), "message closed with OK");
 }
 
+// The page's undo and redo are the scenario lines `undo` and `redo`: they take the host's own
+// BOX back and forth, the drawing sent to the page follows, and the session replays them.
+TEST_F(LiveHost, UndoAndRedoLinesTakeACommandBackAndForth) {
+    auto drawing = [&] { return api_->Handle(Request{"GET", "/api/drawing.json", {}, ""}).body; };
+    Lines({"add line 0 0 10 0", "run BOX", "point 30 30", "point 40 35"});
+    const std::string boxed = drawing();
+    Lines({"undo"});
+    const std::string undone = drawing();
+    EXPECT_EQ(undone.find("\"polygon\""), std::string::npos);
+    EXPECT_NE(undone.find("\"line\""), std::string::npos);
+    Lines({"redo"});
+    EXPECT_EQ(drawing(), boxed);
+    Lines({"undo", "undo", "undo"});
+    Stop();
+    EXPECT_EQ(status_, 0);
+    EXPECT_EQ(qlhost::TheDrawing().work->count, 0u);
+    EXPECT_NE(session_->Script().find("undo\nredo\nundo\nundo\nundo\n"), std::string::npos);
+    const Response r = api_->Handle(Request{"GET", "/api/state", {{"transcript", "0"}}, ""});
+    const json lines = json::parse(r.body)["transcript"]["lines"];
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Nothing to undo");
+}
+
 }  // namespace
