@@ -6,6 +6,7 @@
 #include "host/drawing/drawing.h"
 #include "host/io/preview.h"
 #include "host/platform/system.h"
+#include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
 #include "host/script/actions.h"
 #include "host/ui/ui.h"
@@ -51,6 +52,9 @@ void EndCommand() {
     g_session.running = false;
     g_session.prompt.reset();
     g_session.command.clear();
+    DropPreselection();
+    ClearCommandPoints();
+    ClearRubberOrigin();
     TheDrawing().PurgeDeleted();
     Transcript(name + " ended");
     // Temporary lists live only while their command runs.
@@ -119,12 +123,15 @@ bool StartCommand(const std::string& name) {
     g_session.running = true;
     g_session.command = hostName ? hostName : g_commands.names[static_cast<size_t>(index)];
     g_session.prompt.reset();
+    ClearCommandPoints();
+    ClearRubberOrigin();
     ResetScreenCounters();
     Transcript(g_session.command + " started");
     CmdProc proc = hostName ? RunHostCommand : g_commands.procs[static_cast<size_t>(index) + 1];
     RunStep("the command procedure", [](void* p) { reinterpret_cast<CmdProc>(p)(); },
             reinterpret_cast<void*>(proc));
     PumpMessages();
+    TakePreselection();
     return true;
 }
 
@@ -152,6 +159,7 @@ bool AnswerPrompt(int status) {
         c->continuation(c->status);
     }, &call);
     PumpMessages();
+    TakePreselection();
     return true;
 }
 
