@@ -283,6 +283,7 @@ window.addEventListener('keydown', (e) => {
   if (!name) return;
   e.preventDefault();
   if (name === 'ENTER' && atSelectionPrompt(page.state) && !page.state.typed) { send([FINISH]); return; }
+  if (name === 'ESC' && !page.state.command && page.state.selected > 0) { send(['select none']); return; }
   send([`key ${name}`]);
 });
 

@@ -1,5 +1,6 @@
 // Helpers of the browser tests: a page on the running qlhost --serve, the command line,
 // mouse actions at drawing coordinates, and the host's state.
+import { mkdirSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
@@ -88,8 +89,22 @@ export class Host {
     await this.settle();
   }
 
+  // Enter over the view: finishes a selection prompt.
+  async enter() {
+    await this.page.focus('#view');
+    await this.page.keyboard.press('Enter');
+    await this.settle();
+  }
+
   async drawing() {
     return this.page.evaluate(async () => (await fetch('api/drawing.json')).json());
+  }
+
+  // A screenshot kept as an artefact: ${QL_SHOTS_DIR:-build/browser-shots}/<name>.png.
+  async shot(name) {
+    const dir = process.env.QL_SHOTS_DIR || path.resolve('build/browser-shots');
+    mkdirSync(dir, { recursive: true });
+    await this.page.screenshot({ path: path.join(dir, `${name}.png`) });
   }
 
   async screenshot(name) {
