@@ -145,7 +145,10 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     state["snaps"] = std::move(snapModes);
     SnapHit hit;
     const double* at = LiveCursor();
-    const bool pointPrompt = CurrentPrompt() && (CurrentPrompt()->kind == REQ_POINT2 || CurrentPrompt()->kind == REQ_POINT3);
+    // Drag procedures snap (ProcCsrSnap) and draw for themselves; the marker is for the
+    // other point prompts, whose clicks the host snaps.
+    const PromptInfo* open = CurrentPrompt();
+    const bool pointPrompt = open && !open->drag && (open->kind == REQ_POINT2 || open->kind == REQ_POINT3);
     state["snap"] = pointPrompt && SnapNear(at[0], at[1], hit)
                         ? json{{"x", hit.at.x}, {"y", hit.at.y}, {"mode", SnapModeName(hit.mode)}}
                         : json(nullptr);

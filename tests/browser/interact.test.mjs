@@ -105,6 +105,21 @@ test('LINE shows a rubber line, goes on until Enter, snaps to a corner and takes
   assert.deepEqual(lines, [[40, 30, 55, 30], [55, 30, 55, 40]]);
 });
 
+test('a plug-in point prompt with a rubber origin shows the rubber line (QLDIST)', async () => {
+  await host.fresh();
+  await host.command('QLDIST');
+  await host.click(5, 5);
+  assert.equal(await host.prompt(), 'Distance to: ');
+  await host.move(40, 25);
+  const rubber = host.page.locator('#overlay line.rubber');
+  await rubber.waitFor();
+  // From the clicked point (nothing to snap to there, so as the mouse gave it).
+  const [x1, y1] = [Number(await rubber.getAttribute('x1')), Number(await rubber.getAttribute('y1'))];
+  assert.ok(Math.hypot(x1 - 5, y1 + 5) < 0.2, `rubber origin ${x1}, ${-y1}`);
+  await host.shot('qldist-rubber-line');
+  await host.send(['esc']);
+});
+
 test('a rubber box follows BOX and the snap switches reach the host', async () => {
   await host.fresh();
   await host.send(['add circle 20 20 5']);
