@@ -163,10 +163,21 @@ bool ParsePointInput(const std::string& input, bool haveLast, Pt last, Pt& point
     return true;
 }
 
+// Of the entities under the point, the last in list order that the click changes (a click on
+// entities lying over one another adds the next one each time); else the last of them.
 bool PickIntoSelection(double x, double y, bool remove) {
-    EntRec* found = PickAt(x, y);
-    if (!found) return false;
-    Mark(NodeOf(found), !remove);
+    Drawing& drawing = TheDrawing();
+    if (!drawing.work) return false;
+    const double point[2] = {x, y};
+    Node* any = nullptr;
+    Node* changes = nullptr;
+    for (Node* node = drawing.work->head; node; node = node->next) {
+        if (!Visible(drawing, *node) || !EPick(node->record(), point)) continue;
+        any = node;
+        if (node->selected() == remove) changes = node;
+    }
+    if (!any) return false;
+    Mark(changes ? changes : any, !remove);
     return true;
 }
 
