@@ -6,6 +6,9 @@ import { initCommandLine } from './commandline.js';
 import { initFiles } from './files.js';
 import { showMessage, showProblems } from './messages.js';
 import { updatePanels } from './panels.js';
+import { FINISH, atSelectionPrompt, bandLine, bandStyle, clickLine, selecting } from './pick.js';
+import { drawOverlay, overlayLayer } from './rubber.js';
+import { snapToolbar, snapsOn } from './snap.js';
 
 const $ = (id) => document.getElementById(id);
 const svg = $('view');
@@ -85,6 +88,14 @@ function showState(answer) {
   renderWindows(s, page.controlPreviews, page.previewsVersion, $('windows'));
   updatePanels(page, drawingShown);
   commandLine.noteState(s);
+  updateOverlay();
+}
+
+// Rubber line or box, given points and the snap marker, over the view.
+let mouse = null;
+function updateOverlay() {
+  const width = svg.getBoundingClientRect().width || 1;
+  drawOverlay(overlayLayer(svg), page.state, mouse, page.view.w / width);
 }
 
 const showError = (message) => showMessage(message);
@@ -170,6 +181,7 @@ svg.addEventListener('mousedown', (e) => {
   const p = toDrawing(e);
   if (e.button === 1) { panning = { x: e.clientX, y: e.clientY, view: { ...page.view } }; return; }
   if (blocked()) return;
+  if (e.button === 2 && atSelectionPrompt(page.state)) { send([FINISH]); return; }
   if (e.button === 2) { send([`rbutton down ${at(p)}`]); pressed = 'rbutton'; return; }
   if (e.button !== 0) return;
   const kind = promptKind();
@@ -190,8 +202,13 @@ window.addEventListener('mousemove', (e) => {
     setView(v.x - ((e.clientX - panning.x) / r.width) * v.w, v.y + ((e.clientY - panning.y) / r.height) * v.h, v.w);
     return;
   }
-  if (band) { showBand(band.start, p); return; }
-  if (e.target.closest && e.target.closest('#view') && page.state && page.state.prompt && page.state.prompt.drag && !blocked())
+  if (band) { showBand(band.start, p); bandStyle($('band'), band.start, p); return; }
+  const overView = e.target.closest && e.target.closest('#view');
+  mouse = overView ? p : null;
+  updateOverlay();
+  // Moves reach the host for a drag procedure, and at point prompts for the snap marker.
+  const prompt = page.state && page.state.prompt;
+  if (overView && prompt && !blocked() && (prompt.drag || ((prompt.kind === 5 || prompt.kind === 7) && snapsOn())))
     sendMove(p.x, p.y);
 });
 
@@ -205,7 +222,9 @@ window.addEventListener('mouseup', (e) => {
   band = null;
   $('band').setAttribute('visibility', 'hidden');
   if (moved) {
-    send([`select window ${num(Math.min(start.x, p.x))} ${num(Math.min(start.y, p.y))} ${num(Math.max(start.x, p.x))} ${num(Math.max(start.y, p.y))}`]);
+    send([bandLine(start, p)]);
+  } else if (selecting(page.state)) {
+    send([clickLine(p, e.shiftKey)]);
   } else {
     send([`lbutton down ${at(p)}`, `lbutton up ${at(p)}`]);
   }
@@ -252,6 +271,8 @@ window.addEventListener('keydown', (e) => {
   const name = keyName(e);
   if (!name) return;
   e.preventDefault();
+  if (name === 'ENTER' && atSelectionPrompt(page.state) && !page.state.typed) { send([FINISH]); return; }
+  if (name === 'ESC' && !page.state.command && page.state.selected > 0) { send(['select none']); return; }
   send([`key ${name}`]);
 });
 
@@ -315,6 +336,7 @@ $('zoom-out').addEventListener('click', () => zoom(1.5));
 window.addEventListener('resize', layout);
 
 layout();
+snapToolbar($('toolbar'), $('zoom-fit'), send);
 connect(showState, showError);
 // For tests and the console: the page's state, sending lines, and whether requests wait.
 window.quillet = { page, send, fit, busy, setView, files, commandLine };

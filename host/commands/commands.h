@@ -50,6 +50,7 @@ struct CommandDef {
     const char* more = nullptr;  // then further points until Enter, with this prompt
     size_t least = 0;            // points needed when Enter ends the further points
     void (*finish)(const Answers&) = nullptr;
+    void (*each)(const Answers&) = nullptr;  // after each point from the second on (LINE's segments)
 };
 
 // The commands of each family (drawing_commands.cpp, annotation_commands.cpp).

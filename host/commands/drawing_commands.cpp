@@ -99,8 +99,12 @@ const std::vector<CommandDef>& ShapeCommands() {
     static const std::vector<CommandDef> commands = {
         {"POINT", {{Ask::kPoint, "Point:", kFree}}, nullptr, 0,
          [](const Answers& a) { Draw(MakePoint(a.points[0].x, a.points[0].y)); }},
-        {"LINE", {{Ask::kPoint, "Start point:", kFree}, {Ask::kPoint, "End point:", kRubber}}, nullptr, 0,
-         [](const Answers& a) { Draw(MakeLine(a.points[0].x, a.points[0].y, a.points[1].x, a.points[1].y)); }},
+        // Each segment is drawn as its end is given; the next one starts there, until Enter.
+        {"LINE", {{Ask::kPoint, "Start point:", kFree}, {Ask::kPoint, "End point:", kRubber}}, kNext, 0, nullptr,
+         [](const Answers& a) {
+             const Pt from = a.points[a.points.size() - 2], to = a.points.back();
+             Draw(MakeLine(from.x, from.y, to.x, to.y));
+         }},
         {"PATH", {{Ask::kPoint, "First point:", kFree}}, kNext, 2,
          [](const Answers& a) { Draw(MakePath(a.points, false)); }},
         {"POLY", {{Ask::kPoint, "First point:", kFree}}, kNext, 3,

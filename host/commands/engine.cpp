@@ -81,6 +81,7 @@ void Answered(int status) {
     if (g_chain.more) {
         if (status == ST_OK) {
             g_chain.answers.points.push_back({g_chain.point[0], g_chain.point[1]});
+            if (def.each) def.each(g_chain.answers);
             return AskPoint(def.more, 5);
         }
         if (status == ST_DEFAULT && g_chain.answers.points.size() >= def.least && def.finish)
@@ -90,7 +91,10 @@ void Answered(int status) {
     if (status != ST_OK) return CmdEnd();
     const Step& step = def.steps[g_chain.step];
     switch (step.ask) {
-        case Ask::kPoint: g_chain.answers.points.push_back({g_chain.point[0], g_chain.point[1]}); break;
+        case Ask::kPoint:
+            g_chain.answers.points.push_back({g_chain.point[0], g_chain.point[1]});
+            if (def.each && g_chain.answers.points.size() >= 2) def.each(g_chain.answers);
+            break;
         case Ask::kWhole: g_chain.answers.numbers.push_back(g_chain.whole); break;
         case Ask::kDistance: g_chain.answers.numbers.push_back(g_chain.distance); break;
         case Ask::kText:

@@ -49,7 +49,11 @@ bool ExportDxf(const std::string& path, const HostList& list, std::string& error
 
 // SVG picture of a list (layers as groups, hidden layers left out, y axis up).
 struct SvgOptions {
-    bool highlightSelected = false;  // selected entities in the highlight colour
+    // Selected entities (and, with highlightMarked, those EMark highlights) inside
+    // <g class="ql-selected"> groups, which the page colours; their own colours stay, so the
+    // picture without the page's style shows no highlight.
+    bool highlightSelected = false;
+    bool highlightMarked = true;
     double margin = 0.05;            // fraction of the larger extent added around the drawing
 };
 bool WriteSvg(const std::string& path, const HostList& list, std::string& error);

@@ -214,6 +214,8 @@ void SvgCanvas::BeginGroup(const std::string& id, const std::string& label) {
     body_ += "<g id=\"" + XmlEscape(id) + "\" data-name=\"" + XmlEscape(label) + "\">\n";
 }
 
+void SvgCanvas::BeginClassGroup(const std::string& cls) { body_ += "<g class=\"" + XmlEscape(cls) + "\">\n"; }
+
 void SvgCanvas::EndGroup() { body_ += "</g>\n"; }
 
 void SvgCanvas::Comment(const std::string& text) {

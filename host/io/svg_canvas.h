@@ -51,6 +51,7 @@ public:
     void EndClip();
 
     void BeginGroup(const std::string& id, const std::string& label);
+    void BeginClassGroup(const std::string& cls);
     void EndGroup();
     void Comment(const std::string& text);
 

@@ -46,24 +46,25 @@ public:
         }
     }
 
-    void Walk(const HostList& list, const Matrix& m, const Matrix& outer, int layer, const std::string& override) {
+    void Walk(const HostList& list, const Matrix& m, const Matrix& outer, int layer, bool highlighted) {
         for (const Node* node = list.head; node; node = node->next) {
             if (node->deleted()) continue;
-            std::string color = override;
-            if (options_.highlightSelected && (node->selected() || (node->flags & Node::kHighlighted)))
-                color = io::kHighlightColor;
+            const bool own = !highlighted && options_.highlightSelected &&
+                             (node->selected() || (options_.highlightMarked && (node->flags & Node::kHighlighted)));
+            if (own) ctx_.canvas->BeginClassGroup("ql-selected");
             int type = node->type();
             bool keep = type == L::kAttribute &&
                         (L::Get<uint16_t>(node->record(), node->length(), L::kAttFlags) & kKeepPosition);
-            const Matrix& own = keep ? outer : m;
+            const Matrix& mine = keep ? outer : m;
             if (LayerOf(*node) == layer && !Hidden(layer)) {
-                ctx_.override = color;
-                if (type == L::kFilledContainer && node->children) FillContainer(*node, own);
-                io::RenderRecord(ctx_, node->record(), own);
+                if (type == L::kFilledContainer && node->children) FillContainer(*node, mine);
+                io::RenderRecord(ctx_, node->record(), mine);
             }
-            if (!node->children) continue;
-            Matrix inner = type == L::kSymbolRef ? Then(SymbolToWorld(node->record()), m) : m;
-            Walk(*node->children, inner, m, layer, color);
+            if (node->children) {
+                Matrix inner = type == L::kSymbolRef ? Then(SymbolToWorld(node->record()), m) : m;
+                Walk(*node->children, inner, m, layer, highlighted || own);
+            }
+            if (own) ctx_.canvas->EndGroup();
         }
     }
 
@@ -129,7 +130,7 @@ void Render(const HostList& list, const SvgOptions& options, SvgCanvas& canvas) 
         std::string id = io::SvgId(name);
         for (int k = 2; !ids.insert(id).second; ++k) id = io::SvgId(name) + "_" + std::to_string(k);
         canvas.BeginGroup(id, name);
-        painter.Walk(list, Matrix::Identity(), Matrix::Identity(), layer, "");
+        painter.Walk(list, Matrix::Identity(), Matrix::Identity(), layer, false);
         canvas.EndGroup();
     }
 }

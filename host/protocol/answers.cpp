@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
 #include "host/script/actions.h"
 
@@ -96,6 +97,7 @@ void AnswerPoint(double x, double y, double z, bool hasZ) {
     cursor[1] = y;
     if (hasZ) cursor[2] = z;
     SetPickPosition(x, y);
+    NotePointGiven(x, y);
     const double point[3] = {x, y, hasZ ? z : 0.0};
     std::memcpy(prompt->buffer, point, prompt->kind == REQ_POINT3 ? sizeof point : 2 * sizeof(double));
     AnswerPrompt(0);
@@ -126,7 +128,9 @@ void TypeIntoPrompt(char c) {
     const PromptInfo* prompt = CurrentPrompt();
     if (!prompt || g_typed.size() >= kMaxInputLine) return;
     const bool text = prompt->kind == REQ_VARIABLE || prompt->kind == REQ_TEXT;
-    if (text || (c >= '0' && c <= '9') || std::strchr(".,+-eE", c)) g_typed.push_back(c);
+    // Point prompts also take relative ("@dx,dy") and polar ("@d<angle") input.
+    const bool point = IsPointKind(prompt->kind) && (c == '@' || c == '<');
+    if (text || point || (c >= '0' && c <= '9') || std::strchr(".,+-eE", c)) g_typed.push_back(c);
 }
 
 void EraseTyped() {
@@ -151,6 +155,15 @@ void AnswerTyped(const std::string& input) {
     const PromptInfo* prompt = OpenPrompt("typed input");
     if (!prompt) return;
     if (prompt->kind == REQ_VARIABLE || prompt->kind == REQ_TEXT) return AnswerText(input);
+    if (IsPointKind(prompt->kind) && input.find_first_of("@<") != std::string::npos) {
+        Pt last, point;
+        double z;
+        bool hasZ;
+        if (ParsePointInput(input, LastPoint(last), last, point, z, hasZ))
+            return AnswerPoint(point.x, point.y, z, hasZ);
+        Transcript("input not understood: " + input);
+        return;
+    }
     double values[3] = {0, 0, 0};
     int count = 0;
     size_t start = 0;

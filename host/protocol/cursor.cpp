@@ -8,6 +8,7 @@
 #include "host/drawing/tables.h"
 #include "host/io/preview.h"
 #include "host/platform/system.h"
+#include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
 #include "host/script/actions.h"
 
@@ -25,6 +26,7 @@ double g_viewX = 0, g_viewY = 0;
 ADWin g_window = {100.0, 75.0, kWindowPixelsX, kWindowPixelsY};
 alignas(16) unsigned char g_dragContext[kDragContextSize] = {};
 double g_rubberOrigin[3] = {0, 0, 0};
+bool g_rubberSet = false;  // in the running command
 int g_dragCalls = 0;
 
 double ReadDouble(const unsigned char* at) {
@@ -151,10 +153,19 @@ void MoveCursor3(double x, double y, double z) {
     MoveCursor(x, y);
 }
 
-// Modes 0 and 2 snap the live cursor to the nearest end point of a visible line, path or
-// arc of the working list within the pick tolerance; other modes leave it.
+// Modes 0 and 2 snap the live cursor: with the user's snap modes on, to the snap they find;
+// otherwise to the nearest end point of a visible line, path or arc of the working list
+// within the pick tolerance. Other modes leave it.
 void SnapCursor(int mode) {
     if (mode != 0 && mode != 2) return;
+    if (SnapModes() != 0) {
+        SnapHit hit;
+        if (SnapNear(g_cursor[0], g_cursor[1], hit)) {
+            g_cursor[0] = hit.at.x;
+            g_cursor[1] = hit.at.y;
+        }
+        return;
+    }
     Drawing& drawing = TheDrawing();
     if (!drawing.work) return;
     double best = PickTolerance();
@@ -183,7 +194,15 @@ void SetRubberOrigin(double x, double y, double z) {
     g_rubberOrigin[0] = x;
     g_rubberOrigin[1] = y;
     g_rubberOrigin[2] = z;
+    g_rubberSet = true;
 }
+
+bool RubberOrigin(Pt& origin) {
+    origin = {g_rubberOrigin[0], g_rubberOrigin[1]};
+    return g_rubberSet;
+}
+
+void ClearRubberOrigin() { g_rubberSet = false; }
 
 void CountCursorRequest() { ++CurrentFrame().cursorCalls; }
 
@@ -194,6 +213,7 @@ void ResetCursorState() {
     g_viewX = g_viewY = 0;
     g_dragCalls = 0;
     SetRubberOrigin(0, 0, 0);
+    ResetInteraction();
 }
 
 }  // namespace qlhost

@@ -6,6 +6,7 @@
 #include "host/drawing/drawing.h"
 #include "host/io/preview.h"
 #include "host/platform/system.h"
+#include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
 #include "host/protocol/undo_steps.h"
 #include "host/script/actions.h"
@@ -53,6 +54,9 @@ void EndCommand() {
     g_session.running = false;
     g_session.prompt.reset();
     g_session.command.clear();
+    DropPreselection();
+    ClearCommandPoints();
+    ClearRubberOrigin();
     TheDrawing().PurgeDeleted();
     EndUndoStep();
     Transcript(name + " ended");
@@ -124,6 +128,8 @@ bool StartCommand(const std::string& name) {
     g_session.running = true;
     g_session.command = hostName ? hostName : g_commands.names[static_cast<size_t>(index)];
     g_session.prompt.reset();
+    ClearCommandPoints();
+    ClearRubberOrigin();
     ResetScreenCounters();
     BeginUndoStep(g_session.command);
     Transcript(g_session.command + " started");
@@ -131,6 +137,7 @@ bool StartCommand(const std::string& name) {
     RunStep("the command procedure", [](void* p) { reinterpret_cast<CmdProc>(p)(); },
             reinterpret_cast<void*>(proc));
     PumpMessages();
+    TakePreselection();
     return true;
 }
 
@@ -158,6 +165,7 @@ bool AnswerPrompt(int status) {
         c->continuation(c->status);
     }, &call);
     PumpMessages();
+    TakePreselection();
     return true;
 }
 

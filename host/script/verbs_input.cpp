@@ -2,6 +2,7 @@
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
 #include "host/protocol/loader.h"
+#include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
 #include "host/script/actions.h"
 #include "host/script/run_state.h"
@@ -65,21 +66,48 @@ void VerbPick(const ScriptAction& a) {
     if (NeedArgs(a, 2, 2) && NumberArg(a, 0, x) && NumberArg(a, 1, y)) AnswerPick(x, y);
 }
 
+// Two corners after the form word, and an optional trailing `add`.
+bool WindowArgs(const ScriptAction& a, double c[4], bool& add) {
+    if (!NeedArgs(a, 5, 6)) return false;
+    for (size_t i = 0; i < 4; ++i)
+        if (!NumberArg(a, i + 1, c[i])) return false;
+    add = a.action.args.size() == 6;
+    if (add && a.action.args[5] != "add") {
+        ScriptFault("select: \"" + a.action.args[5] + "\" is not `add`");
+        return false;
+    }
+    return true;
+}
+
 void VerbSelect(const ScriptAction& a) {
     if (!NeedArgs(a, 1, SIZE_MAX)) return;
-    // Without a prompt the entities are selected beforehand, as a user picks before a command.
+    // Without a prompt the entities are selected beforehand, as a user picks before a command;
+    // the next selection prompt takes them.
     const PromptInfo* prompt = CurrentPrompt();
     if (prompt && prompt->kind != REQ_SELECTION) return ScriptFault("select does not answer " + DescribePrompt());
-    const std::string& how = a.action.args[0];
+    // Entity names given with id= come before the words of the newer forms.
+    const std::string how = Run().names.count(a.action.args[0]) ? std::string() : a.action.args[0];
+    bool answer = true;  // the forms that build the set step by step leave the prompt open
     if (how == "all" || how == "none") {
         if (!NeedArgs(a, 1, 1)) return;
         how == "all" ? SelectAll() : SelectNone();
-    } else if (how == "window") {
+    } else if (how == "window" || how == "crossing") {
         double c[4];
-        if (!NeedArgs(a, 5, 5)) return;
-        for (size_t i = 0; i < 4; ++i)
-            if (!NumberArg(a, i + 1, c[i])) return;
-        SelectWindow(c[0], c[1], c[2], c[3]);
+        bool add;
+        if (!WindowArgs(a, c, add)) return;
+        if (how == "window" && !add) {
+            SelectWindow(c[0], c[1], c[2], c[3]);
+        } else {
+            SelectInWindow(c[0], c[1], c[2], c[3], how == "crossing", add);
+        }
+        answer = !add;
+    } else if (how == "pick" || how == "unpick") {
+        double x, y;
+        if (!NeedArgs(a, 3, 3) || !NumberArg(a, 1, x) || !NumberArg(a, 2, y)) return;
+        if (!PickIntoSelection(x, y, how == "unpick")) Transcript("select: nothing at " + a.action.args[1] + " " + a.action.args[2]);
+        answer = false;
+    } else if (how == "done") {
+        if (!NeedArgs(a, 1, 1)) return;
     } else {
         std::vector<uint32_t> ids;
         for (const std::string& word : a.action.args) {
@@ -91,7 +119,31 @@ void VerbSelect(const ScriptAction& a) {
         SelectIds(ids, error);
         if (!error.empty()) return ScriptFault("select: " + error);
     }
-    if (prompt) AnswerSelection();
+    if (!prompt) return NotePreselection();
+    if (answer) AnswerSelection();
+}
+
+// `snap MODE...` switches the object snaps of clicks and ProcCsrSnap on; `snap off` back to
+// the host's plain end-point snap.
+void VerbSnap(const ScriptAction& a) {
+    if (!NeedArgs(a, 1, SIZE_MAX)) return;
+    unsigned modes = 0;
+    if (!(a.action.args.size() == 1 && a.action.args[0] == "off")) {
+        for (const std::string& word : a.action.args) {
+            const unsigned mode = word == "all" ? kSnapAll : SnapModeByName(word.c_str());
+            if (mode == 0) return ScriptFault("snap: unknown mode \"" + word + "\"");
+            modes |= mode;
+        }
+    }
+    SetSnapModes(modes);
+}
+
+// `input "TEXT"` answers the open prompt as the text typed and Enter.
+void VerbInput(const ScriptAction& a) {
+    if (!NeedArgs(a, 1, 1)) return;
+    if (!CurrentPrompt()) return ScriptFault("input: no prompt is open");
+    ClearTyped();
+    AnswerTyped(a.action.args[0]);
 }
 
 void VerbMove(const ScriptAction& a) {
@@ -205,7 +257,10 @@ void Button(const ScriptAction& a, bool left) {
     DeliverMouse(msg, pixel.x, pixel.y);
     if (!Modal() && CurrentPrompt()) {
         const int kind = CurrentPrompt()->kind;
-        if (msg == WM_LBUTTONDOWN && (kind == REQ_POINT2 || kind == REQ_POINT3))
+        SnapHit hit;
+        if (msg == WM_LBUTTONDOWN && (kind == REQ_POINT2 || kind == REQ_POINT3) && SnapNear(x, y, hit))
+            AnswerPoint(hit.at.x, hit.at.y, cursor[2], true);
+        else if (msg == WM_LBUTTONDOWN && (kind == REQ_POINT2 || kind == REQ_POINT3))
             AnswerPoint(x, y, cursor[2], true);
         else if (msg == WM_LBUTTONDOWN && kind == REQ_PICK)
             AnswerPick(x, y);
@@ -263,7 +318,8 @@ const std::vector<Verb>& InputVerbs() {
         {"view", VerbView, false, true},        {"list", VerbList, false, true},
         {"clock", VerbClock, false, true},        {"dialog", VerbNoWindow, true, false},
         {"answer", VerbNoWindow, true, false},  {"file", VerbNoWindow, true, false},
-        {"menu", VerbNoWindow, true, false},
+        {"menu", VerbNoWindow, true, false},    {"snap", VerbSnap, false, true},
+        {"input", VerbInput, true, false},
     };
     return verbs;
 }

@@ -61,6 +61,13 @@ size_t NumberParam(const Request& request, const char* key, size_t fallback) {
     return ParseWhole(it->second, value) && value >= 0 ? static_cast<size_t>(value) : fallback;
 }
 
+// The picture as saved: the page's selection groups become plain groups.
+std::string WithoutHighlight(std::string svg) {
+    static const std::string kGroup = "<g class=\"ql-selected\">";
+    for (size_t at = 0; (at = svg.find(kGroup, at)) != std::string::npos;) svg.replace(at, kGroup.size(), "<g>");
+    return svg;
+}
+
 }  // namespace
 
 std::string FaultText(const std::string& problem) {
@@ -106,7 +113,7 @@ Response Api::Handle(const Request& r) {
     if (post && r.path == "/api/session") return SaveSession(r.body);
     if (get && (r.path == "/api/drawing.svg" || r.path == "/api/drawing.json")) {
         const auto snapshot = session_.Latest();
-        if (r.path == "/api/drawing.svg") return {200, "image/svg+xml", snapshot->drawingSvg, "drawing.svg"};
+        if (r.path == "/api/drawing.svg") return {200, "image/svg+xml", WithoutHighlight(snapshot->drawingSvg), "drawing.svg"};
         return {200, "application/json", snapshot->drawingJson, "drawing.json"};
     }
     if (r.path.rfind("/api/", 0) == 0) return ErrorResponse(404, "no such request: " + r.method + " " + r.path);

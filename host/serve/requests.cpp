@@ -21,7 +21,7 @@ constexpr std::array kBrowserVerbs = {
     "run",   "about",  "list",  "point", "number", "text",   "enter", "esc",  "pick", "select",
     "move",  "key",    "keydown", "keyup", "lbutton", "rbutton", "wait", "clock", "view", "dialog",
     "answer", "file",  "menu",  "new",   "load",   "save",   "svg",   "svg-preview", "add",
-    "undo",  "redo",
+    "undo",  "redo",  "snap",  "input",
 };
 
 std::string Upper(std::string text) {
@@ -189,10 +189,16 @@ bool CommandLineToLines(const std::string& typed, const PromptState& state,
     if (state.promptOpen) {
         const int kind = state.kind;
         std::vector<std::string> words;
-        if (text.empty()) {
+        if (text.empty() && kind == REQ_SELECTION) {
+            // Enter finishes a selection with the entities picked so far.
+            lines.push_back("select done");
+        } else if (text.empty()) {
             lines.push_back("enter");
         } else if (kind == REQ_VARIABLE || kind == REQ_TEXT) {
             lines.push_back("text " + Quote(typed));
+        } else if ((kind == REQ_POINT2 || kind == REQ_POINT3) && text[0] == '@') {
+            // Relative and polar points are read by the host, which knows the last point.
+            lines.push_back("input " + Quote(text));
         } else if ((kind == REQ_POINT2 || kind == REQ_POINT3) && PointWords(text, words)) {
             std::string line = "point";
             for (const std::string& w : words) line += " " + w;

@@ -5,6 +5,7 @@
 #include "host/drawing/drawing.h"
 #include "host/io/drawing_io.h"
 #include "host/io/preview.h"
+#include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
 #include "host/serve/drawing_info.h"
 #include "host/script/run_state.h"
@@ -137,8 +138,30 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     state["command"] = CommandRunning() ? RunningCommand() : std::string();
     json prompt = nullptr;
     if (const PromptInfo* p = CurrentPrompt())
-        prompt = {{"kind", p->kind}, {"text", p->text}, {"drag", p->drag}, {"flags", p->flags}};
+        prompt = {{"kind", p->kind}, {"text", p->text}, {"drag", p->drag}, {"flags", p->flags},
+                  {"cursor", p->drag ? 0 : p->cursor}};
     state["prompt"] = prompt;
+    // What the page draws over the view: the rubber origin, the points given in the command,
+    // the snap at the cursor, the snap modes and the size of the selection.
+    Pt origin;
+    state["rubber"] = RubberOrigin(origin) ? json{origin.x, origin.y} : json(nullptr);
+    json given = json::array();
+    for (Pt q : CommandPoints()) given.push_back({q.x, q.y});
+    state["given"] = std::move(given);
+    json snapModes = json::array();
+    for (unsigned bit = 1; bit <= kSnapNearest; bit <<= 1)
+        if (SnapModes() & bit) snapModes.push_back(SnapModeName(bit));
+    state["snaps"] = std::move(snapModes);
+    SnapHit hit;
+    const double* at = LiveCursor();
+    // Drag procedures snap (ProcCsrSnap) and draw for themselves; the marker is for the
+    // other point prompts, whose clicks the host snaps.
+    const PromptInfo* open = CurrentPrompt();
+    const bool pointPrompt = open && !open->drag && (open->kind == REQ_POINT2 || open->kind == REQ_POINT3);
+    state["snap"] = pointPrompt && SnapNear(at[0], at[1], hit)
+                        ? json{{"x", hit.at.x}, {"y", hit.at.y}, {"mode", SnapModeName(hit.mode)}}
+                        : json(nullptr);
+    state["selected"] = SelectedCount();
     state["typed"] = TypedInput();
     state["dialogs"] = DescribeDialogs();
     // Owner-drawn previews are kept by the io room until a script ends; a session runs as one
@@ -165,6 +188,9 @@ void SnapshotMaker::operator()(Snapshot& into, bool drawingChanged) {
     if (drawingChanged && TheDrawing().work) {
         SvgOptions options;
         options.highlightSelected = true;
+        // EMark's highlight belongs to the command that marked; once it ends only the
+        // selection shows in the selection colour.
+        options.highlightMarked = CommandRunning();
         into.drawingSvg = DrawingToSvg(*TheDrawing().work, options);
         into.drawingJson = DrawingToJson(*TheDrawing().work);
         // The panels: the layer table and the selection change only with actions other than

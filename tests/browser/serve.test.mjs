@@ -64,6 +64,7 @@ test('boxes drawn with the mouse are hatched through the QLHATCH dialog', async 
   await host.settle();
   assert.equal(await host.prompt(), 'Regular hatch - pick entities:');
   await host.band(5, 5, 65, 55);
+  await host.enter();  // the window adds to the selection; Enter finishes it
   assert.equal((await host.state()).command, '');
   assert.equal((await entities('group')).length, 1, 'one hatch group');
   await host.screenshot('hatch-drawn');
@@ -76,6 +77,7 @@ test('QLMOVE with CTRL held shows the scale and applies it on the click', async 
   await host.command('QLMOVE');
   assert.equal(await host.prompt(), 'Select entities:');
   await host.band(-2, -2, 12, 9);
+  await host.enter();  // the window adds to the selection; Enter finishes it
   await host.click(0, 0);
   assert.match(await host.prompt(), /^Place at/);
   await host.move(30, 30);
@@ -134,6 +136,7 @@ test('QLCUT Copy / Enlarge places a detail enlargement', async () => {
   await host.page.click('#windows button[data-id="1"]');
   await host.settle();
   await host.band(-2, 5, 55, 55);
+  await host.enter();  // the window adds to the selection; Enter finishes it
   await host.click(10, 10);
   await host.click(15, 10);
   assert.equal(await host.prompt(), 'Place at (CTRL = scale):');

@@ -89,6 +89,13 @@ export class Host {
     await this.settle();
   }
 
+  // Enter over the view: finishes a selection prompt.
+  async enter() {
+    await this.page.focus('#view');
+    await this.page.keyboard.press('Enter');
+    await this.settle();
+  }
+
   async drawing() {
     return this.page.evaluate(async () => (await fetch('api/drawing.json')).json());
   }

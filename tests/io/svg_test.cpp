@@ -96,8 +96,16 @@ TEST(Svg, HiddenLayersAndSelectionHighlight) {
     std::string svg = DrawingToSvg(*drawing.work, options);
     EXPECT_EQ(svg.find("Secret"), std::string::npos);
     EXPECT_EQ(svg.find("<line"), std::string::npos);
-    EXPECT_NE(svg.find("stroke=\"#e0218a\""), std::string::npos);
-    EXPECT_EQ(DrawingToSvg(*drawing.work).find("#e0218a"), std::string::npos);
+    // The highlight is a class the page colours; the entity keeps its own colour.
+    EXPECT_EQ(CountOf(svg, "<g class=\"ql-selected\">"), 1u);
+    EXPECT_EQ(svg.find("#e0218a"), std::string::npos);
+    EXPECT_EQ(DrawingToSvg(*drawing.work).find("ql-selected"), std::string::npos);
+    // A highlight of EMark shows only while its command runs (highlightMarked).
+    Node* marked = AddOnLayer(*drawing.work, MakeCircle(5, 5, 1), 1);
+    marked->flags |= Node::kHighlighted;
+    EXPECT_EQ(CountOf(DrawingToSvg(*drawing.work, options), "ql-selected"), 2u);
+    options.highlightMarked = false;
+    EXPECT_EQ(CountOf(DrawingToSvg(*drawing.work, options), "ql-selected"), 1u);
 }
 
 TEST(Svg, EmptyAndOddDrawingsStillGiveAPicture) {

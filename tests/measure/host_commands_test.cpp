@@ -53,6 +53,9 @@ TEST_F(HostCommands, ScriptAnswersFillThePromptsUpToAnEmptyOne) {
     EXPECT_EQ(D(square, kPolyPoints + 16 * 4), 15);  // closed by the first point again
 
     qlhost::RunScriptText("LINE;0,0;10,5");
+    ASSERT_NE(qlhost::CurrentPrompt(), nullptr);  // LINE goes on to the next segment
+    EXPECT_EQ(qlhost::CurrentPrompt()->text, "Next point (Enter to end):");
+    qlhost::AnswerPrompt(ST_DEFAULT);
     EXPECT_FALSE(qlhost::CommandRunning());
     EXPECT_EQ(Last()->type(), kLine);
     EXPECT_EQ(D(Last(), kLineEnd + 8), 5);

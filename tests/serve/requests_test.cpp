@@ -109,6 +109,8 @@ TEST(ServeCommandLine, TypedLinesBecomeAnswersOfTheOpenPrompt) {
     EXPECT_EQ(typed("", point), "enter");
     EXPECT_EQ(typed("esc", point), "esc");
     EXPECT_EQ(typed("1,x", point), "1,x");
+    EXPECT_EQ(typed("@3,-4", point), "input \"@3,-4\"");
+    EXPECT_EQ(typed(" @5<90", point), "input \"@5<90\"");
 
     const PromptState text{true, true, REQ_TEXT};
     EXPECT_EQ(typed("say \"hi\" \\ now", text), "text \"say \\\"hi\\\" \\\\ now\"");
@@ -117,6 +119,7 @@ TEST(ServeCommandLine, TypedLinesBecomeAnswersOfTheOpenPrompt) {
     const PromptState selection{true, true, REQ_SELECTION};
     EXPECT_EQ(typed("select all", selection), "select all");
     EXPECT_EQ(typed("3", selection), "3");
+    EXPECT_EQ(typed("", selection), "select done");
 
     lines.clear();
     EXPECT_FALSE(CommandLineToLines("QLMOVE", PromptState{true, false, -1}, isCommand, lines, error));
