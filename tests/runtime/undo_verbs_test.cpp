@@ -19,7 +19,7 @@ struct Case {
 
 const Case kCases[] = {
     {"same-after-undo",
-     "add line 0 0 5 0\nsave out/a.json\nkeep a\nrun LINE\npoint 0 0\npoint 9 9\nsave out/b.json\nundo\n"
+     "add line 0 0 5 0\nsave out/a.json\nkeep a\nrun LINE\npoint 0 0\npoint 9 9\nenter\nsave out/b.json\nundo\n"
      "save out/c.json\nexpect same-file out/a.json out/c.json\nexpect kept a\nredo\nsave out/d.json\n"
      "expect same-file out/b.json out/d.json\n",
      ""},
