@@ -231,6 +231,7 @@ test('a hatch pattern is chosen by clicking its labelled preview', async () => {
   await host.page.click('#windows .dialog button[data-id="1"]');
   await host.settle();
   await host.band(-5, -5, 45, 35);
+  await host.enter();
   assert.equal((await entities('group')).length, 1, 'the hatch was drawn');
 });
 
@@ -251,6 +252,7 @@ test('undo and redo take back a move and a hatch', async (t) => {
   const original = JSON.stringify(await entities());
   await host.command('QLMOVE');
   await host.band(-2, -2, 12, 3);
+  await host.enter();
   await host.click(0, 0);
   await host.click(20, 20);
   assert.equal((await host.state()).command, '');
@@ -271,6 +273,7 @@ test('undo and redo take back a move and a hatch', async (t) => {
   await host.page.click('#windows .dialog button[data-id="1"]');
   await host.settle();
   await host.band(25, -5, 65, 35);
+  await host.enter();
   assert.equal((await entities('group')).length, 1);
   const hatched = JSON.stringify(await entities());
   await host.page.click('#undo');
