@@ -57,8 +57,12 @@ void VerbEnter(const ScriptAction& a) {
 void VerbEsc(const ScriptAction& a) {
     if (!NeedArgs(a, 0, 0)) return;
     if (!CurrentPrompt()) return ScriptFault("esc: no prompt is open");
+    const bool selecting = CurrentPrompt()->kind == REQ_SELECTION;
     ClearTyped();
     AnswerPrompt(kStatusCancel);
+    // Escape at a selection prompt drops what was picked into it once the command has gone,
+    // as it would in any CAD program; a command that goes on keeps its own marks.
+    if (selecting && !CommandRunning()) SelectNone();
 }
 
 void VerbPick(const ScriptAction& a) {
