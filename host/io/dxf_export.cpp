@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -73,6 +74,22 @@ public:
     void dxfString(int gc, const char* value) const override {
         if (value != nullptr) dxfString(gc, std::string(value));
     }
+    // Holds back what is written from here on, until TakeHeld.
+    void Hold() const {
+        Flush();
+        holding_ = true;
+    }
+    std::string TakeHeld() const {
+        holding_ = false;
+        std::string held;
+        held.swap(text_);
+        return held;
+    }
+    void Raw(const std::string& text) const {
+        text_ += text;
+        if (text_.size() >= kPiece) Flush();
+    }
+
     void dxfString(int gc, const std::string& value) const override {
         // Group codes are right-aligned in three columns, as dxflib writes them.
         text_ += gc < 10 ? "  " : gc < 100 ? " " : "";
@@ -80,7 +97,7 @@ public:
         text_ += '\n';
         text_ += value;
         text_ += '\n';
-        if (text_.size() >= kPiece) Flush();
+        if (text_.size() >= kPiece && !holding_) Flush();
     }
 
 private:
@@ -96,7 +113,44 @@ private:
     mutable std::string text_;
     mutable int badCode_ = 0;
     mutable bool failed_ = false;
+    mutable bool holding_ = false;
 };
+
+// dxflib's OBJECTS section with the owner of every object (group code 330 after its handle):
+// the dictionary that lists it, 0 for the root dictionary. dxflib leaves the owners out, and
+// readers then have to repair them.
+std::string WithOwners(const std::string& objects) {
+    std::vector<std::pair<std::string, std::string>> pairs;  // code as written, value
+    for (size_t at = 0; at < objects.size();) {
+        size_t end = objects.find('\n', at);
+        if (end == std::string::npos) break;
+        size_t next = objects.find('\n', end + 1);
+        if (next == std::string::npos) next = objects.size();
+        pairs.emplace_back(objects.substr(at, end - at), objects.substr(end + 1, next - end - 1));
+        at = next + 1;
+    }
+    auto code = [](const std::string& text) { return std::atoi(text.c_str()); };
+    std::map<std::string, std::string> owners;
+    std::string handle;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const int c = code(pairs[i].first);
+        if (c == 0) handle.clear();
+        else if (c == 5 && handle.empty()) handle = pairs[i].second;
+        else if ((c == 350 || c == 360) && !handle.empty()) owners.emplace(pairs[i].second, handle);
+    }
+    std::string out;
+    bool started = false;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        out += pairs[i].first + "\n" + pairs[i].second + "\n";
+        const int c = code(pairs[i].first);
+        if (c == 0) started = true;
+        if (c == 5 && started && i > 0 && code(pairs[i - 1].first) == 0) {
+            auto owner = owners.find(pairs[i].second);
+            out += "330\n" + (owner == owners.end() ? std::string("0") : owner->second) + "\n";
+        }
+    }
+    return out;
+}
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRadian = 180 / kPi;
@@ -128,6 +182,13 @@ struct BlockInfo {
 };
 
 // A dimension's block: the dimension drawn with lines, arcs, arrowheads and its value.
+struct GroupBlock {
+    std::string name;
+    const Node* node;
+    Matrix world;
+    int depth;
+};
+
 struct DimensionBlock {
     std::string name;
     Record record;  // as written (moved into place)
@@ -172,6 +233,38 @@ public:
             if (block.reference->children) WriteList(*block.reference->children, Matrix::Identity(), 1);
         WriteList(list, Matrix::Identity(), 0);
         collecting_ = false;
+    }
+
+    // A group as an insert of an anonymous block of its members, carrying the group's record.
+    void WriteGroup(const Node& node, const Matrix& world, int depth) {
+        std::string key(reinterpret_cast<const char*>(&node), sizeof &node);
+        key.append(reinterpret_cast<const char*>(world.m), sizeof world.m);
+        if (collecting_) {
+            if (groupByKey_.emplace(key, groups_.size()).second) {
+                groups_.push_back({"*U" + std::to_string(groups_.size() + 1), &node, world, depth});
+                WriteList(*node.children, world, depth + 1);
+            }
+            return;
+        }
+        auto found = groupByKey_.find(key);
+        if (found == groupByKey_.end()) return;
+        dxf_.writeInsert(dw_, DL_InsertData(groups_[found->second].name, 0.0, 0.0, 0.0, 1.0, 1.0, 1.0, 0.0, 1, 1, 0, 0),
+                         Attributes(node.record()));
+        WriteGroups(io::RecordGroups(node.record(), node.length()));
+    }
+
+    const std::vector<std::string> GroupBlockNames() const {
+        std::vector<std::string> names;
+        for (const GroupBlock& g : groups_) names.push_back(g.name);
+        return names;
+    }
+
+    void WriteGroupBlocks() {
+        for (const GroupBlock& g : groups_) {
+            dxf_.writeBlock(dw_, DL_BlockData(g.name, 1, 0.0, 0.0, 0.0));
+            WriteList(*g.node->children, g.world, g.depth + 1);
+            dxf_.writeEndBlock(dw_, g.name);
+        }
     }
 
     void WriteDimensionBlocks() {
@@ -265,6 +358,7 @@ private:
             if (node.children) WriteList(*node.children, Then(SymbolToWorld(r), world), depth + 1);
             return;
         }
+        if (type == L::kGroup && node.children && depth <= kMaxBlockDepth) return WriteGroup(node, world, depth);
         if (node.children) {
             WriteList(*node.children, world, depth);
             if (type == L::kFilledContainer && !collecting_) {
@@ -450,6 +544,8 @@ private:
         dw_.dxfString(100, "AcDbEntity");
         dw_.entityAttributes(attributes);
         WriteGroups(io::HatchGroups(hatch));
+        // A filled container's own record: its attributes come back with it.
+        if (r[L::kType] == L::kFilledContainer) WriteGroups(io::RecordGroups(r, L::LengthOf(r)));
     }
 
     // The dimension picture: arrowheads are filled triangles (SOLID).
@@ -685,12 +781,17 @@ private:
                               attributes);
             break;
         }
-        default:
-            for (std::vector<Pt>& piece : FlattenEntity(r)) {
+        default: {
+            // The outline; a single one carries the record, which the import takes back when
+            // the outline is still the record's.
+            std::vector<std::vector<Pt>> pieces = FlattenEntity(r);
+            for (std::vector<Pt>& piece : pieces) {
                 bool closed = piece.size() > 2 && piece.front().x == piece.back().x && piece.front().y == piece.back().y;
                 if (closed) piece.pop_back();
                 WritePolyline(piece, closed, attributes);
+                if (pieces.size() == 1 && !piece.empty()) WriteGroups(io::RecordGroups(r, n));
             }
+        }
         }
     }
 
@@ -702,6 +803,8 @@ private:
     std::set<std::string> names_;
     std::unordered_map<int, std::string> layerNames_;  // looked up once per entity
     bool collecting_ = false;
+    std::vector<GroupBlock> groups_;
+    std::map<std::string, size_t> groupByKey_;
     std::vector<DimensionBlock> dimensions_;
     std::map<std::string, size_t> dimensionByKey_;
     std::set<TextStyleKey> textStyles_;
@@ -764,7 +867,7 @@ void WriteTables(DL_Dxf& dxf, DL_WriterA& dw, const Tables& tables, const Export
         // The family and its bold and italic flags, as CAD programs keep them for TrueType fonts.
         dw.dxfString(1001, "ACAD");
         dw.dxfString(1000, key.font);
-        dw.dxfInt(1071, (key.bold ? 0x2000000 : 0) | (key.italic ? 0x1000000 : 0));
+        dw.dxfInt(1071, 34 | (key.bold ? 0x1000000 : 0) | (key.italic ? 0x2000000 : 0));
     }
     dw.tableEnd();
     dxf.writeView(dw);
@@ -777,6 +880,7 @@ void WriteTables(DL_Dxf& dxf, DL_WriterA& dw, const Tables& tables, const Export
     dxf.writeBlockRecord(dw);
     for (const BlockInfo& block : blocks) dxf.writeBlockRecord(dw, block.name);
     for (const DimensionBlock& block : exporter.dimensionBlocks()) dxf.writeBlockRecord(dw, block.name);
+    for (const std::string& name : exporter.GroupBlockNames()) dxf.writeBlockRecord(dw, name);
     dw.tableEnd();
     dw.sectionEnd();
 }
@@ -808,12 +912,15 @@ bool ExportDxf(const std::string& path, const HostList& list, std::string& error
             }
             exporter.WriteBlocks();
             exporter.WriteDimensionBlocks();
+            exporter.WriteGroupBlocks();
             dw.sectionEnd();
             dw.sectionEntities();
             exporter.WriteList(list, Matrix::Identity(), 0);
             dw.sectionEnd();
+            dw.Hold();
             dxf.writeObjects(dw);
             dxf.writeObjectsEnd(dw);
+            dw.Raw(WithOwners(dw.TakeHeld()));
             dw.dxfEOF();
             const bool finished = dw.Finish();
             badCode = dw.badCode();

@@ -270,7 +270,7 @@ public:
             }
         }
         if (!family.empty()) {
-            style.flags = ((flags & 0x2000000) ? 0x10 : 0) | ((flags & 0x1000000) ? 0x20 : 0);
+            style.flags = ((flags & 0x1000000) ? 0x10 : 0) | ((flags & 0x2000000) ? 0x20 : 0);  // bold, italic
             file = family;
         }
         style.font = FontNumber(file);
@@ -401,6 +401,12 @@ public:
 
     void addInsert(const DL_InsertData& d) override {
         FinishPolyline();
+        // A group the host wrote as an insert of its members' block.
+        if (current_ < chunks_.size()) {
+            Record carried = io::RecordFromChunk(chunks_[current_]);
+            if (carried.size() == L::kGroupLength && carried[L::kType] == L::kGroup && AddBlockGroup(d.name, Attributes(std::move(carried), getAttributes())))
+                return;
+        }
         Item item;
         item.block = d.name;
         Placement& p = item.placement;
@@ -548,11 +554,16 @@ private:
             AddRecord(Attributes(std::move(record), ChunkAttributes(chunk)));
             return;
         }
-        auto block = blocks_.find(chunk.Text(2));
-        if (block == blocks_.end() || block->second.items.empty()) return;
+        AddBlockGroup(chunk.Text(2), Attributes(MakeHeader(L::kGroup, L::kGroupLength), ChunkAttributes(chunk)));
+    }
+
+    // A group of a block's entities where the block has them; false for no such block.
+    bool AddBlockGroup(const std::string& name, Record record) {
+        auto block = blocks_.find(name);
+        if (block == blocks_.end() || block->second.items.empty()) return false;
         FinishPolyline();
         Item group;
-        group.record = Attributes(MakeHeader(L::kGroup, L::kGroupLength), ChunkAttributes(chunk));
+        group.record = std::move(record);
         Matrix toDrawing = Matrix::Translation(-block->second.base.x, -block->second.base.y);
         for (const Item& member : block->second.items) {
             Item placed = member;
@@ -564,11 +575,27 @@ private:
         }
         target_->push_back(std::move(group));
         Handled();
+        return true;
     }
 
+    // True when an outline is a hatch path's record: the same record, or (curves, walls) an
+    // outline whose corners are the path's polygon.
     static bool SameShape(const Record& a, const Record& b) {
-        return a.size() == b.size() && a.size() >= L::kHeaderSize && a[L::kType] == b[L::kType] &&
-               std::equal(a.begin() + L::kHeaderSize, a.end(), b.begin() + L::kHeaderSize);
+        if (a.size() < L::kHeaderSize || b.size() < L::kHeaderSize) return false;
+        if (a.size() == b.size() && a[L::kType] == b[L::kType])
+            return std::equal(a.begin() + L::kHeaderSize, a.end(), b.begin() + L::kHeaderSize);
+        if (b[L::kType] != L::kPolygon) return false;
+        std::vector<std::vector<Pt>> pieces = FlattenEntity(a.data());
+        if (pieces.size() != 1) return false;
+        std::vector<Pt>& outline = pieces[0];
+        if (outline.size() > 2 && outline.front().x == outline.back().x && outline.front().y == outline.back().y) outline.pop_back();
+        const uint32_t n = static_cast<uint32_t>(b.size());
+        if (outline.size() != L::Get<uint16_t>(b.data(), n, L::kPolyCount)) return false;
+        for (size_t i = 0; i < outline.size(); ++i)
+            if (outline[i].x != L::Get<double>(b.data(), n, L::kPolyPoints + 16 * i) ||
+                outline[i].y != L::Get<double>(b.data(), n, L::kPolyPoints + 16 * i + 8))
+                return false;
+        return true;
     }
 
     // A hatch fills the outlines just before it when they are its paths, on its layer and
@@ -578,7 +605,12 @@ private:
         io::DxfHatch hatch;
         if (!io::ParseHatch(chunk, hatch) || hatch.paths.empty() || hatch.paths.size() > kMaxPolylinePoints) return;
         FinishPolyline();
-        const Record header = Attributes(MakeHeader(L::kFilledContainer, L::kGroupLength), ChunkAttributes(chunk));
+        Record carried = io::RecordFromChunk(chunk);
+        if (carried.size() != L::kGroupLength || carried[L::kType] != L::kFilledContainer) carried = MakeHeader(L::kFilledContainer, L::kGroupLength);
+        // The layer is the file's; a carried container keeps its own colour (the hatch has the
+        // fill colour).
+        const uint32_t ownColor = L::Get<uint32_t>(carried.data(), carried.size(), kHdrColor);
+        Record header = Attributes(std::move(carried), ChunkAttributes(chunk));
         const uint16_t fill = static_cast<uint16_t>(fills_.Number(hatch));
         const uint32_t fillColor = L::Get<uint32_t>(header.data(), header.size(), kHdrColor);
         const uint16_t layer = L::Get<uint16_t>(header.data(), header.size(), L::kLayer);
@@ -615,6 +647,8 @@ private:
             Item container;
             container.record = header;
             fillRecord(container.record);
+            if (io::RecordFromChunk(chunk).size() == L::kGroupLength)
+                L::Put(container.record.data(), static_cast<uint32_t>(container.record.size()), kHdrColor, ownColor);
             container.members = std::move(outlines);
             target_->push_back(std::move(container));
         }
@@ -635,9 +669,25 @@ private:
         // the first.
         if (points.empty() || points.size() > kMaxPolylinePoints) return;
         Item item;
-        item.record = Attributes(MakePath(points, closed_), polylineAttributes_);
+        item.record = Attributes(Carried(points) ? carried_ : MakePath(points, closed_), polylineAttributes_);
         target_->push_back(std::move(item));
         Handled(polylineChunk_);
+    }
+
+    // True (the record in carried_) when the polyline carries a host record (a curve, a
+    // wall) whose outline it still is.
+    bool Carried(const std::vector<Pt>& points) {
+        if (polylineChunk_ >= chunks_.size()) return false;
+        carried_ = io::RecordFromChunk(chunks_[polylineChunk_]);
+        if (carried_.empty()) return false;
+        std::vector<std::vector<Pt>> pieces = FlattenEntity(carried_.data());
+        if (pieces.size() != 1) return false;
+        std::vector<Pt>& outline = pieces[0];
+        if (outline.size() > 2 && outline.front().x == outline.back().x && outline.front().y == outline.back().y) outline.pop_back();
+        if (outline.size() != points.size()) return false;
+        for (size_t i = 0; i < points.size(); ++i)
+            if (outline[i].x != points[i].x || outline[i].y != points[i].y) return false;
+        return true;
     }
 
     // The inner points of a bulged segment: an arc of angle 4 atan(bulge), left of the chord
@@ -763,6 +813,7 @@ private:
     std::string app_, styleFamily_;
     int styleFlags_ = 0;
     std::map<std::string, StyleFont> styles_;
+    Record carried_;
     std::vector<Item> top_, discard_;
     std::vector<Item>* target_ = &top_;
     std::map<std::string, Block> blocks_;

@@ -212,9 +212,9 @@ TEST(Dxf, BlocksBecomeSymbolReferencesWithMembers) {
     EXPECT_EQ(mtext->next->type(), L::kText);  // the hatch is skipped
 }
 
-// A closed polyline is stored as the host's own commands store a drawn polygon: its first
-// point again at the end, so a rectangle is a five-point box and a square has four sides.
-TEST(Dxf, ClosedPolylinesEndOnTheirFirstPoint) {
+// A closed polyline keeps its vertices: the closed flag joins the last to the first, and a
+// polyline that lists its first point again at the end keeps that too.
+TEST(Dxf, ClosedPolylinesKeepTheirVertices) {
     Drawing& drawing = FreshDrawing();
     std::string path = TempPath("closed.dxf"), error;
     WriteDxf(path, {
@@ -229,18 +229,17 @@ TEST(Dxf, ClosedPolylinesEndOnTheirFirstPoint) {
     ASSERT_EQ(drawing.work->count, 2u);
     const Node* box = drawing.work->head;
     ASSERT_EQ(box->type(), L::kPolygon);
-    ASSERT_EQ(L::Get<uint16_t>(box->record(), box->length(), L::kPolyCount), 5);
-    EXPECT_EQ(box->length(), L::PolyLength(5));
-    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 4), 0.0);
-    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 4 + 8), 0.0);
-    // Already ending on its first point: nothing is added.
+    ASSERT_EQ(L::Get<uint16_t>(box->record(), box->length(), L::kPolyCount), 4);
+    EXPECT_EQ(box->length(), L::PolyLength(4));
+    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 3), 0.0);
+    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 3 + 8), 2.0);
     EXPECT_EQ(L::Get<uint16_t>(box->next->record(), box->next->length(), L::kPolyCount), 4);
 }
 
-// Written back out, a closed polyline lists each corner once: the repeated first point the
-// import adds (and the host's commands store) is left to the closed flag, so a DXF round
-// trip keeps the vertex count. An open path that returns to its start keeps every point.
-TEST(Dxf, ClosedPolylinesAreWrittenWithoutTheRepeatedPoint) {
+// Written out, a polygon lists its corners as stored: a box the host's commands drew (its
+// first corner again at the end) has five, and comes back with five; an open path that
+// returns to its start keeps every point too.
+TEST(Dxf, ClosedPolylinesAreWrittenWithTheirStoredCorners) {
     Drawing& drawing = FreshDrawing();
     Add(*drawing.work, MakeBox(0, 0, 4, 2));
     Add(*drawing.work, MakePath({{0, 0}, {1, 0}, {1, 1}}, true));
@@ -253,14 +252,14 @@ TEST(Dxf, ClosedPolylinesAreWrittenWithoutTheRepeatedPoint) {
         if (code.find_first_not_of(' ') != std::string::npos && std::stoi(code) == 90)
             counts.push_back(value.substr(value.find_first_not_of(' ')));
     }
-    EXPECT_EQ(counts, (std::vector<std::string>{"4", "3", "4"}));
+    EXPECT_EQ(counts, (std::vector<std::string>{"5", "3", "4"}));
 
     HostList& back = *drawing.CreateTemporary("~dxf.cv7", 0);
     ASSERT_TRUE(LoadDrawingFile(path, back, error)) << error;
     std::vector<int> points;
     for (const Node* n = back.head; n != nullptr; n = n->next)
         points.push_back(L::Get<uint16_t>(n->record(), n->length(), L::kPolyCount));
-    EXPECT_EQ(points, (std::vector<int>{5, 4, 4}));
+    EXPECT_EQ(points, (std::vector<int>{5, 3, 4}));
 }
 
 TEST(Dxf, InsertsCanBeExploded) {
