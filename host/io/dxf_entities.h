@@ -123,6 +123,9 @@ private:
 // Host records carried in extended data, so that a record DXF has no exact form for (a
 // dimension) comes back as it was: "1001 QUILLET", "1000 RECORD", then 1004 chunks.
 constexpr char kQuilletApp[] = "QUILLET";
+// "1001 QUILLET", "1000 CORNERS": a closed polyline whose last vertex is not its first one
+// again, as the host stored it (the import adds the repeat to other closed polylines).
+constexpr char kCornersAsStored[] = "CORNERS";
 std::vector<DxfGroup> RecordGroups(const unsigned char* record, uint32_t length);
 // The record of a chunk's QUILLET extended data, or an empty record.
 Record RecordFromChunk(const DxfChunk& chunk);

@@ -505,6 +505,8 @@ private:
         if (r[L::kType] == L::kPolygon) {
             size_t count = At<uint16_t>(r, L::kPolyCount);
             for (size_t i = 0; i < count && L::kPolyPoints + 16 * (i + 1) <= n; ++i) path.points.push_back(PointAt(r, L::kPolyPoints + 16 * i));
+            if (path.points.size() > 2 && path.points.front().x == path.points.back().x && path.points.front().y == path.points.back().y)
+                path.points.pop_back();
         } else {
             for (const std::vector<Pt>& piece : FlattenEntity(r)) path.points.insert(path.points.end(), piece.begin(), piece.end());
             if (path.points.size() > 2 && path.points.front().x == path.points.back().x && path.points.front().y == path.points.back().y)
@@ -749,9 +751,16 @@ private:
             std::vector<Pt> points;
             size_t count = At<uint16_t>(r, L::kPolyCount);
             for (size_t i = 0; i < count && L::kPolyPoints + 16 * (i + 1) <= n; ++i) points.push_back(PointAt(r, L::kPolyPoints + 16 * i));
-            // Every stored corner is written, a repeat of the first one at the end included (as
-            // the host's own commands store a box): the import gives back the same corners.
-            WritePolyline(points, r[L::kType] == L::kPolygon, attributes);
+            bool closed = r[L::kType] == L::kPolygon;
+            // The closed flag joins the last corner to the first; a stored repeat of the first
+            // point (as the host's commands store a polygon, and as the import adds it) would
+            // be one vertex too many. A polygon stored without that repeat says so, and the
+            // import gives back its corners as they were.
+            const bool repeated = points.size() > 2 && points.front().x == points.back().x && points.front().y == points.back().y;
+            if (closed && repeated) points.pop_back();
+            WritePolyline(points, closed, attributes);
+            if (closed && !repeated && !points.empty())
+                WriteGroups({{io::DxfGroup::kText, 1001, io::kQuilletApp}, {io::DxfGroup::kText, 1000, io::kCornersAsStored}});
             break;
         }
         case L::kCircle:

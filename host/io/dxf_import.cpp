@@ -580,21 +580,34 @@ private:
 
     // True when an outline is a hatch path's record: the same record, or (curves, walls) an
     // outline whose corners are the path's polygon.
+    // A closed outline's corners, a repeat of the first at the end left out.
+    static std::vector<Pt> Corners(const Record& r) {
+        std::vector<Pt> points;
+        if (r[L::kType] == L::kPolygon) {
+            const uint32_t n = static_cast<uint32_t>(r.size());
+            const size_t count = L::Get<uint16_t>(r.data(), n, L::kPolyCount);
+            for (size_t i = 0; i < count && L::kPolyPoints + 16 * (i + 1) <= n; ++i)
+                points.push_back({L::Get<double>(r.data(), n, L::kPolyPoints + 16 * i), L::Get<double>(r.data(), n, L::kPolyPoints + 16 * i + 8)});
+        } else {
+            std::vector<std::vector<Pt>> pieces = FlattenEntity(r.data());
+            if (pieces.size() != 1) return {};
+            points = std::move(pieces[0]);
+        }
+        if (points.size() > 2 && points.front().x == points.back().x && points.front().y == points.back().y) points.pop_back();
+        return points;
+    }
+
+    // True when an outline is a hatch path's record: the same circle or ellipse, or an outline
+    // with the corners of the path's polygon.
     static bool SameShape(const Record& a, const Record& b) {
         if (a.size() < L::kHeaderSize || b.size() < L::kHeaderSize) return false;
-        if (a.size() == b.size() && a[L::kType] == b[L::kType])
-            return std::equal(a.begin() + L::kHeaderSize, a.end(), b.begin() + L::kHeaderSize);
-        if (b[L::kType] != L::kPolygon) return false;
-        std::vector<std::vector<Pt>> pieces = FlattenEntity(a.data());
-        if (pieces.size() != 1) return false;
-        std::vector<Pt>& outline = pieces[0];
-        if (outline.size() > 2 && outline.front().x == outline.back().x && outline.front().y == outline.back().y) outline.pop_back();
-        const uint32_t n = static_cast<uint32_t>(b.size());
-        if (outline.size() != L::Get<uint16_t>(b.data(), n, L::kPolyCount)) return false;
-        for (size_t i = 0; i < outline.size(); ++i)
-            if (outline[i].x != L::Get<double>(b.data(), n, L::kPolyPoints + 16 * i) ||
-                outline[i].y != L::Get<double>(b.data(), n, L::kPolyPoints + 16 * i + 8))
-                return false;
+        if (b[L::kType] != L::kPolygon)
+            return a.size() == b.size() && a[L::kType] == b[L::kType] &&
+                   std::equal(a.begin() + L::kHeaderSize, a.end(), b.begin() + L::kHeaderSize);
+        const std::vector<Pt> x = Corners(a), y = Corners(b);
+        if (x.empty() || x.size() != y.size()) return false;
+        for (size_t i = 0; i < x.size(); ++i)
+            if (x[i].x != y[i].x || x[i].y != y[i].y) return false;
         return true;
     }
 
@@ -665,8 +678,14 @@ private:
             bool last = i + 1 == n;
             if (bulges_[i] != 0 && (!last || closed_)) AddBulge(points, vertices_[i], vertices_[last ? 0 : i + 1], bulges_[i]);
         }
-        // A closed polyline keeps its vertices as they are: the closed flag joins the last to
-        // the first.
+        // A closed polyline ends on its first point again, as the host's commands store a drawn
+        // one; not when the host wrote it without that repeat.
+        const bool open = !points.empty() && (points.back().x != points.front().x || points.back().y != points.front().y);
+        const bool asStored = polylineChunk_ < chunks_.size() && [&] {
+            const std::vector<io::DxfPair> data = chunks_[polylineChunk_].ExtendedData(io::kQuilletApp);
+            return !data.empty() && data[0].code == 1000 && data[0].value == io::kCornersAsStored;
+        }();
+        if (closed_ && open && !asStored && points.size() < kMaxPolylinePoints) points.push_back(points.front());
         if (points.empty() || points.size() > kMaxPolylinePoints) return;
         Item item;
         item.record = Attributes(Carried(points) ? carried_ : MakePath(points, closed_), polylineAttributes_);
@@ -683,10 +702,14 @@ private:
         std::vector<std::vector<Pt>> pieces = FlattenEntity(carried_.data());
         if (pieces.size() != 1) return false;
         std::vector<Pt>& outline = pieces[0];
-        if (outline.size() > 2 && outline.front().x == outline.back().x && outline.front().y == outline.back().y) outline.pop_back();
-        if (outline.size() != points.size()) return false;
-        for (size_t i = 0; i < points.size(); ++i)
-            if (outline[i].x != points[i].x || outline[i].y != points[i].y) return false;
+        auto trim = [](std::vector<Pt>& p) {
+            if (p.size() > 2 && p.front().x == p.back().x && p.front().y == p.back().y) p.pop_back();
+        };
+        std::vector<Pt> corners = points;
+        trim(outline), trim(corners);
+        if (outline.size() != corners.size()) return false;
+        for (size_t i = 0; i < corners.size(); ++i)
+            if (outline[i].x != corners[i].x || outline[i].y != corners[i].y) return false;
         return true;
     }
 

@@ -127,7 +127,9 @@ TEST(Dxf, TextCodesAndEscapes) {
                  "45\xc2\xb0 \xc2\xb1" "1 \xe2\x8c\x80" "8 \xc3\xa9");
 }
 
-TEST(Dxf, GroupsAreWrittenAsTheirMembers) {
+// A group is written as an insert of an anonymous block of its members (other programs show
+// the members) and comes back as the group.
+TEST(Dxf, GroupsComeBackAsGroups) {
     Drawing& drawing = FreshDrawing();
     Node* group = Add(*drawing.work, MakeGroup());
     Add(*drawing.work->Children(group), MakeLine(0, 0, 1, 1));
@@ -136,9 +138,12 @@ TEST(Dxf, GroupsAreWrittenAsTheirMembers) {
     ASSERT_TRUE(ExportDxf(path, *drawing.work, error)) << error;
     HostList& back = *drawing.CreateTemporary("~group.cv7", 0);
     ASSERT_TRUE(ImportDxf(path, back, error)) << error;
-    ASSERT_EQ(back.count, 2u);
-    EXPECT_EQ(back.head->type(), L::kLine);
-    EXPECT_EQ(back.tail->type(), L::kCircle);
+    ASSERT_EQ(back.count, 1u);
+    ASSERT_EQ(back.head->type(), L::kGroup);
+    ASSERT_NE(back.head->children, nullptr);
+    EXPECT_EQ(back.head->children->count, 2u);
+    EXPECT_EQ(back.head->children->head->type(), L::kLine);
+    EXPECT_EQ(back.head->children->tail->type(), L::kCircle);
 }
 
 TEST(Dxf, NamesOfLayersSurviveIntoAFreshDrawing) {
@@ -212,9 +217,9 @@ TEST(Dxf, BlocksBecomeSymbolReferencesWithMembers) {
     EXPECT_EQ(mtext->next->type(), L::kText);  // the hatch is skipped
 }
 
-// A closed polyline keeps its vertices: the closed flag joins the last to the first, and a
-// polyline that lists its first point again at the end keeps that too.
-TEST(Dxf, ClosedPolylinesKeepTheirVertices) {
+// A closed polyline is stored as the host's own commands store a drawn polygon: its first
+// point again at the end, so a rectangle is a five-point box and a square has four sides.
+TEST(Dxf, ClosedPolylinesEndOnTheirFirstPoint) {
     Drawing& drawing = FreshDrawing();
     std::string path = TempPath("closed.dxf"), error;
     WriteDxf(path, {
@@ -229,17 +234,19 @@ TEST(Dxf, ClosedPolylinesKeepTheirVertices) {
     ASSERT_EQ(drawing.work->count, 2u);
     const Node* box = drawing.work->head;
     ASSERT_EQ(box->type(), L::kPolygon);
-    ASSERT_EQ(L::Get<uint16_t>(box->record(), box->length(), L::kPolyCount), 4);
-    EXPECT_EQ(box->length(), L::PolyLength(4));
-    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 3), 0.0);
-    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 3 + 8), 2.0);
+    ASSERT_EQ(L::Get<uint16_t>(box->record(), box->length(), L::kPolyCount), 5);
+    EXPECT_EQ(box->length(), L::PolyLength(5));
+    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 4), 0.0);
+    EXPECT_EQ(L::Get<double>(box->record(), box->length(), L::kPolyPoints + 16 * 4 + 8), 0.0);
+    // Already ending on its first point: nothing is added.
     EXPECT_EQ(L::Get<uint16_t>(box->next->record(), box->next->length(), L::kPolyCount), 4);
 }
 
-// Written out, a polygon lists its corners as stored: a box the host's commands drew (its
-// first corner again at the end) has five, and comes back with five; an open path that
-// returns to its start keeps every point too.
-TEST(Dxf, ClosedPolylinesAreWrittenWithTheirStoredCorners) {
+// Written back out, a closed polyline lists each corner once: the repeated first point the
+// import adds (and the host's commands store) is left to the closed flag, so a DXF round
+// trip keeps the vertex count. A polygon stored without the repeat is marked so, and comes
+// back without it. An open path that returns to its start keeps every point.
+TEST(Dxf, ClosedPolylinesAreWrittenWithoutTheRepeatedPoint) {
     Drawing& drawing = FreshDrawing();
     Add(*drawing.work, MakeBox(0, 0, 4, 2));
     Add(*drawing.work, MakePath({{0, 0}, {1, 0}, {1, 1}}, true));
@@ -252,7 +259,7 @@ TEST(Dxf, ClosedPolylinesAreWrittenWithTheirStoredCorners) {
         if (code.find_first_not_of(' ') != std::string::npos && std::stoi(code) == 90)
             counts.push_back(value.substr(value.find_first_not_of(' ')));
     }
-    EXPECT_EQ(counts, (std::vector<std::string>{"5", "3", "4"}));
+    EXPECT_EQ(counts, (std::vector<std::string>{"4", "3", "4"}));
 
     HostList& back = *drawing.CreateTemporary("~dxf.cv7", 0);
     ASSERT_TRUE(LoadDrawingFile(path, back, error)) << error;
