@@ -57,7 +57,11 @@ public:
         if (!AtEnd()) ParseDouble(pairs_[i_++].value, value);
         return value;
     }
-    long long Whole() { return static_cast<long long>(Real()); }
+    // A count or flag; -1 for values no count can be.
+    long long Whole() {
+        const double value = Real();
+        return std::fabs(value) < 1e15 ? static_cast<long long>(value) : -1;
+    }
     // The value of the group of this code if it comes next, else the fallback.
     double Next(int code, double fallback) { return Code() == code ? Real() : fallback; }
     void Skip() { ++i_; }
@@ -162,6 +166,11 @@ bool ReadFamilies(const unsigned char* entry, std::vector<Family>& families, flo
 // The host families (own scale 1) that draw a pattern line: one, or, for a dashed line whose
 // dashes shift along it from line to line, one per line until the shift comes round.
 void FamiliesOfLine(const PatternLine& line, std::vector<Family>& out) {
+    // Values a single-precision family cannot hold leave the line out.
+    constexpr double kLargest = 1e30;
+    bool fits = std::fabs(line.angle) < kLargest && Norm(line.base) < kLargest && Norm(line.offset) < kLargest;
+    for (double dash : line.dashes) fits &= std::fabs(dash) < kLargest;
+    if (!fits) return;
     const double angle = line.angle * kDegree;
     const Pt d{std::cos(angle), std::sin(angle)}, n = Perp(d);
     double spacing = Dot(line.offset, n), shift = Dot(line.offset, d);

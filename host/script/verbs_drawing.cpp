@@ -134,10 +134,12 @@ void NameDrawing(const std::string& name) {
 
 void VerbLoad(const ScriptAction& a) {
     if (!NeedArgs(a, 1, 1) || !Idle(a)) return;
-    std::string error;
-    if (!ReplaceDrawing(ScriptPath(a.action.args[0]), TheDrawing(), error)) return ScriptFault("load: " + error);
+    std::string error, warning;
+    if (!ReplaceDrawing(ScriptPath(a.action.args[0]), TheDrawing(), error, &warning)) return ScriptFault("load: " + error);
     NameDrawing(a.action.args[0]);
     Run().names.clear();
+    // What a DXF file held that the host could not take, in one line.
+    if (!warning.empty()) Transcript("load: " + warning);
 }
 
 void VerbNew(const ScriptAction& a) {
