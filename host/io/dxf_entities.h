@@ -126,6 +126,9 @@ constexpr char kQuilletApp[] = "QUILLET";
 // "1001 QUILLET", "1000 CORNERS": a closed polyline whose last vertex is not its first one
 // again, as the host stored it (the import adds the repeat to other closed polylines).
 constexpr char kCornersAsStored[] = "CORNERS";
+// "1001 QUILLET", "1000 ARROWHEAD": a SOLID that draws a path container's arrowhead for other
+// programs; the container's own record brings it back.
+constexpr char kArrowhead[] = "ARROWHEAD";
 std::vector<DxfGroup> RecordGroups(const unsigned char* record, uint32_t length);
 // The record of a chunk's QUILLET extended data, or an empty record.
 Record RecordFromChunk(const DxfChunk& chunk);

@@ -235,7 +235,8 @@ public:
         collecting_ = false;
     }
 
-    // A group as an insert of an anonymous block of its members, carrying the group's record.
+    // A group, container or path container as an insert of an anonymous block of its members,
+    // carrying its own record.
     void WriteGroup(const Node& node, const Matrix& world, int depth) {
         std::string key(reinterpret_cast<const char*>(&node), sizeof &node);
         key.append(reinterpret_cast<const char*>(world.m), sizeof world.m);
@@ -263,8 +264,38 @@ public:
         for (const GroupBlock& g : groups_) {
             dxf_.writeBlock(dw_, DL_BlockData(g.name, 1, 0.0, 0.0, 0.0));
             WriteList(*g.node->children, g.world, g.depth + 1);
+            if (g.node->type() == L::kPathContainer) WriteArrowheads(*g.node, g.world);
             dxf_.writeEndBlock(dw_, g.name);
         }
+    }
+
+    // The arrowheads of a path container at the ends of its path (flags 1: start, 2: end), as
+    // filled triangles marked as the container's own: the import leaves them to it.
+    void WriteArrowheads(const Node& node, const Matrix& world) {
+        const unsigned char* r = node.record();
+        const double length = At<float>(r, L::kHeaderSize), height = At<float>(r, L::kHeaderSize + 4);
+        const uint32_t flags = At<uint32_t>(r, L::kPathContFlags);
+        const Node* path = node.children->head;
+        if (!path || !(length > 0) || !(height > 0) || !std::isfinite(length) || !std::isfinite(height)) return;
+        Record record(path->record(), path->record() + path->length());
+        Record grown;
+        if (!TransformRecord(record.data(), world, &grown)) record = std::move(grown);
+        std::vector<std::vector<Pt>> pieces = FlattenEntity(record.data());
+        if (pieces.empty() || pieces[0].size() < 2) return;
+        const std::vector<Pt>& p = pieces[0];
+        const DL_Attributes attributes = Attributes(r);
+        auto arrow = [&](Pt tip, Pt toward) {
+            Pt d = toward - tip;
+            const double n = Norm(d);
+            if (!(n > 0)) return;
+            d = d * (1 / n);
+            const Pt base = tip + d * length, side = Perp(d) * (height / 2);
+            const Pt b1 = base + side, b2 = base - side;
+            dxf_.writeSolid(dw_, DL_SolidData(tip.x, tip.y, 0, b1.x, b1.y, 0, b2.x, b2.y, 0, b2.x, b2.y, 0, 0), attributes);
+            WriteGroups({{io::DxfGroup::kText, 1001, io::kQuilletApp}, {io::DxfGroup::kText, 1000, io::kArrowhead}});
+        };
+        if (flags & 1) arrow(p.front(), p[1]);
+        if (flags & 2) arrow(p.back(), p[p.size() - 2]);
     }
 
     void WriteDimensionBlocks() {
@@ -358,7 +389,8 @@ private:
             if (node.children) WriteList(*node.children, Then(SymbolToWorld(r), world), depth + 1);
             return;
         }
-        if (type == L::kGroup && node.children && depth <= kMaxBlockDepth) return WriteGroup(node, world, depth);
+        const bool grouping = type == L::kGroup || type == L::kPathContainer || type == L::kContainer;
+        if (grouping && node.children && depth <= kMaxBlockDepth) return WriteGroup(node, world, depth);
         if (node.children) {
             WriteList(*node.children, world, depth);
             if (type == L::kFilledContainer && !collecting_) {

@@ -317,6 +317,14 @@ public:
     void addPoint(const DL_PointData& d) override { Add(MakePoint(d.x, d.y)); }
     // A 2-D solid: a filled triangle or quadrilateral (corners in the order 1 2 4 3).
     void addSolid(const DL_SolidData& d) override {
+        if (current_ < chunks_.size()) {
+            const std::vector<io::DxfPair> data = chunks_[current_].ExtendedData(io::kQuilletApp);
+            if (!data.empty() && data[0].code == 1000 && data[0].value == io::kArrowhead) {
+                FinishPolyline();
+                Handled();
+                return;
+            }
+        }
         std::vector<Pt> points = {{d.x[0], d.y[0]}, {d.x[1], d.y[1]}, {d.x[3], d.y[3]}, {d.x[2], d.y[2]}};
         if (points[2].x == points[3].x && points[2].y == points[3].y) points.erase(points.begin() + 2);
         Record record = Attributes(MakePath(points, true), getAttributes());
@@ -404,8 +412,11 @@ public:
         // A group the host wrote as an insert of its members' block.
         if (current_ < chunks_.size()) {
             Record carried = io::RecordFromChunk(chunks_[current_]);
-            if (carried.size() == L::kGroupLength && carried[L::kType] == L::kGroup && AddBlockGroup(d.name, Attributes(std::move(carried), getAttributes())))
-                return;
+            const int type = carried.empty() ? 0 : carried[L::kType];
+            const bool fits = (type == L::kGroup && carried.size() == L::kGroupLength) ||
+                              (type == L::kPathContainer && carried.size() == L::kPathContainerLength) ||
+                              (type == L::kContainer && carried.size() == L::kContainerLength);
+            if (fits && AddBlockGroup(d.name, Attributes(std::move(carried), getAttributes()))) return;
         }
         Item item;
         item.block = d.name;

@@ -114,7 +114,8 @@ protected:
 // A drawing of what DXF holds exactly: a drawn box (its first corner again at the end), a
 // polygon, fills (a pattern on a polygon, solid on a circle, a pattern on an ellipse, a
 // filled container of two outlines), texts in bold, italic and narrowed fonts, dimensions
-// of every kind, and a symbol with an attribute.
+// of every kind, a path with arrowheads at both ends, a container, and a symbol with an
+// attribute.
 void BuildShowcase(Drawing& drawing) {
     HostList& work = *drawing.work;
     auto fill = [](Record r, uint16_t style, uint32_t color) {
@@ -158,6 +159,13 @@ void BuildShowcase(Drawing& drawing) {
     dimension(L::kDimAngular, L::kDim29Length,
               {{L::kDim29Vertex, {10, -5}}, {L::kDim29P1, {13, -5}}, {L::kDim29P2, {10, -2}}, {L::kDim29Arc, {12, -3}}, {L::kDim29Text, {12.5, -3}}});
     dimension(L::kDimRadial, L::kDim31Length, {{L::kDim31Centre, {12, 1}}, {L::kDim31Point, {13.5, 1}}, {L::kDim31Text, {14, 2}}});
+    Record leader = MakeContainer(L::kPathContainer, 3);
+    const float arrowSize[] = {0.3f, 0.12f};
+    std::memcpy(leader.data() + L::kHeaderSize, arrowSize, sizeof arrowSize);
+    Node* arrowed = Add(work, leader);
+    Add(*work.Children(arrowed), MakePath({{25, 0}, {27, 2}, {29, 2}}, false));
+    Node* container = Add(work, MakeContainer(L::kContainer, 2));
+    Add(*work.Children(container), MakeLine(25, 5, 29, 5));
     const uint32_t handle = RegisterSymbolDefinition(0, 0, "Tag");
     double matrix[12] = {1, 0, 0, 30, 0, 1, 0, 5, 0, 0, 1, 0};
     Node* ref = Add(work, MakeSymbolRef(handle, matrix, "Tag"));
@@ -405,6 +413,12 @@ TEST_F(DxfEzdxfTest, ExportedDrawingsAuditClean) {
         ASSERT_TRUE(dxf.is_object());
         EXPECT_EQ(dxf["audit"]["errors"], Json::array());
         EXPECT_EQ(dxf["audit"]["fixes"], Json::array());
+        // Arrowheads show in other programs: the dimensions' and the path container's.
+        size_t solids = 0;
+        for (const Json& e : dxf["entities"])
+            for (const char* key : {"geometry", "block"})
+                if (e.contains(key) && e[key].is_array()) solids += std::count(e[key].begin(), e[key].end(), "SOLID");
+        EXPECT_EQ(solids, std::string(d.name) == "showcase" ? 2u + 2u + 2u + 1u : 2u);
     }
 }
 
