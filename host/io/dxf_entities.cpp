@@ -484,6 +484,12 @@ std::string FillStyleName(const unsigned char* entry) {
     return std::string(name, strnlen(name, length - kStyleName));
 }
 
+double FillStyleScale(const unsigned char* entry) {
+    std::vector<Family> families;
+    float scale = 1;
+    return entry && ReadFamilies(entry, families, scale) && scale > 0 && std::isfinite(scale) ? scale : 1.0;
+}
+
 int FillStyleKind(const unsigned char* entry) {
     return entry && L::LengthOf(entry) > kStyleKind ? entry[kStyleKind] : kFillNone;
 }

@@ -98,6 +98,8 @@ Record PathRecord(const HatchPath& path);
 std::vector<PatternLine> FillStyleLines(const unsigned char* entry);
 // A fill style entry's name and kind (kFillNone when absent).
 std::string FillStyleName(const unsigned char* entry);
+// A pattern entry's own scale (1 for other entries).
+double FillStyleScale(const unsigned char* entry);
 int FillStyleKind(const unsigned char* entry);
 
 // Fill styles a DXF import adds: a pattern that is not in the drawing (or is there with other

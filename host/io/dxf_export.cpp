@@ -565,6 +565,7 @@ private:
         if (!hatch.solid) {
             hatch.pattern = io::FillStyleName(entry);
             hatch.lines = io::FillStyleLines(entry);
+            hatch.scale = io::FillStyleScale(entry);
             hatch.patternType = 2;  // the lines are the drawing's own
             if (hatch.lines.empty()) return;
         }

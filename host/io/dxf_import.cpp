@@ -79,8 +79,9 @@ struct Item {
 // matched with the entity's own groups.
 constexpr char kIndexApp[] = "QLHOST-ENTITY";
 
-// Entities of the file in order, with their groups; the text dxflib reads, every entity of
-// the BLOCKS and ENTITIES sections ending with its number.
+// Entities of the file in order, with their groups (all of them for the entities the importer
+// reads itself, the extended data of the others); the text dxflib reads, every entity of the
+// BLOCKS and ENTITIES sections ending with its number.
 struct Numbered {
     std::vector<io::DxfChunk> chunks;
     std::string text;
@@ -91,7 +92,7 @@ Numbered NumberEntities(const std::string& scanned) {
     Numbered out;
     out.text.reserve(scanned.size() + scanned.size() / 4);
     std::string section;
-    bool numbering = false;
+    bool numbering = false, whole = false;
     size_t at = 0;
     auto line = [&](std::string& into) {
         size_t end = scanned.find('\n', at);
@@ -123,12 +124,13 @@ Numbered NumberEntities(const std::string& scanned) {
             if (inside && type != "SECTION" && type != "ENDSEC" && type != "EOF") {
                 out.chunks.push_back({type, {}});
                 numbering = true;
+                whole = type == "HATCH" || type == "ATTDEF" || type == "DIMENSION";
             }
         } else if (c == 2 && previousCode == 0 && previousValue == "SECTION") {
             section = value;
             while (!section.empty() && (section.back() == ' ' || section.back() == '\r')) section.pop_back();
             out.entities |= section == "ENTITIES";
-        } else if (numbering) {
+        } else if (numbering && (whole || c >= 1000)) {
             out.chunks.back().pairs.push_back({c, value});
         }
         out.text += code;

@@ -126,7 +126,7 @@ void BuildShowcase(Drawing& drawing) {
     Add(work, MakeBox(0, 0, 4, 2));
     Add(work, fill(MakePath({{5, 0}, {9, 0}, {8, 3}}, true), 10, 3));
     Add(work, fill(MakeCircle(12, 1, 1.5), 1, 2));
-    Add(work, fill(MakeEllipse(16, 1, 2, 1, 0.5), 8, 0));
+    Add(work, fill(MakeEllipse(16, 1, 2, 1, 0.5), 14, 0));  // "Large Grid", at its own scale 2.5
     Node* filled = Add(work, fill(MakeHeader(L::kFilledContainer, L::kGroupLength), 12, 5));
     Add(*work.Children(filled), MakeBox(0, 5, 6, 9));
     Add(*work.Children(filled), MakeCircle(3, 7, 1));
