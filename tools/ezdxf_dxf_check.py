@@ -171,6 +171,7 @@ def make(folder):
     msp.add_mtext("two\\Plines", dxfattribs={"style": "Heading", "char_height": 0.25, "insert": (0, -2)})
     msp.add_spline([(0, -4), (2, -3), (4, -5), (6, -4)])
     msp.add_ray((0, -6), (1, 0))
+    doc.layout("Layout1").add_line((0, 0), (1, 1))
     doc.saveas(os.path.join(folder, "styles.dxf"))
     made["styles.dxf"] = check(os.path.join(folder, "styles.dxf"))
     return made

@@ -88,11 +88,18 @@ struct Numbered {
     bool entities = false;  // an ENTITIES section was seen
 };
 
+// Parts of other entities, and the frames of blocks: not entities of their own.
+bool PartOfAnother(const std::string& type) {
+    return type == "VERTEX" || type == "SEQEND" || type == "BLOCK" || type == "ENDBLK";
+}
+
+constexpr char kPaperSpace[] = " in paper space";
+
 Numbered NumberEntities(const std::string& scanned) {
     Numbered out;
     out.text.reserve(scanned.size() + scanned.size() / 4);
-    std::string section;
-    bool numbering = false, whole = false;
+    std::string section, block;
+    bool numbering = false, whole = false, paperFlag = false;
     size_t at = 0;
     auto line = [&](std::string& into) {
         size_t end = scanned.find('\n', at);
@@ -121,8 +128,12 @@ Numbered NumberEntities(const std::string& scanned) {
             while (!type.empty() && type.front() == ' ') type.erase(type.begin());
             if (type == "SECTION") section.clear();
             const bool inside = section == "ENTITIES" || section == "BLOCKS";
+            if (type == "BLOCK" || type == "ENDBLK" || type == "SECTION") block.clear();
             if (inside && type != "SECTION" && type != "ENDSEC" && type != "EOF") {
-                out.chunks.push_back({type, {}});
+                // Entities of paper space blocks are named as such in the warning.
+                const bool paper = block.rfind("*paper_space", 0) == 0 && !PartOfAnother(type);
+                out.chunks.push_back({paper ? type + kPaperSpace : type, {}});
+                paperFlag = false;
                 numbering = true;
                 whole = type == "HATCH" || type == "ATTDEF" || type == "DIMENSION";
             }
@@ -130,6 +141,12 @@ Numbered NumberEntities(const std::string& scanned) {
             section = value;
             while (!section.empty() && (section.back() == ' ' || section.back() == '\r')) section.pop_back();
             out.entities |= section == "ENTITIES";
+        } else if (numbering && c == 67 && section == "ENTITIES" && std::atoi(value.c_str()) == 1 && !paperFlag) {
+            paperFlag = true;  // an entity of paper space in the ENTITIES section
+            out.chunks.back().type += kPaperSpace;
+        } else if (numbering && c == 2 && !out.chunks.empty() && out.chunks.back().type == "BLOCK") {
+            block.clear();
+            for (char ch : value) block += ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
         } else if (numbering && (whole || c >= 1000)) {
             out.chunks.back().pairs.push_back({c, value});
         }
@@ -145,10 +162,6 @@ Numbered NumberEntities(const std::string& scanned) {
     return out;
 }
 
-// Parts of other entities, and the frames of blocks: not entities of their own.
-bool PartOfAnother(const std::string& type) {
-    return type == "VERTEX" || type == "SEQEND" || type == "BLOCK" || type == "ENDBLK";
-}
 
 // Text styles by name without regard to case: the host font and its bold and italic flags.
 struct StyleFont {
@@ -436,6 +449,16 @@ public:
         Handled();
     }
 
+    // True when the file has entities and the host could take none of them.
+    bool NoneTaken() const {
+        bool any = false;
+        for (size_t i = 0; i < chunks_.size(); ++i) {
+            if (handled_[i]) return false;
+            any |= !PartOfAnother(chunks_[i].type);
+        }
+        return any;
+    }
+
     // The entities the host could not take, by type: "2 SPLINE, 1 LEADER"; empty when every
     // entity was taken.
     std::string Unhandled() const {
@@ -546,6 +569,16 @@ private:
     void Visit(size_t index) {
         current_ = index;
         const io::DxfChunk& chunk = chunks_[index];
+        // Paper space entities are not the drawing's: what dxflib reports of them is dropped
+        // (and named in the warning).
+        const std::string& type = chunk.type;
+        const bool paper = type.size() > std::strlen(kPaperSpace) &&
+                           type.compare(type.size() - std::strlen(kPaperSpace), std::string::npos, kPaperSpace) == 0;
+        if (paper != (modelTarget_ != nullptr)) {
+            FinishPolyline();
+            if (paper) modelTarget_ = target_, target_ = &discard_;
+            else target_ = modelTarget_, modelTarget_ = nullptr;
+        }
         if (chunk.type == "HATCH") AddHatch(chunk);
         else if (chunk.type == "ATTDEF") AddAttributeDefinition(chunk);
         else if (chunk.type == "DIMENSION") AddDimension(chunk);
@@ -850,6 +883,7 @@ private:
     int styleFlags_ = 0;
     std::map<std::string, StyleFont> styles_;
     Record carried_;
+    std::vector<Item>* modelTarget_ = nullptr;  // the target while paper space entities go to discard_
     std::vector<Item> top_, discard_;
     std::vector<Item>* target_ = &top_;
     std::map<std::string, Block> blocks_;
@@ -899,12 +933,17 @@ bool ImportDxf(const std::string& path, HostList& into, std::string& error, cons
         error = path + ": more layers than the drawing can hold (65536)";
         return false;
     }
+    const std::string left = importer.Unhandled();
+    // A file of nothing but what the host cannot hold would load as an empty drawing.
+    if (importer.NoneTaken()) {
+        error = path + ": none of its entities can be held by the host: " + left;
+        return false;
+    }
     if (!importer.Store(into)) {
         error = path + ": the block inserts expand to more than " + std::to_string(kMaxExpandedItems) +
                 " entities";
         return false;
     }
-    const std::string left = importer.Unhandled();
     if (options.warning && !left.empty())
         *options.warning = path + ": entities the host cannot hold were left out: " + left;
     return true;

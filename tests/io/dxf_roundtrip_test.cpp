@@ -298,7 +298,7 @@ TEST_F(DxfEzdxfTest, EzdxfDrawingsImportWithEveryEntityAccountedFor) {
         {"hatches.dxf", "", 1},
         {"dimensions.dxf", "", 0},
         {"blocks.dxf", "", 0},
-        {"styles.dxf", "left out: 1 RAY, 1 SPLINE", 0},
+        {"styles.dxf", "left out: 1 LINE in paper space, 1 RAY, 1 SPLINE", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

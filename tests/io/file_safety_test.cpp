@@ -195,6 +195,8 @@ TEST(SafeLoad, RefusedFileKeepsTheDrawing) {
         {"cut-pair.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n", "group code 10 without a value"},
         {"no-entities.dxf", "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n0\nEOF\n", "no ENTITIES section"},
         {"binary.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0\x00\x00SECTION\0", 31), "binary DXF"},
+        {"unknown.dxf", "0\nSECTION\n2\nENTITIES\n0\nNOTANENTITY\n8\n0\n0\nRAY\n8\n0\n0\nENDSEC\n0\nEOF\n",
+         "none of its entities can be held by the host: 1 NOTANENTITY, 1 RAY"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
