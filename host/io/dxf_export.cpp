@@ -238,7 +238,8 @@ public:
     // A group, container or path container as an insert of an anonymous block of its members,
     // carrying its own record.
     void WriteGroup(const Node& node, const Matrix& world, int depth) {
-        std::string key(reinterpret_cast<const char*>(&node), sizeof &node);
+        const Node* address = &node;
+        std::string key(reinterpret_cast<const char*>(&address), sizeof address);
         key.append(reinterpret_cast<const char*>(world.m), sizeof world.m);
         if (collecting_) {
             if (groupByKey_.emplace(key, groups_.size()).second) {

@@ -744,7 +744,9 @@ private:
     bool Carried(const std::vector<Pt>& points) {
         if (polylineChunk_ >= chunks_.size()) return false;
         carried_ = io::RecordFromChunk(chunks_[polylineChunk_]);
-        if (carried_.empty()) return false;
+        // Only the records the export writes as polylines.
+        const int type = carried_.empty() ? 0 : carried_[L::kType];
+        if (type != L::kCurve && type != L::kClosedCurve && type != L::kWall && type != L::kBezier) return false;
         std::vector<std::vector<Pt>> pieces = FlattenEntity(carried_.data());
         if (pieces.size() != 1) return false;
         std::vector<Pt>& outline = pieces[0];
