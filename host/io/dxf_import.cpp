@@ -102,6 +102,10 @@ Numbered NumberEntities(const std::string& scanned) {
     bool numbering = false, whole = false, paperFlag = false;
     size_t at = 0;
     auto line = [&](std::string& into) {
+        if (at >= scanned.size()) {
+            into.clear();
+            return;
+        }
         size_t end = scanned.find('\n', at);
         if (end == std::string::npos) end = scanned.size();
         into.assign(scanned, at, end - at);
