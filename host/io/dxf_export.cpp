@@ -761,7 +761,12 @@ private:
         const int type = r[L::kType];
         if (type >= L::kDimLinear && type <= L::kDimRadial) return WriteDimension(r, attributes);
         if (type == L::kText && n > L::kTextString) return WriteText(r + L::kTextData, CString(r, L::kTextString), attributes);
-        if (type == L::kTextBearing && n > L::kTbString) return WriteText(r + L::kTbData, CString(r, L::kTbString), attributes);
+        if (type == L::kTextBearing && n > L::kTbString) {
+            // The text, carrying the record (its anchor has no place in a TEXT).
+            WriteText(r + L::kTbData, CString(r, L::kTbString), attributes);
+            if (!collecting_) WriteGroups(io::RecordGroups(r, n));
+            return;
+        }
         if (type == L::kAttribute && n >= L::kAttVariable) return WriteAttributeDefinition(r, attributes);
         if (collecting_) return;
         WriteShape(r, attributes);

@@ -389,7 +389,20 @@ public:
         bulges_.push_back(d.bulge);
     }
 
+    // A text-bearing entity the host wrote, while the text is still its string.
+    bool TakeCarriedText(const std::string& string) {
+        if (current_ >= chunks_.size()) return false;
+        Record carried = io::RecordFromChunk(chunks_[current_]);
+        const uint32_t n = static_cast<uint32_t>(carried.size());
+        if (n <= L::kTbString || carried[L::kType] != L::kTextBearing || carried.back() != 0 ||
+            std::string(reinterpret_cast<const char*>(carried.data() + L::kTbString)) != string)
+            return false;
+        AddRecord(Attributes(std::move(carried), getAttributes()));
+        return true;
+    }
+
     void addText(const DL_TextData& d) override {
+        if (TakeCarriedText(io::StringFromDxf(d.text))) return;
         int justification = io::JustificationFromDxf(d.hJustification, d.vJustification);
         bool atStart = (d.hJustification == 0 && d.vJustification == 0) || d.hJustification == 3 || d.hJustification == 5;
         TextStyle style = StyleOf(d.style);
@@ -423,6 +436,7 @@ public:
         if (d.lineSpacingFactor > 0) style.lineSpacing = 150 * d.lineSpacingFactor;
         std::string text = io::StringFromDxf(io::MTextToString(mtext_ + d.text));
         mtext_.clear();
+        if (TakeCarriedText(text)) return;
         Add(MakeText(d.ipx, d.ipy, style, text));
     }
 

@@ -113,7 +113,8 @@ protected:
 
 // A drawing of what DXF holds exactly: a drawn box (its first corner again at the end), a
 // polygon, fills (a pattern on a polygon, solid on a circle, a pattern on an ellipse, a
-// filled container of two outlines), texts in bold, italic and narrowed fonts, dimensions
+// filled container of two outlines), texts in bold, italic and narrowed fonts, a
+// text-bearing entity, dimensions
 // of every kind, a path with arrowheads at both ends, a container, and a symbol with an
 // attribute.
 void BuildShowcase(Drawing& drawing) {
@@ -139,6 +140,8 @@ void BuildShowcase(Drawing& drawing) {
     TextStyle plain;
     plain.height = 0.25, plain.font = 0;
     Add(work, MakeText(0, 14, plain, "Two\rlines"));
+    Add(work, MakeTextBearing(3, 15, plain, "Anchored"));
+    Add(work, MakeTextBearing(3, 16, plain, "Anchored\rtwice"));
     unsigned char style[L::kDimStyleSize] = {};
     const float arrows[] = {0.2f, 0.1f};
     std::memcpy(style + 4 * kDimArrowLength, arrows, sizeof arrows);
