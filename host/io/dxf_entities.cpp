@@ -456,6 +456,29 @@ Record PathRecord(const HatchPath& path) {
     return MakePath(points, true);
 }
 
+std::vector<Pt> OutlineCorners(const unsigned char* r) {
+    const uint32_t n = L::LengthOf(r);
+    std::vector<Pt> points;
+    if (n < L::kHeaderSize) return points;
+    auto point = [&](size_t offset) { return Pt{L::Get<double>(r, n, offset), L::Get<double>(r, n, offset + 8)}; };
+    if (r[L::kType] == L::kPolygon || r[L::kType] == L::kPath) {
+        const size_t count = L::Get<uint16_t>(r, n, L::kPolyCount);
+        for (size_t i = 0; i < count && L::kPolyPoints + 16 * (i + 1) <= n; ++i) points.push_back(point(L::kPolyPoints + 16 * i));
+    } else if (r[L::kType] == L::kWall) {
+        if (n < L::kWallLength) return points;
+        const Pt a = point(L::kWallStart), b = point(L::kWallEnd);
+        const double half = L::Get<double>(r, n, L::kWallThickness) / 2, length = Norm(b - a);
+        const Pt side = length > 0 ? Perp(b - a) * (half / length) : Pt{};
+        points = {a + side, b + side, b - side, a - side};
+    } else {
+        std::vector<std::vector<Pt>> pieces = FlattenEntity(r);
+        if (pieces.size() != 1) return points;
+        points = std::move(pieces[0]);
+    }
+    if (points.size() > 2 && points.front().x == points.back().x && points.front().y == points.back().y) points.pop_back();
+    return points;
+}
+
 // ---------------------------------------------------------------------------------------
 // Fill styles <-> hatch patterns
 

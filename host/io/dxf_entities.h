@@ -90,6 +90,11 @@ std::vector<DxfGroup> HatchGroups(const DxfHatch& hatch);
 // is exactly one full circle or ellipse, that entity; the record carries no attributes.
 Record PathRecord(const HatchPath& path);
 
+// The corners of a record's outline as a polyline shows it: a polygon's stored points, a
+// wall's four corners, other records flattened (one piece only); a repeat of the first point at
+// the end left out. Empty when there is no single outline.
+std::vector<Pt> OutlineCorners(const unsigned char* record);
+
 // ---------------------------------------------------------------------------------------
 // Fill styles <-> hatch patterns
 

@@ -535,16 +535,7 @@ private:
             return path;
         }
         path.flags |= 2;
-        if (r[L::kType] == L::kPolygon) {
-            size_t count = At<uint16_t>(r, L::kPolyCount);
-            for (size_t i = 0; i < count && L::kPolyPoints + 16 * (i + 1) <= n; ++i) path.points.push_back(PointAt(r, L::kPolyPoints + 16 * i));
-            if (path.points.size() > 2 && path.points.front().x == path.points.back().x && path.points.front().y == path.points.back().y)
-                path.points.pop_back();
-        } else {
-            for (const std::vector<Pt>& piece : FlattenEntity(r)) path.points.insert(path.points.end(), piece.begin(), piece.end());
-            if (path.points.size() > 2 && path.points.front().x == path.points.back().x && path.points.front().y == path.points.back().y)
-                path.points.pop_back();
-        }
+        path.points = io::OutlineCorners(r);
         return path;
     }
 
@@ -827,6 +818,13 @@ private:
             }
             dxf_.writeEllipse(dw_, DL_EllipseData(c.x, c.y, 0, axis.x, axis.y, 0, At<double>(r, L::kEllRatio), start, end),
                               attributes);
+            break;
+        }
+        case L::kWall: {
+            // The wall's outline, carrying the record.
+            std::vector<Pt> corners = io::OutlineCorners(r);
+            WritePolyline(corners, true, attributes);
+            if (!corners.empty()) WriteGroups(io::RecordGroups(r, n));
             break;
         }
         default: {

@@ -642,24 +642,8 @@ private:
         return true;
     }
 
-    // True when an outline is a hatch path's record: the same record, or (curves, walls) an
-    // outline whose corners are the path's polygon.
     // A closed outline's corners, a repeat of the first at the end left out.
-    static std::vector<Pt> Corners(const Record& r) {
-        std::vector<Pt> points;
-        if (r[L::kType] == L::kPolygon) {
-            const uint32_t n = static_cast<uint32_t>(r.size());
-            const size_t count = L::Get<uint16_t>(r.data(), n, L::kPolyCount);
-            for (size_t i = 0; i < count && L::kPolyPoints + 16 * (i + 1) <= n; ++i)
-                points.push_back({L::Get<double>(r.data(), n, L::kPolyPoints + 16 * i), L::Get<double>(r.data(), n, L::kPolyPoints + 16 * i + 8)});
-        } else {
-            std::vector<std::vector<Pt>> pieces = FlattenEntity(r.data());
-            if (pieces.size() != 1) return {};
-            points = std::move(pieces[0]);
-        }
-        if (points.size() > 2 && points.front().x == points.back().x && points.front().y == points.back().y) points.pop_back();
-        return points;
-    }
+    static std::vector<Pt> Corners(const Record& r) { return io::OutlineCorners(r.data()); }
 
     // True when an outline is a hatch path's record: the same circle or ellipse, or an outline
     // with the corners of the path's polygon.
@@ -702,7 +686,9 @@ private:
         for (size_t i = 0; outlined && i < k; ++i) {
             const Item& item = (*target_)[target_->size() - k + i];
             outlined = item.block.empty() && item.members.empty() && SameShape(item.record, paths[i]) &&
-                       L::Get<uint16_t>(item.record.data(), item.record.size(), L::kFillStyle) == 0 &&
+                       // not filled yet, or a carried record that has this fill already
+                       (L::Get<uint16_t>(item.record.data(), item.record.size(), L::kFillStyle) == 0 ||
+                        L::Get<uint16_t>(item.record.data(), item.record.size(), L::kFillStyle) == fill) &&
                        L::Get<uint16_t>(item.record.data(), item.record.size(), L::kLayer) == layer;
         }
         std::vector<Item> outlines;
@@ -765,9 +751,7 @@ private:
         // Only the records the export writes as polylines.
         const int type = carried_.empty() ? 0 : carried_[L::kType];
         if (type != L::kCurve && type != L::kClosedCurve && type != L::kWall && type != L::kBezier) return false;
-        std::vector<std::vector<Pt>> pieces = FlattenEntity(carried_.data());
-        if (pieces.size() != 1) return false;
-        std::vector<Pt>& outline = pieces[0];
+        std::vector<Pt> outline = io::OutlineCorners(carried_.data());
         auto trim = [](std::vector<Pt>& p) {
             if (p.size() > 2 && p.front().x == p.back().x && p.front().y == p.back().y) p.pop_back();
         };

@@ -112,8 +112,8 @@ protected:
 };
 
 // A drawing of what DXF holds exactly: a drawn box (its first corner again at the end), a
-// polygon, fills (a pattern on a polygon, solid on a circle, a pattern on an ellipse, a
-// filled container of two outlines), texts in bold, italic and narrowed fonts, a
+// polygon, fills (a pattern on a polygon, solid on a circle, a pattern on a wall and on an
+// ellipse, a filled container of two outlines), a Bezier curve, texts in bold, italic and narrowed fonts, a
 // text-bearing entity, dimensions
 // of every kind, a path with arrowheads at both ends, a container, and a symbol with an
 // attribute.
@@ -127,6 +127,8 @@ void BuildShowcase(Drawing& drawing) {
     Add(work, MakeBox(0, 0, 4, 2));
     Add(work, fill(MakePath({{5, 0}, {9, 0}, {8, 3}}, true), 10, 3));
     Add(work, fill(MakeCircle(12, 1, 1.5), 1, 2));
+    Add(work, fill(MakeWall(0, 20, 6, 22, 0.3), 6, 0));
+    Add(work, MakeCurve(L::kCurve, 3, {{0, 24}, {1, 25}, {2, 25}, {3, 24}}));
     Add(work, fill(MakeEllipse(16, 1, 2, 1, 0.5), 14, 0));  // "Large Grid", at its own scale 2.5
     Node* filled = Add(work, fill(MakeHeader(L::kFilledContainer, L::kGroupLength), 12, 5));
     Add(*work.Children(filled), MakeBox(0, 5, 6, 9));
