@@ -57,8 +57,17 @@ bool WriteStreamed(const std::string& path, const std::function<bool(const Piece
 }
 
 bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error) {
+    return LoadDrawingFile(path, into, error, nullptr);
+}
+
+bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error, std::string* warning) {
+    if (warning) warning->clear();
     std::string ext = Extension(path);
-    if (ext == "dxf") return ImportDxf(path, into, error);
+    if (ext == "dxf") {
+        DxfImportOptions options;
+        options.warning = warning;
+        return ImportDxf(path, into, error, options);
+    }
     if (ext != "json" && ext != "cv7") {
         error = path + ": unknown drawing file type (use .json, .cv7 or .dxf)";
         return false;
@@ -73,10 +82,14 @@ bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error
 }
 
 bool ReplaceDrawing(const std::string& path, Drawing& drawing, std::string& error) {
+    return ReplaceDrawing(path, drawing, error, nullptr);
+}
+
+bool ReplaceDrawing(const std::string& path, Drawing& drawing, std::string& error, std::string* warning) {
     SymbolDefinitions kept = SaveSymbolDefinitions();
     ClearSymbolDefinitions();
     Drawing loaded;
-    if (!LoadDrawingFile(path, *loaded.work, error)) {
+    if (!LoadDrawingFile(path, *loaded.work, error, warning)) {
         RestoreSymbolDefinitions(std::move(kept));
         return false;
     }

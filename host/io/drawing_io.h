@@ -16,10 +16,13 @@ namespace qlhost {
 // Entities are appended to into; the file's layers are merged into the drawing's layer table
 // and, when into is the drawing's working list, its current layer becomes current.
 bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error);
+// As above; warning (DXF files) names what the file holds that the host could not take.
+bool LoadDrawingFile(const std::string& path, HostList& into, std::string& error, std::string* warning);
 // Makes a drawing file the drawing (a new drawing read from the file, as a script's `load`).
 // The file is read into a drawing of its own first: a file that is refused (missing, broken,
 // expanding too far) leaves the drawing and the symbol definitions as they were.
 bool ReplaceDrawing(const std::string& path, Drawing& drawing, std::string& error);
+bool ReplaceDrawing(const std::string& path, Drawing& drawing, std::string& error, std::string* warning);
 // Saves a list by extension: .json and .cv7 (JSON drawing format), .dxf (DXF export).
 bool SaveDrawingFile(const std::string& path, const HostList& list, std::string& error);
 
@@ -42,6 +45,10 @@ bool WriteDrawingJson(const HostList& list, const std::function<bool(const std::
 // members, or, exploded, the block's entities placed in the drawing.
 struct DxfImportOptions {
     bool explodeInserts = false;
+    // Set (when given) to one line naming the entities the host could not take, counted by
+    // type ("FILE: entities the host cannot hold were left out: 2 SPLINE, 1 LEADER"), or
+    // cleared when every entity was taken.
+    std::string* warning = nullptr;
 };
 bool ImportDxf(const std::string& path, HostList& into, std::string& error);
 bool ImportDxf(const std::string& path, HostList& into, std::string& error, const DxfImportOptions& options);

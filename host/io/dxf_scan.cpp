@@ -106,6 +106,8 @@ public:
 
     bool Split(std::string_view text, std::vector<Pair>& pairs) {
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+        if (text.substr(0, 18) == "AutoCAD Binary DXF")
+            return Fail(1, "a binary DXF file; only DXF text files can be read");
         std::vector<std::string_view> lines;
         while (!text.empty()) {
             size_t end = text.find('\n');

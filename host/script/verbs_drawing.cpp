@@ -137,14 +137,16 @@ void NameDrawing(const std::string& name) {
 // command runs is part of the command's step).
 void VerbLoad(const ScriptAction& a) {
     if (!NeedArgs(a, 1, 1) || !Idle(a)) return;
-    std::string error;
+    std::string error, warning;
     BeginUndoStep("load");
-    if (ReplaceDrawing(ScriptPath(a.action.args[0]), TheDrawing(), error)) {
+    if (ReplaceDrawing(ScriptPath(a.action.args[0]), TheDrawing(), error, &warning)) {
         NameDrawing(a.action.args[0]);
         Run().names.clear();
     }
     EndUndoStep();
-    if (!error.empty()) ScriptFault("load: " + error);
+    if (!error.empty()) return ScriptFault("load: " + error);
+    // What a DXF file held that the host could not take, in one line.
+    if (!warning.empty()) Transcript("load: " + warning);
 }
 
 void VerbNew(const ScriptAction& a) {

@@ -127,7 +127,9 @@ TEST(Dxf, TextCodesAndEscapes) {
                  "45\xc2\xb0 \xc2\xb1" "1 \xe2\x8c\x80" "8 \xc3\xa9");
 }
 
-TEST(Dxf, GroupsAreWrittenAsTheirMembers) {
+// A group is written as an insert of an anonymous block of its members (other programs show
+// the members) and comes back as the group.
+TEST(Dxf, GroupsComeBackAsGroups) {
     Drawing& drawing = FreshDrawing();
     Node* group = Add(*drawing.work, MakeGroup());
     Add(*drawing.work->Children(group), MakeLine(0, 0, 1, 1));
@@ -136,9 +138,12 @@ TEST(Dxf, GroupsAreWrittenAsTheirMembers) {
     ASSERT_TRUE(ExportDxf(path, *drawing.work, error)) << error;
     HostList& back = *drawing.CreateTemporary("~group.cv7", 0);
     ASSERT_TRUE(ImportDxf(path, back, error)) << error;
-    ASSERT_EQ(back.count, 2u);
-    EXPECT_EQ(back.head->type(), L::kLine);
-    EXPECT_EQ(back.tail->type(), L::kCircle);
+    ASSERT_EQ(back.count, 1u);
+    ASSERT_EQ(back.head->type(), L::kGroup);
+    ASSERT_NE(back.head->children, nullptr);
+    EXPECT_EQ(back.head->children->count, 2u);
+    EXPECT_EQ(back.head->children->head->type(), L::kLine);
+    EXPECT_EQ(back.head->children->tail->type(), L::kCircle);
 }
 
 TEST(Dxf, NamesOfLayersSurviveIntoAFreshDrawing) {
@@ -239,7 +244,8 @@ TEST(Dxf, ClosedPolylinesEndOnTheirFirstPoint) {
 
 // Written back out, a closed polyline lists each corner once: the repeated first point the
 // import adds (and the host's commands store) is left to the closed flag, so a DXF round
-// trip keeps the vertex count. An open path that returns to its start keeps every point.
+// trip keeps the vertex count. A polygon stored without the repeat is marked so, and comes
+// back without it. An open path that returns to its start keeps every point.
 TEST(Dxf, ClosedPolylinesAreWrittenWithoutTheRepeatedPoint) {
     Drawing& drawing = FreshDrawing();
     Add(*drawing.work, MakeBox(0, 0, 4, 2));
@@ -260,7 +266,7 @@ TEST(Dxf, ClosedPolylinesAreWrittenWithoutTheRepeatedPoint) {
     std::vector<int> points;
     for (const Node* n = back.head; n != nullptr; n = n->next)
         points.push_back(L::Get<uint16_t>(n->record(), n->length(), L::kPolyCount));
-    EXPECT_EQ(points, (std::vector<int>{5, 4, 4}));
+    EXPECT_EQ(points, (std::vector<int>{5, 3, 4}));
 }
 
 TEST(Dxf, InsertsCanBeExploded) {

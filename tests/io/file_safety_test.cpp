@@ -188,6 +188,15 @@ TEST(SafeLoad, RefusedFileKeepsTheDrawing) {
         {"missing.json", "", "cannot open"},
         {"expansion.dxf", expansion, "expand to more than"},
         {"junk.dxf", "hello/world\n", "junk.dxf:1: \"hello/world\" is not a group code"},
+        // Uploads that are not DXF drawings: other bytes, a file cut short (between pairs and
+        // inside one), sections without entities, the binary form.
+        {"picture.dxf", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20), "is not a group code"},
+        {"cut.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n1\n20\n2\n11\n3\n", "ends without EOF"},
+        {"cut-pair.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n", "group code 10 without a value"},
+        {"no-entities.dxf", "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n0\nEOF\n", "no ENTITIES section"},
+        {"binary.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0\x00\x00SECTION\0", 31), "binary DXF"},
+        {"unknown.dxf", "0\nSECTION\n2\nENTITIES\n0\nNOTANENTITY\n8\n0\n0\nRAY\n8\n0\n0\nENDSEC\n0\nEOF\n",
+         "none of its entities can be held by the host: 1 NOTANENTITY, 1 RAY"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
