@@ -2,9 +2,9 @@
 #include <string>
 
 #include "core/host_api.h"
+#include "host/events/events.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
-#include "host/script/actions.h"
 
 extern "C" void SetVar(const char* name, const char* value) {
     if (!name || !value) {

@@ -6,9 +6,9 @@
 
 #include "host/commands/commands.h"
 #include "host/drawing/tables.h"
+#include "host/events/events.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/layouts.h"
-#include "host/script/actions.h"
 
 namespace qlhost {
 namespace {

@@ -6,8 +6,8 @@
 #include <numbers>
 
 #include "host/commands/commands.h"
+#include "host/events/events.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
 
 namespace qlhost {
 namespace {

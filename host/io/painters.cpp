@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "host/drawing/drawing.h"
+#include "host/events/events.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/layouts.h"
 #include "host/io/preview.h"
-#include "host/script/actions.h"
 
 namespace qlhost {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "host/script/actions.h"
+#include "host/events/events.h"
 
 namespace qlhost {
 namespace {

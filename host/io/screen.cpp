@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "host/drawing/drawing.h"
+#include "host/events/events.h"
 #include "host/io/preview.h"
-#include "host/script/actions.h"
 
 namespace qlhost {
 namespace {

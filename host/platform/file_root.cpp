@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "host/script/actions.h"
+#include "host/events/events.h"
 
 namespace qlhost {
 namespace {

@@ -65,7 +65,7 @@ void Load(HostState& s) {
         return;
     }
     s.persistent = false;
-    UiFault("registry file " + error + "; the registry is kept in memory only and the file is left unchanged");
+    ScriptFault("registry file " + error + "; the registry is kept in memory only and the file is left unchanged");
 }
 
 }  // namespace
@@ -179,7 +179,7 @@ void SaveHostRegistry() {
     std::string error;
     if (!WriteFileSafely(s.file, WriteRegText(s.store), error)) {
         s.persistent = false;
-        UiFault("registry file " + error + "; the registry is kept in memory only");
+        ScriptFault("registry file " + error + "; the registry is kept in memory only");
     }
 }
 

@@ -48,7 +48,7 @@ std::string RecordPath(const SettingsRec* record) {
 
 int RegistryGetRecord(SettingsRec* record) {
     if (record == nullptr) {
-        UiFault("RMGetValue without a settings record");
+        ScriptFault("RMGetValue without a settings record");
         return 0;
     }
     std::string path = RecordPath(record);
@@ -68,12 +68,12 @@ int RegistryGetRecord(SettingsRec* record) {
 
 int RegistrySetRecord(const SettingsRec* record) {
     if (record == nullptr || (record->data == nullptr && record->dataSize > 0)) {
-        UiFault("RMSetValue without a settings record or its data");
+        ScriptFault("RMSetValue without a settings record or its data");
         return 0;
     }
     std::string path = RecordPath(record);
     if (path.empty()) {
-        UiFault("RMSetValue with an unknown root or no key path");
+        ScriptFault("RMSetValue with an unknown root or no key path");
         return 0;
     }
     const auto* bytes = static_cast<const unsigned char*>(record->data);

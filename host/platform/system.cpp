@@ -4,7 +4,7 @@
 #include <deque>
 #include <map>
 
-#include "host/script/actions.h"
+#include "host/events/events.h"
 
 namespace qlhost {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <numbers>
 
+#include "host/events/events.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
 
 namespace qlhost {
 namespace {

@@ -6,10 +6,10 @@
 
 #include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
+#include "host/events/events.h"
 #include "host/io/preview.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
 
 namespace qlhost {
 namespace {

@@ -3,9 +3,9 @@
 // open prompt as the keys and the mouse would.
 #include <deque>
 
+#include "host/events/events.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
 #include "host/ui/ui.h"
 
 namespace qlhost {

@@ -4,10 +4,10 @@
 
 #include "host/commands/commands.h"
 #include "host/drawing/drawing.h"
+#include "host/events/events.h"
 #include "host/io/preview.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
 #include "host/ui/ui.h"
 
 namespace qlhost {

@@ -1,7 +1,7 @@
 // Argument helpers of the scenario verbs.
 #include <filesystem>
 
-#include "host/script/actions.h"
+#include "host/events/events.h"
 #include "host/script/run_state.h"
 
 namespace qlhost {

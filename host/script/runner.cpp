@@ -1,5 +1,5 @@
-// The scenario runner: the main loop over a script's actions, the actions modal windows
-// take (NextUiAction), faults, failed expectations and the transcript.
+// The scenario runner: the main loop over a script's actions and the host's event port while
+// a script runs (the actions modal windows take, faults, failed expectations, the transcript).
 #include <iostream>
 
 #include "host/drawing/drawing.h"
@@ -190,7 +190,24 @@ void RunAction(const ScriptAction& action) {
     verb->proc(action);
 }
 
-bool NextUiAction(UiAction& out, const std::string& what) {
+namespace {
+
+// The runner as the host's event port.
+class ScriptPort final : public EventPort {
+public:
+    bool Next(UiAction& action, const std::string& what) override;
+    bool Peek(UiAction& action) override;
+    void Fault(const std::string& message) override { Report("fault: " + message); }
+    void Transcript(const std::string& line) override;
+};
+
+ScriptPort g_port;
+
+}  // namespace
+
+EventPort& ScriptEvents() { return g_port; }
+
+bool ScriptPort::Next(UiAction& out, const std::string& what) {
     if (!g_run.script) return false;
     ++g_run.modalDepth;
     bool found = false;
@@ -231,20 +248,18 @@ bool NextUiAction(UiAction& out, const std::string& what) {
     return found;
 }
 
-bool PeekUiAction(UiAction& action) {
+bool ScriptPort::Peek(UiAction& action) {
     const ScriptAction* next = PeekAction();
     if (!next) return false;
     action = next->action;
     return true;
 }
 
-void ScriptFault(const std::string& message) { Report("fault: " + message); }
-
 void Fail(const std::string& what, const std::string& expected, const std::string& found) {
     Report(what + " failed: expected " + expected + ", found " + found);
 }
 
-void Transcript(const std::string& line) {
+void ScriptPort::Transcript(const std::string& line) {
     size_t start = 0;
     for (;;) {
         const size_t end = line.find('\n', start);
@@ -258,6 +273,7 @@ void Transcript(const std::string& line) {
 }
 
 int RunLive(LiveActions& source, const std::string& folder, const RunOptions& options) {
+    const ScopedEventPort port(source.Port(g_port));
     g_run.options = options;
     SetValidateAfterCommands(options.validate);
     SetValidateOnShowChanges(options.validate);
@@ -277,6 +293,7 @@ int RunLive(LiveActions& source, const std::string& folder, const RunOptions& op
 }
 
 int RunScripts(const std::vector<std::string>& paths, const RunOptions& options) {
+    const ScopedEventPort port(g_port);
     g_run.options = options;
     SetValidateAfterCommands(options.validate);
     SetValidateOnShowChanges(options.validate);

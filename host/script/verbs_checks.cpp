@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/events/events.h"
 #include "host/io/preview.h"
 #include "host/platform/registry.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
 #include "host/script/entity_fields.h"
 #include "host/script/run_state.h"
 #include "host/ui/ui.h"

@@ -92,6 +92,19 @@ void LiveSession::Take() {
     }
 }
 
+EventPort& LiveSession::Port(EventPort& script) {
+    script_ = &script;
+    return *this;
+}
+
+// A fault belongs to the action taken last (failed expectations are found by the problem
+// count when the next action is taken or a snapshot made).
+void LiveSession::Fault(const std::string& message) {
+    script_->Fault(message);
+    std::lock_guard lock(mutex_);
+    if (taken_ > 0) entries_[taken_ - 1].faulted = true;
+}
+
 const ScriptAction* LiveSession::Peek() {
     // A closed session ends at once, actions still queued or not.
     {

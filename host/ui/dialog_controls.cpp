@@ -59,7 +59,7 @@ ControlState* ListOf(int id, bool combo, const char* call) {
     if (c == nullptr) return nullptr;
     Kind want = combo ? Kind::Combo : Kind::List;
     if (KindOf(*c->tmpl) != want) {
-        UiFault(std::string(call) + ": control " + std::to_string(id) + " of dialog " + DialogName(*InnermostDialog()) +
+        ScriptFault(std::string(call) + ": control " + std::to_string(id) + " of dialog " + DialogName(*InnermostDialog()) +
                 " is not a " + (combo ? "combo box" : "list box"));
         return nullptr;
     }
@@ -77,11 +77,11 @@ ControlState* FindControl(OpenDialog& d, int id) {
 ControlState* ControlOf(int id, const char* call) {
     OpenDialog* d = InnermostDialog();
     if (d == nullptr) {
-        UiFault(std::string(call) + " while no dialog is open");
+        ScriptFault(std::string(call) + " while no dialog is open");
         return nullptr;
     }
     ControlState* c = FindControl(*d, id);
-    if (c == nullptr) UiFault(std::string(call) + ": dialog " + DialogName(*d) + " has no control " + std::to_string(id));
+    if (c == nullptr) ScriptFault(std::string(call) + ": dialog " + DialogName(*d) + " has no control " + std::to_string(id));
     return c;
 }
 
@@ -193,7 +193,7 @@ void UpdateControl(int id) {
 void UpdateAllControls() {
     OpenDialog* d = InnermostDialog();
     if (d == nullptr) {
-        UiFault("UpdCtlA while no dialog is open");
+        ScriptFault("UpdCtlA while no dialog is open");
         return;
     }
     for (ControlState& c : d->controls) LoadControl(*d, c);

@@ -49,16 +49,16 @@ const MenuItem* ItemNamed(const std::vector<MenuItem>& items, const std::string&
 // The chosen item, or null for no choice.
 const MenuItem* Choose(const std::vector<MenuItem>& items) {
     UiAction a;
-    while (UiEnv().next(a, "popup menu")) {
+    while (NextUiAction(a, "popup menu")) {
         if (a.verb.empty()) continue;
         if (a.verb == "esc") return nullptr;
         if (a.verb != "menu" || a.args.size() != 1) {
-            UiFault("`" + a.verb + "` while a popup menu is open (it takes `menu \"LABEL\"` or `menu none`)");
+            ScriptFault("`" + a.verb + "` while a popup menu is open (it takes `menu \"LABEL\"` or `menu none`)");
             continue;
         }
         if (a.args[0] == "none") return nullptr;
         if (const MenuItem* item = ItemNamed(items, a.args[0])) return item;
-        UiFault("the popup menu has no item " + Quoted(a.args[0]));
+        ScriptFault("the popup menu has no item " + Quoted(a.args[0]));
         return nullptr;
     }
     return nullptr;
@@ -97,13 +97,13 @@ BOOL InsertPopupItem(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA
 BOOL TrackPopupMenu(HMENU menu, UINT flags) {
     std::vector<MenuItem>* items = Find(menu);
     if (items == nullptr) {
-        UiFault("TrackPopupMenuEx with a menu that CreatePopupMenu did not return");
+        ScriptFault("TrackPopupMenuEx with a menu that CreatePopupMenu did not return");
         return FALSE;
     }
-    UiTranscript("popup menu");
-    for (const MenuItem& i : *items) UiTranscript(i.separator ? "| -" : "| " + i.label);
+    Transcript("popup menu");
+    for (const MenuItem& i : *items) Transcript(i.separator ? "| -" : "| " + i.label);
     const MenuItem* chosen = Choose(*items);
-    UiTranscript(chosen ? "popup menu chose " + Quoted(chosen->label) : "popup menu closed without a choice");
+    Transcript(chosen ? "popup menu chose " + Quoted(chosen->label) : "popup menu closed without a choice");
     if (chosen == nullptr) return 0;
     return (flags & TPM_RETURNCMD) ? static_cast<BOOL>(chosen->id) : TRUE;
 }

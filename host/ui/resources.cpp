@@ -97,7 +97,7 @@ std::shared_ptr<const ResourceFolder> Load(const std::string& folder) {
             result->doc.dialogs.push_back(std::move(d));
         }
     }
-    for (const std::string& fault : faults) UiFault("dialog templates: " + fault);
+    for (const std::string& fault : faults) ScriptFault("dialog templates: " + fault);
     return result;
 }
 
@@ -108,7 +108,7 @@ std::shared_ptr<const ResourceFolder> LoadModule(const void* address, const std:
     result->path = file;
     std::vector<std::string> faults;
     if (!win::ReadModuleDialogs(address, file, result->doc, faults, error)) return nullptr;
-    for (const std::string& fault : faults) UiFault("dialog templates: " + fault);
+    for (const std::string& fault : faults) ScriptFault("dialog templates: " + fault);
     return result;
 }
 #endif
