@@ -4,7 +4,7 @@
 
 #include "core/host_api.h"
 #include "host/drawing/drawing.h"
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/split.h"
 
 namespace {

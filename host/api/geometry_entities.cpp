@@ -5,8 +5,8 @@
 
 #include "core/host_api.h"
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/geometry/pick.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Screen and progress calls of the host interface.
 #include "core/host_api.h"
-#include "host/io/preview.h"
+#include "host/display/preview.h"
 
 extern "C" void EDraw(int mode, EntRec* entity) { qlhost::ScreenDraw(mode, entity); }
 extern "C" void EErase(int mode, EntRec* entity) { qlhost::ScreenErase(mode, entity); }

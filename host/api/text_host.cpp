@@ -5,9 +5,9 @@
 
 #include "core/host_api.h"
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/events/events.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 
 extern "C" {
 

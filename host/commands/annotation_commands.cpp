@@ -5,10 +5,10 @@
 #include <numbers>
 
 #include "host/commands/commands.h"
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
 #include "host/events/events.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 
 namespace qlhost {
 namespace {

@@ -123,6 +123,11 @@ void RunHostCommand() {
     AskNext();
 }
 
+namespace {
+// The session (protocol room) starts the host's commands through this table.
+const bool kInstalled = (SetHostCommands({FindHostCommand, &RunHostCommand, &RunScriptText}), true);
+}  // namespace
+
 void RunScriptText(const std::string& script) {
     std::vector<std::string> parts;
     size_t start = 0;

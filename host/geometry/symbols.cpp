@@ -1,8 +1,8 @@
 // Symbol definitions kept by the host, found through the 32-bit handles of references.
 #include <map>
 
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 
 namespace qlhost {
 namespace {

@@ -9,11 +9,10 @@
 #include <sstream>
 #include <system_error>
 
+#include "host/events/events.h"
 #include "host/io/safe_file.h"
-#include "host/ui/env.h"
-#include "host/ui/ui.h"
 #ifdef _WIN32
-#include "host/win/registry_mirror.h"
+#include "host/platform/registry_mirror.h"
 #endif
 
 namespace qlhost {

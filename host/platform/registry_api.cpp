@@ -2,8 +2,8 @@
 #include <cstring>
 #include <map>
 
+#include "host/events/events.h"
 #include "host/platform/registry.h"
-#include "host/ui/env.h"
 
 namespace qlhost {
 namespace {

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
 #include "host/events/events.h"
-#include "host/io/preview.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 

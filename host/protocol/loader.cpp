@@ -3,7 +3,7 @@
 #include "host/protocol/loader.h"
 
 #ifdef _WIN32
-#include "host/win/dl_shim.h"
+#include "host/platform/dl_shim.h"
 #else
 #include <dlfcn.h>
 #include <unistd.h>
@@ -12,8 +12,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/api/registration.h"
 #include "host/platform/hooks.h"
+#include "host/protocol/registration.h"
 
 namespace qlhost {
 namespace {

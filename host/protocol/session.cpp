@@ -2,10 +2,9 @@
 // continuations), the open prompt, CmdEnd, and the faults of the protocol.
 #include <optional>
 
-#include "host/commands/commands.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/events/events.h"
-#include "host/io/preview.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 #include "host/ui/ui.h"
@@ -43,6 +42,18 @@ bool KnownKind(int kind) {
             return false;
     }
 }
+
+HostCommands g_hostCommands;
+
+const char* FindHostCommand(const std::string& name) {
+    return g_hostCommands.find ? g_hostCommands.find(name) : nullptr;
+}
+
+}  // namespace
+
+void SetHostCommands(const HostCommands& commands) { g_hostCommands = commands; }
+
+namespace {
 
 bool IsCommandName(const std::string& name) { return FindCommand(name) >= 0 || FindHostCommand(name); }
 
@@ -121,7 +132,7 @@ bool StartCommand(const std::string& name) {
     g_session.prompt.reset();
     ResetScreenCounters();
     Transcript(g_session.command + " started");
-    CmdProc proc = hostName ? RunHostCommand : g_commands.procs[static_cast<size_t>(index) + 1];
+    CmdProc proc = hostName ? g_hostCommands.run : g_commands.procs[static_cast<size_t>(index) + 1];
     RunStep("the command procedure", [](void* p) { reinterpret_cast<CmdProc>(p)(); },
             reinterpret_cast<void*>(proc));
     PumpMessages();
@@ -174,7 +185,7 @@ void RunQueuedCommands() {
     while (!g_session.running) {
         const std::string script = TakeQueuedCommand();
         if (script.empty()) return;
-        RunScriptText(script);
+        if (g_hostCommands.script) g_hostCommands.script(script);
     }
 }
 

@@ -2,9 +2,9 @@
 // a script runs (the actions modal windows take, faults, failed expectations, the transcript).
 #include <iostream>
 
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
-#include "host/io/preview.h"
 #include "host/platform/file_root.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"

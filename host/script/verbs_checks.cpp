@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/display/preview.h"
 #include "host/events/events.h"
-#include "host/io/preview.h"
 #include "host/platform/registry.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"

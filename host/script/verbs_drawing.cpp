@@ -7,11 +7,11 @@
 #include <numbers>
 #include <sstream>
 
+#include "host/display/preview.h"
 #include "host/events/events.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
-#include "host/io/preview.h"
 #include "host/io/safe_file.h"
 #include "host/protocol/protocol.h"
 #include "host/script/run_state.h"

@@ -2,8 +2,8 @@
 #include "host/ui/resources.h"
 
 #ifdef _WIN32
-#include "host/win/dl_shim.h"
-#include "host/win/native_resources.h"
+#include "host/platform/dl_shim.h"
+#include "host/ui/native_resources.h"
 #else
 #include <dlfcn.h>
 #endif

@@ -1,7 +1,7 @@
 // The host's registry branch on the real keys: the store stays the host's view, the real keys
 // of HKEY_CURRENT_USER hold the branch while the host runs, the registry file the copy that
 // persists between runs.
-#include "host/win/registry_mirror.h"
+#include "host/platform/registry_mirror.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,14 +1,14 @@
 // The 2-D and 3-D preview painters and EDrawM. Coordinates are drawing units; the painters
 // do not apply the current matrix (the plug-in transforms its points itself).
-#include "host/io/painters.h"
+#include "host/display/painters.h"
 
 #include <cstring>
 
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/events/events.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
-#include "host/io/preview.h"
 
 namespace qlhost {
 namespace {

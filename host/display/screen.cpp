@@ -2,9 +2,9 @@
 // the set of highlighted entities; ShowChanges can validate the drawing.
 #include <algorithm>
 
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/events/events.h"
-#include "host/io/preview.h"
 
 namespace qlhost {
 namespace {

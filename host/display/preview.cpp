@@ -1,6 +1,6 @@
 // Preview frames: the drag frame that the runtime starts before each drag call, the
 // painters' pen, and owner-drawn preview controls with frames of their own.
-#include "host/io/preview.h"
+#include "host/display/preview.h"
 
 #include <algorithm>
 #include <memory>
