@@ -1,13 +1,31 @@
-// Entity geometry calls: ETran, EInfo, EGet, EXCheck, GXCheckP2, FindAllInts, EPick.
+// Entities of the host interface: drawing and marking them (EDraw, EErase, EMark, EDrawM),
+// transforming (ETran), information and queries (EInfo, EGet, EXCheck, GXCheckP2,
+// FindAllInts, EPick), splitting and exploding (ESplit, EExplode), text extents
+// (XCheckGText2, LenText2), the new-entity tag (SetNewTag) and the host's edit (EEdit).
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/host_api.h"
+#include "host/display/painters.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/drawing/layouts.h"
+#include "host/events/events.h"
+#include "host/fonts/text_metrics.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/pick.h"
+#include "host/geometry/split.h"
+
+extern "C" void EDraw(int mode, EntRec* entity) { qlhost::ScreenDraw(mode, entity); }
+extern "C" void EErase(int mode, EntRec* entity) { qlhost::ScreenErase(mode, entity); }
+extern "C" void EMark(EntRec* entity) { qlhost::ScreenMark(entity); }
+extern "C" void EDrawM(void* ctx, EntRec* entity) { qlhost::DrawEntityInto(ctx, entity); }
+extern "C" void SetNewTag(EntRec* entity) {
+    if (qlhost::Node* node = qlhost::LocateNode(entity)) node->flags |= qlhost::Node::kNewTag;
+}
 
 namespace {
 
@@ -134,6 +152,151 @@ int FindAllInts(EntRec* a, EntRec* b, double** points) {
 int EPick(EntRec* entity, const double* point) {
     if (!entity || !point) return 0;
     return PickDistance(entity, {point[0], point[1]}) <= PickTolerance() ? 1 : 0;
+}
+
+}  // extern "C"
+
+namespace {
+
+using namespace qlhost;
+
+// Writes a record over a stored node, resizing it when the length changes.
+Node* Store(Node* node, const Record& rec) {
+    if (node->length() != rec.size()) {
+        Node* moved = node->owner->Resize(node, static_cast<uint32_t>(rec.size()));
+        if (!moved) return nullptr;
+        node = moved;
+    }
+    std::memcpy(node->record(), rec.data(), rec.size());
+    return node;
+}
+
+}  // namespace
+
+extern "C" {
+
+int ESplit(EntRec* entity, double t, EntRec** a, EntRec** b) {
+    Node* node = NodeOf(entity);
+    if (!node || !node->owner || node->deleted()) return 0;
+    Record pieceA, pieceB;
+    bool opened = false;
+    if (!SplitRecord(entity, t, pieceA, pieceB, opened)) return 0;
+    HostList* list = node->owner;
+    bool selected = node->selected();
+    Node* first = Store(node, pieceA);
+    if (!first) return 0;
+    Node* second = first;
+    if (!opened) {
+        second = list->Append(pieceB.data(), static_cast<uint32_t>(pieceB.size()));
+        if (!second) return 0;
+        list->LinkAfter(second, first);
+        if (selected) list->ops->MarkEntity(list, second->record());
+    }
+    if (a) *a = first->record();
+    if (b) *b = second->record();
+    return 1;
+}
+
+int EExplode(EntRec* entity, ExplodeProc callback) {
+    if (!entity || layout::LengthOf(entity) < layout::kHeaderSize) return 0;
+    std::vector<Record> parts = ExplodeRecord(entity);
+    HostList* work = TheDrawing().work.get();
+    if (parts.empty() || !work) return 0;
+    for (const Record& part : parts) {
+        Node* node = work->Append(part.data(), static_cast<uint32_t>(part.size()));
+        if (!node) return 0;
+        if (callback && callback(node->record()) != 0) break;
+    }
+    return 1;
+}
+
+}  // extern "C"
+
+namespace {
+
+using namespace qlhost;
+
+constexpr size_t kMaxUnboundedString = 65535;  // a data part outside any stored record
+
+// The string after a data part: bounded by the stored record when the part is a text's.
+std::string StringAfter(const unsigned char* data) {
+    const char* s = reinterpret_cast<const char*>(data + layout::kDataString);
+    size_t limit = kMaxUnboundedString;
+    if (const Node* node = NodeOf(data - layout::kTextData)) {
+        size_t length = node->length();
+        limit = length > layout::kTextString ? length - layout::kTextString : 0;
+    }
+    return std::string(s, strnlen(s, limit));
+}
+
+bool TextOf(const unsigned char* rec, const unsigned char*& data, std::string& text) {
+    size_t n = layout::LengthOf(rec);
+    size_t dataAt = 0, stringAt = 0;
+    switch (layout::TypeOf(rec)) {
+        case layout::kText: dataAt = layout::kTextData, stringAt = layout::kTextString; break;
+        case layout::kTextBearing: dataAt = layout::kTbData, stringAt = layout::kTbString; break;
+        case layout::kAttribute:
+            dataAt = layout::kAttData;
+            stringAt = layout::Get<uint32_t>(rec, n, layout::kAttString);
+            break;
+        default: return false;
+    }
+    if (dataAt + layout::kDataSize > n) return false;
+    data = rec + dataAt;
+    text.clear();
+    if (stringAt > 0 && stringAt < n) {
+        const char* s = reinterpret_cast<const char*>(rec + stringAt);
+        text.assign(s, strnlen(s, n - stringAt));
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+void XCheckGText2(const unsigned char* data, double* lowerLeft, double* upperRight) {
+    if (!data || !lowerLeft || !upperRight) return;
+    Pt c[4];
+    if (!TextCorners(data, StringAfter(data).c_str(), c)) {
+        double x = layout::Get<double>(data, layout::kDataSize, layout::kDataX);
+        double y = layout::Get<double>(data, layout::kDataSize, layout::kDataY);
+        lowerLeft[0] = upperRight[0] = x;
+        lowerLeft[1] = upperRight[1] = y;
+        return;
+    }
+    lowerLeft[0] = std::min({c[0].x, c[1].x, c[2].x, c[3].x});
+    lowerLeft[1] = std::min({c[0].y, c[1].y, c[2].y, c[3].y});
+    upperRight[0] = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
+    upperRight[1] = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
+}
+
+double LenText2(EntRec* text) {
+    const unsigned char* data;
+    std::string s;
+    if (!text || !TextOf(text, data, s)) return 0;
+    TextParams p;
+    p.font = layout::Get<uint16_t>(data, layout::kDataSize, layout::kDataFont);
+    p.height = layout::Get<float>(data, layout::kDataSize, layout::kDataHeight);
+    p.widthFactor = layout::Get<float>(data, layout::kDataSize, layout::kDataWidth);
+    p.flags = data[layout::kDataFlags];
+    return TextLength(p, s);
+}
+
+}  // extern "C"
+
+extern "C" {
+
+// The reference host has no entity editor of its own: the call is recorded and declined,
+// so the command goes on as after an edit that changed nothing.
+int EEdit(EntRec* entity) {
+    qlhost::Node* node = qlhost::NodeOf(entity);
+    if (node == nullptr) {
+        qlhost::ScriptFault("EEdit: not a stored entity");
+        return 0;
+    }
+    qlhost::Transcript("host edit of entity " + std::to_string(node->id));
+    return 0;
 }
 
 }  // extern "C"

@@ -1,6 +1,13 @@
-// GetWorkDL, CreateDList, ClearSelect, SetNewTag: the drawing lists as the plug-in asks for them.
+// The drawing lists of the host interface: the working list, temporary lists, parts, the
+// screen refresh and progress calls, the selection.
+#include <string>
+
 #include "core/host_api.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
+#include "host/events/events.h"
+#include "host/platform/hooks.h"
+#include "host/platform/system.h"
 
 extern "C" DList* GetWorkDL(void) {
     return qlhost::TheDrawing().work.get();
@@ -22,6 +29,12 @@ extern "C" void ClearSelect(void) {
     qlhost::TheDrawing().ClearSelection();
 }
 
-extern "C" void SetNewTag(EntRec* entity) {
-    if (qlhost::Node* node = qlhost::LocateNode(entity)) node->flags |= qlhost::Node::kNewTag;
+extern "C" DList* PartLoad(const char* name) { return qlhost::LoadPart(name); }
+extern "C" int PartInsert(DList* part, DList* target, const double* matrix, DList* owner) {
+    return qlhost::InsertPart(part, target, matrix, owner);
 }
+
+extern "C" void Redraw(void) { qlhost::ScreenRedraw(); }
+extern "C" void ShowChanges(void) { qlhost::ScreenShowChanges(); }
+extern "C" void ProgressMsg(const char* text) { qlhost::ScreenProgressMsg(text); }
+extern "C" void ShowProgress(int done, int total) { qlhost::ScreenShowProgress(done, total); }

@@ -1,10 +1,24 @@
-// Macro variables, host scripts, files, parts and the main window of the host interface.
+// Texts, files, macros and windows of the host interface: StLen, StMatch, SetVar,
+// ExecScriptCopy, LoadFile, RelMem, FullFileName, GetOpenFN, GetMainWin, GetADWin.
+#include <cstring>
 #include <string>
 
 #include "core/host_api.h"
+#include "host/drawing/names.h"
 #include "host/events/events.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
+#include "host/protocol/protocol.h"
+#include "host/ui/modal.h"
+
+extern "C" int StLen(const char* text) {
+    return text ? static_cast<int>(std::strlen(text)) : 0;
+}
+
+extern "C" int StMatch(const char* pattern, const char* name) {
+    if (!pattern || !name) return 0;
+    return qlhost::MatchName(pattern, name) ? 1 : 0;
+}
 
 extern "C" void SetVar(const char* name, const char* value) {
     if (!name || !value) {
@@ -26,7 +40,5 @@ extern "C" const char* FullFileName(const char* name) {
     return buffer.c_str();
 }
 extern "C" HWND GetMainWin(void) { return qlhost::MainWindow(); }
-extern "C" DList* PartLoad(const char* name) { return qlhost::LoadPart(name); }
-extern "C" int PartInsert(DList* part, DList* target, const double* matrix, DList* owner) {
-    return qlhost::InsertPart(part, target, matrix, owner);
-}
+extern "C" int GetOpenFN(const char* title, OpenFNRec* record) { return qlhost::OpenFileDialog(title, record); }
+extern "C" ADWin* GetADWin(void) { return qlhost::ActiveWindow(); }
