@@ -10,6 +10,7 @@
 #include "host/platform/system.h"
 #include "host/protocol/loader.h"
 #include "host/protocol/protocol.h"
+#include "host/runtime/host.h"
 #include "host/script/run_state.h"
 
 namespace qlhost {
@@ -81,23 +82,6 @@ void FollowMessageBox(const std::string& line) {
     if (line.size() > 2) g_run.messageText += line.substr(2);
 }
 
-void ResetHostState() {
-    ResetSession();
-    ResetCursorState();
-    ReleaseAllKeys();
-    RemoveAllHooks();
-    ClearMacroVars();
-    ResetClock();
-    ResetMatrixStack();
-    TheDrawing().Reset();
-    ClearSymbolDefinitions();
-    BeginFrame(ViewWidth(), ViewHeight());
-    ClearControlPreviews();
-    ClearHighlights();
-    ResetScreenCounters();
-    SetFocusWindow(nullptr);
-}
-
 // Checks what a script leaves behind: a command still waiting, hooks, file blocks.
 void FinishScript() {
     g_run.current = nullptr;
@@ -158,7 +142,7 @@ bool RunLoaded(const Script& script) {
     g_run.transcriptChecked = 0;
     g_run.inMessage = g_run.hadMessage = false;
     g_run.messageText.clear();
-    ResetHostState();
+    Host::Current().Reset();
     const std::string plugin = PluginFile(script.plugin.empty() ? g_run.options.plugin : script.plugin);
     if (!LoadPlugin(plugin, error)) {
         Report(error);
