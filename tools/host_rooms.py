@@ -17,15 +17,15 @@ import os
 import re
 import sys
 
-# Bottom to top. events: the event port every room reports through; drawing: the drawing
-# lists, tables and the record layouts; geometry: what is computed from records; io: file
+# Bottom to top. state: the event port every room reports through and the store of the
+# rooms' state, one part per room; drawing: the drawing lists, tables and the record layouts; geometry: what is computed from records; io: file
 # formats of drawings (JSON, DXF, SVG); platform: the emulated system (clock, files, hooks,
 # registry); fonts; display: the emulated screen, previews, painters and their SVG; ui:
 # dialogs, menus, message boxes; protocol: the plug-in's loading, command and prompt protocol;
-# runtime: the host object that owns the state of the rooms below; api: the exported C
+# runtime: the host object, its one reset of every room; api: the exported C
 # functions; commands: the host's own commands; script: the scenario runner; serve: the
 # browser front end; win: the Windows build's pieces; main: the command line.
-ORDER = ["events", "drawing", "geometry", "io", "platform", "fonts", "display", "ui", "protocol",
+ORDER = ["state", "drawing", "geometry", "io", "platform", "fonts", "display", "ui", "protocol",
          "runtime", "api", "commands", "script", "serve", "win", "main"]
 RUNNER = "script"
 INCLUDE = re.compile(r'^\s*#\s*include\s+"host/([A-Za-z0-9_]+)/([^"]+)"')

@@ -13,11 +13,11 @@
 #include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/drawing/layouts.h"
-#include "host/events/events.h"
 #include "host/fonts/text_metrics.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/pick.h"
 #include "host/geometry/split.h"
+#include "host/state/events.h"
 
 extern "C" void EDraw(int mode, EntRec* entity) { qlhost::ScreenDraw(mode, entity); }
 extern "C" void EErase(int mode, EntRec* entity) { qlhost::ScreenErase(mode, entity); }

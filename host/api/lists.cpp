@@ -5,9 +5,9 @@
 #include "core/host_api.h"
 #include "host/display/preview.h"
 #include "host/drawing/drawing.h"
-#include "host/events/events.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
+#include "host/state/events.h"
 
 extern "C" DList* GetWorkDL(void) {
     return qlhost::TheDrawing().work.get();

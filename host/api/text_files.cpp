@@ -5,10 +5,10 @@
 
 #include "core/host_api.h"
 #include "host/drawing/names.h"
-#include "host/events/events.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
+#include "host/state/events.h"
 #include "host/ui/modal.h"
 
 extern "C" int StLen(const char* text) {

@@ -7,8 +7,8 @@
 #include "host/commands/commands.h"
 #include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
-#include "host/events/events.h"
 #include "host/geometry/geometry.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 namespace {

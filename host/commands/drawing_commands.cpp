@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "host/commands/commands.h"
-#include "host/events/events.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 namespace {

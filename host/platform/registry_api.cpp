@@ -2,8 +2,9 @@
 #include <cstring>
 #include <map>
 
-#include "host/events/events.h"
 #include "host/platform/registry.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
@@ -18,10 +19,7 @@ struct Handles {
     uintptr_t next = kFirstHandle;
 };
 
-Handles& OpenKeys() {
-    static Handles handles;
-    return handles;
-}
+Handles& OpenKeys() { return Part<Handles>(); }
 
 // The full path a handle names: a root, or an open key.
 std::string PathOf(HKEY key) {

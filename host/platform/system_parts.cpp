@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "host/drawing/drawing.h"
-#include "host/events/events.h"
 #include "host/io/drawing_io.h"
 #include "host/platform/file_root.h"
 #include "host/platform/system.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 namespace {

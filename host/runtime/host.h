@@ -1,7 +1,8 @@
-// The reference host as one object: the one place that knows the state of every room and
-// puts all of it back to what a script starts from. The scenario runner resets it before
-// every script, and every GoogleTest test starts from a reset host
-// (tests/support/fresh_host_test.cpp). The state itself stays in each room's own file.
+// The reference host as one object. Its state is held in one store (host/state/parts.h), a
+// part per room, which each room reaches for its own part; the host is the one place that
+// knows all of them and puts them back to what a script starts from. The scenario runner
+// resets it before every script, and every GoogleTest test starts from a reset host
+// (tests/support/fresh_host_test.cpp).
 #pragma once
 
 namespace qlhost {

@@ -1,8 +1,8 @@
 // Argument helpers of the scenario verbs.
 #include <filesystem>
 
-#include "host/events/events.h"
 #include "host/script/run_state.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "host/drawing/drawing.h"
-#include "host/events/events.h"
 #include "host/script/parser.h"
 #include "host/script/runner.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 

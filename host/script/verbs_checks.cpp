@@ -4,12 +4,12 @@
 #include <cstring>
 
 #include "host/display/preview.h"
-#include "host/events/events.h"
 #include "host/platform/registry.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 #include "host/script/entity_fields.h"
 #include "host/script/run_state.h"
+#include "host/state/events.h"
 #include "host/ui/ui.h"
 
 namespace qlhost {

@@ -8,13 +8,13 @@
 #include <sstream>
 
 #include "host/display/preview.h"
-#include "host/events/events.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
 #include "host/io/safe_file.h"
 #include "host/protocol/protocol.h"
 #include "host/script/run_state.h"
+#include "host/state/events.h"
 #include "host/ui/dialog.h"
 
 namespace qlhost {

@@ -1,10 +1,10 @@
 // Verbs of user input: commands, prompt answers, keys, mouse buttons, cursor moves, time.
-#include "host/events/events.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
 #include "host/protocol/loader.h"
 #include "host/protocol/protocol.h"
 #include "host/script/run_state.h"
+#include "host/state/events.h"
 #include "host/ui/ui.h"
 
 namespace qlhost {

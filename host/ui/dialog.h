@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/host_api.h"
-#include "host/events/events.h"
+#include "host/state/events.h"
 #include "host/ui/rc.h"
 #include "host/ui/resources.h"
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "host/platform/hooks.h"
+#include "host/state/parts.h"
 #include "host/ui/dialog.h"
 #include "host/ui/env.h"
 #include "host/ui/ui.h"
@@ -19,10 +20,11 @@ constexpr uint32_t kComboSort = 0x100;  // CBS_SORT
 constexpr uintptr_t kFirstWindow = 0x00D10000;
 constexpr int kMultiLine = 2;  // EDCTL style
 
-std::map<HWND, WindowRef>& Windows() {
-    static std::map<HWND, WindowRef> windows;
-    return windows;
-}
+// This room's part of the host's state (host/state/parts.h).
+struct WindowsPart {
+    std::map<HWND, WindowRef> windows;
+};
+std::map<HWND, WindowRef>& Windows() { return Part<WindowsPart>().windows; }
 
 int CompareNoCase(const std::string& a, const std::string& b) {
     size_t n = std::min(a.size(), b.size());

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "host/platform/hooks.h"
+#include "host/state/parts.h"
 #include "host/ui/dialog.h"
 #include "host/ui/env.h"
 
@@ -65,10 +66,14 @@ void TakeMessages(OpenDialog& d) {
 
 }  // namespace
 
-std::vector<OpenDialog*>& DialogStack() {
-    static std::vector<OpenDialog*> stack;
-    return stack;
-}
+namespace {
+// This room's part of the host's state (host/state/parts.h).
+struct DialogStackState {
+    std::vector<OpenDialog*> stack;
+};
+}  // namespace
+
+std::vector<OpenDialog*>& DialogStack() { return Part<DialogStackState>().stack; }
 
 OpenDialog* InnermostDialog() { return DialogStack().empty() ? nullptr : DialogStack().back(); }
 

@@ -1,10 +1,10 @@
 // What the ui room shares: the event port its modal windows take their answers from and
-// report to (host/events/events.h), and the quoting of texts in transcript lines.
+// report to (host/state/events.h), and the quoting of texts in transcript lines.
 #pragma once
 
 #include <string>
 
-#include "host/events/events.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "host/state/parts.h"
 #include "host/ui/env.h"
 #include "host/ui/modal.h"
 
@@ -19,10 +20,11 @@ struct MenuItem {
     UINT id = 0;
 };
 
-std::map<HMENU, std::vector<MenuItem>>& Menus() {
-    static std::map<HMENU, std::vector<MenuItem>> menus;
-    return menus;
-}
+// This room's part of the host's state (host/state/parts.h).
+struct MenusPart {
+    std::map<HMENU, std::vector<MenuItem>> menus;
+};
+std::map<HMENU, std::vector<MenuItem>>& Menus() { return Part<MenusPart>().menus; }
 
 std::vector<MenuItem>* Find(HMENU menu) {
     auto it = Menus().find(menu);

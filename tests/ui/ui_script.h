@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/events/events.h"
+#include "host/state/events.h"
 
 namespace qlhost::testing {
 

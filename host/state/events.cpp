@@ -1,6 +1,7 @@
 // The event port in use, and the one that serves when none is installed: faults go to the
 // error stream, transcript lines to the output, and modal windows get no answers.
-#include "host/events/events.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 #include <iostream>
 
@@ -15,16 +16,20 @@ public:
     void Transcript(const std::string& line) override { std::cout << line << "\n"; }
 };
 
-StreamPort g_streams;
-EventPort* g_port = nullptr;
+// This room's part of the host's state (host/state/parts.h).
+struct EventState {
+    StreamPort streams;
+    EventPort* port = nullptr;
+};
+EventState& Ports() { return Part<EventState>(); }
 
 }  // namespace
 
-EventPort& Events() { return g_port ? *g_port : g_streams; }
+EventPort& Events() { return Ports().port ? *Ports().port : Ports().streams; }
 
 EventPort* SetEventPort(EventPort* port) {
-    EventPort* previous = g_port;
-    g_port = port;
+    EventPort* previous = Ports().port;
+    Ports().port = port;
     return previous;
 }
 
