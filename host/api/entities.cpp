@@ -18,6 +18,7 @@
 #include "host/geometry/pick.h"
 #include "host/geometry/split.h"
 #include "host/state/events.h"
+#include "host/state/parts.h"
 
 extern "C" void EDraw(int mode, EntRec* entity) { qlhost::ScreenDraw(mode, entity); }
 extern "C" void EErase(int mode, EntRec* entity) { qlhost::ScreenErase(mode, entity); }
@@ -75,10 +76,11 @@ double PickTolerance() {
     return 0;
 }
 
-std::vector<double>& IntersectionBuffer() {
-    static std::vector<double> buffer;
-    return buffer;
-}
+// The points FindAllInts hands out, valid until the next call.
+struct IntersectionPart {
+    std::vector<double> buffer;
+};
+std::vector<double>& IntersectionBuffer() { return Part<IntersectionPart>().buffer; }
 
 }  // namespace
 

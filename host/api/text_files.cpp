@@ -9,6 +9,7 @@
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 #include "host/state/events.h"
+#include "host/state/parts.h"
 #include "host/ui/modal.h"
 
 extern "C" int StLen(const char* text) {
@@ -34,8 +35,15 @@ extern "C" int LoadFile(const char* name, char** text, uint32_t* size) {
 extern "C" void RelMem(void* block) {
     if (!qlhost::ReleaseHostBlock(block)) qlhost::ScriptFault("RelMem of a block the host did not hand out");
 }
+namespace {
+// The text FullFileName hands out, valid until the next call.
+struct FullNamePart {
+    std::string buffer;
+};
+}  // namespace
+
 extern "C" const char* FullFileName(const char* name) {
-    static std::string buffer;
+    std::string& buffer = qlhost::Part<FullNamePart>().buffer;
     buffer = qlhost::OpenableName(name ? name : "");
     return buffer.c_str();
 }

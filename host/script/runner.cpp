@@ -190,11 +190,12 @@ public:
     void Transcript(const std::string& line) override;
 };
 
-ScriptPort g_port;
+// The runner's port keeps nothing of its own; it is a part so that it goes with the host.
+ScriptPort& ThePort() { return Part<ScriptPort>(); }
 
 }  // namespace
 
-EventPort& ScriptEvents() { return g_port; }
+EventPort& ScriptEvents() { return ThePort(); }
 
 bool ScriptPort::Next(UiAction& out, const std::string& what) {
     if (!Runner().run.script) return false;
@@ -262,7 +263,7 @@ void ScriptPort::Transcript(const std::string& line) {
 }
 
 int RunLive(LiveActions& source, const std::string& folder, const RunOptions& options) {
-    const ScopedEventPort port(source.Port(g_port));
+    const ScopedEventPort port(source.Port(ThePort()));
     Runner().run.options = options;
     SetValidateAfterCommands(options.validate);
     SetValidateOnShowChanges(options.validate);
@@ -282,7 +283,7 @@ int RunLive(LiveActions& source, const std::string& folder, const RunOptions& op
 }
 
 int RunScripts(const std::vector<std::string>& paths, const RunOptions& options) {
-    const ScopedEventPort port(g_port);
+    const ScopedEventPort port(ThePort());
     Runner().run.options = options;
     SetValidateAfterCommands(options.validate);
     SetValidateOnShowChanges(options.validate);

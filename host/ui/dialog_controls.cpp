@@ -23,6 +23,7 @@ constexpr int kMultiLine = 2;  // EDCTL style
 // This room's part of the host's state (host/state/parts.h).
 struct WindowsPart {
     std::map<HWND, WindowRef> windows;
+    uintptr_t next = kFirstWindow;  // the next window handle
 };
 std::map<HWND, WindowRef>& Windows() { return Part<WindowsPart>().windows; }
 
@@ -261,8 +262,7 @@ void SetListItemData(int id, int index, uintptr_t value) {
 }
 
 HWND NewWindowHandle() {
-    static uintptr_t next = kFirstWindow;
-    return reinterpret_cast<HWND>(next++);
+    return reinterpret_cast<HWND>(Part<WindowsPart>().next++);
 }
 
 WindowRef FindWindowRef(HWND hwnd) {

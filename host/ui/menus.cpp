@@ -23,6 +23,7 @@ struct MenuItem {
 // This room's part of the host's state (host/state/parts.h).
 struct MenusPart {
     std::map<HMENU, std::vector<MenuItem>> menus;
+    uintptr_t next = kFirstMenu;  // the next menu handle
 };
 std::map<HMENU, std::vector<MenuItem>>& Menus() { return Part<MenusPart>().menus; }
 
@@ -69,8 +70,7 @@ const MenuItem* Choose(const std::vector<MenuItem>& items) {
 }  // namespace
 
 HMENU NewPopupMenu() {
-    static uintptr_t next = kFirstMenu;
-    HMENU menu = reinterpret_cast<HMENU>(next++);
+    HMENU menu = reinterpret_cast<HMENU>(Part<MenusPart>().next++);
     Menus()[menu];
     return menu;
 }

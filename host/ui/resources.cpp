@@ -14,6 +14,7 @@
 #include <map>
 #include <sstream>
 
+#include "host/state/parts.h"
 #include "host/ui/env.h"
 
 namespace qlhost {
@@ -21,10 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<HINSTANCE, std::string>& Overrides() {
-    static std::map<HINSTANCE, std::string> map;
-    return map;
-}
+// This room's part of the host's state (host/state/parts.h): resource folders set for modules.
+struct OverridesPart {
+    std::map<HINSTANCE, std::string> map;
+};
+std::map<HINSTANCE, std::string>& Overrides() { return Part<OverridesPart>().map; }
 
 std::map<std::string, std::shared_ptr<const ResourceFolder>>& Cache() {
     static std::map<std::string, std::shared_ptr<const ResourceFolder>> cache;
