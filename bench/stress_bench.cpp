@@ -54,6 +54,7 @@ void ReportPeak(benchmark::State& state) { state.counters["peak_MB"] = PeakMemor
 
 // Commands run through the prompt protocol without their transcript on the console.
 void QuietTranscript() {
+    qlhost::SetEventPort(&qlhost::ScriptEvents());
     qlhost::Run().options.quiet = true;
     qlhost::Run().transcript.clear();
 }

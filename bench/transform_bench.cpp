@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "core/records.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/records.h"
-#include "host/io/preview.h"
 #include "host/protocol/session.h"
 #include "transform/engine.h"
 

@@ -1,6 +1,6 @@
 // The reference host as the fuzz targets use it: scratch files of this process, a host put
 // into a known state before every input and back afterwards (so the replay test can run the
-// targets beside other tests), and a modal-window environment that answers from a list.
+// targets beside other tests), and an event port that answers modal windows from a list.
 #pragma once
 
 #include <unistd.h>
@@ -21,8 +21,7 @@
 #include "host/platform/registry.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
-#include "host/script/run_state.h"
-#include "host/ui/env.h"
+#include "host/state/events.h"
 #include "host/ui/resources.h"
 #include "host/ui/ui.h"
 
@@ -66,31 +65,14 @@ public:
         qlhost::SetCommandTable({"Quillet",
                                  {"QLTEXTEXPL", "QLHATCHSTANDARD", "QLCUT", "QLCMENU"},
                                  {nullptr, QLTEXTEXPL, QLHATCHSTANDARD, QLCUT, QLCMENU}});
-        qlhost::UiEnvironment env;
-        env.next = [this](qlhost::UiAction& action, const std::string&) {
-            if (answers_.empty()) return false;
-            action = answers_.front();
-            answers_.pop_front();
-            return true;
-        };
-        env.peek = [this](qlhost::UiAction& action) {
-            if (answers_.empty()) return false;
-            action = answers_.front();
-            return true;
-        };
-        env.fault = [](const std::string&) {};
-        env.transcript = [](const std::string&) {};
-        qlhost::SetUiEnvironment(env);
-        savedQuiet_ = qlhost::Run().options.quiet;
-        qlhost::Run().options.quiet = true;
+        previousPort_ = qlhost::SetEventPort(&answers_);
         Clean();
     }
 
     ~HostSandbox() {
         qlhost::AbandonCommand();
         Clean();
-        qlhost::ResetUiEnvironment();
-        qlhost::Run().options.quiet = savedQuiet_;
+        qlhost::SetEventPort(previousPort_);
         qlhost::SetCommandTable(savedCommands_);
         qlhost::SetRegistryFile(savedRegistry_);
         qlhost::SetHostDataDir(savedDataDir_);
@@ -102,7 +84,7 @@ public:
 
     // The next answer a modal window takes (`dialog click 1`, `menu "Label"`, ...).
     void Answer(const std::string& verb, std::vector<std::string> args) {
-        answers_.push_back(qlhost::UiAction{verb, std::move(args), "fuzz", 1});
+        answers_.queue.push_back(qlhost::UiAction{verb, std::move(args), "fuzz", 1});
     }
 
     static qlhost::HostList& Work() { return *qlhost::TheDrawing().work; }
@@ -117,17 +99,31 @@ private:
         qlhost::ClearSymbolDefinitions();
         qlhost::ClearStrokeFonts();
         FreePatLibrary();
-        qlhost::Run().transcript.clear();
-        qlhost::Run().transcriptChecked = 0;
-        qlhost::Run().problems.clear();
     }
 
     std::string savedUserDir_;
     std::string savedDataDir_;
     std::string savedRegistry_;
     qlhost::CommandTable savedCommands_;
-    bool savedQuiet_ = false;
-    std::deque<qlhost::UiAction> answers_;
+    // Modal windows take the answers in order; faults and the transcript are dropped.
+    struct Answers final : qlhost::EventPort {
+        std::deque<qlhost::UiAction> queue;
+        bool Next(qlhost::UiAction& action, const std::string&) override {
+            if (queue.empty()) return false;
+            action = queue.front();
+            queue.pop_front();
+            return true;
+        }
+        bool Peek(qlhost::UiAction& action) override {
+            if (queue.empty()) return false;
+            action = queue.front();
+            return true;
+        }
+        void Fault(const std::string&) override {}
+        void Transcript(const std::string&) override {}
+    };
+    Answers answers_;
+    qlhost::EventPort* previousPort_ = nullptr;
 };
 
 }  // namespace ql_fuzz

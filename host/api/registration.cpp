@@ -1,20 +1,6 @@
-// XPRegister / XPUnRegister: the host keeps the pointer to the plug-in's static record.
-#include "host/api/registration.h"
+// XPRegister / XPUnRegister: the plug-in's static record, kept by the protocol room.
+#include "host/protocol/registration.h"
 
-namespace qlhost {
-namespace {
-const XPRecord* g_record = nullptr;
-int g_unregistered = 0;
-}  // namespace
+extern "C" void XPRegister(const XPRecord* record) { qlhost::NoteRegistered(record); }
 
-const XPRecord* RegisteredPlugin() { return g_record; }
-int UnregisterCount() { return g_unregistered; }
-
-}  // namespace qlhost
-
-extern "C" void XPRegister(const XPRecord* record) { qlhost::g_record = record; }
-
-extern "C" void XPUnRegister(const XPRecord* record) {
-    if (qlhost::g_record == record) qlhost::g_record = nullptr;
-    ++qlhost::g_unregistered;
-}
+extern "C" void XPUnRegister(const XPRecord* record) { qlhost::NoteWithdrawn(record); }

@@ -5,10 +5,10 @@
 #include <numbers>
 
 #include "host/commands/commands.h"
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 namespace {

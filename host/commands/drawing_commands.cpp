@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "host/commands/commands.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 namespace {

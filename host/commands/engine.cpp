@@ -7,7 +7,8 @@
 
 #include "host/commands/commands.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
@@ -25,7 +26,11 @@ struct Chain {
     double distance = 0;
     char text[kTextBuffer] = {};
 };
-Chain g_chain;
+// This room's part of the host's state (host/state/parts.h).
+struct CommandChainState {
+    Chain chain;
+};
+CommandChainState& Chains() { return Part<CommandChainState>(); }
 
 bool SameName(const char* a, const std::string& b) {
     if (std::strlen(a) != b.size()) return false;
@@ -47,62 +52,62 @@ const CommandDef* FindDef(const std::string& name) {
 void Answered(int status);
 
 void AskPoint(const char* prompt, int cursor) {
-    if (!g_chain.answers.points.empty()) {
-        const Pt last = g_chain.answers.points.back();
+    if (!Chains().chain.answers.points.empty()) {
+        const Pt last = Chains().chain.answers.points.back();
         SetCursorOrg2(last.x, last.y);
     }
-    ReqData(REQ_POINT2, g_chain.point, prompt, QL_CURSOR(cursor), Answered, 0, 0);
+    ReqData(REQ_POINT2, Chains().chain.point, prompt, QL_CURSOR(cursor), Answered, 0, 0);
 }
 
 void AskNext() {
-    const CommandDef& def = *g_chain.def;
-    if (g_chain.step < def.steps.size()) {
-        const Step& step = def.steps[g_chain.step];
+    const CommandDef& def = *Chains().chain.def;
+    if (Chains().chain.step < def.steps.size()) {
+        const Step& step = def.steps[Chains().chain.step];
         switch (step.ask) {
             case Ask::kPoint: return AskPoint(step.prompt, step.cursor);
-            case Ask::kWhole: return ReqData(REQ_INTEGER, &g_chain.whole, step.prompt, QL_CURSOR(1), Answered, 0, 0);
+            case Ask::kWhole: return ReqData(REQ_INTEGER, &Chains().chain.whole, step.prompt, QL_CURSOR(1), Answered, 0, 0);
             case Ask::kDistance:
-                return ReqData(REQ_DISTANCE, &g_chain.distance, step.prompt, QL_CURSOR(1), Answered, 0, 0);
+                return ReqData(REQ_DISTANCE, &Chains().chain.distance, step.prompt, QL_CURSOR(1), Answered, 0, 0);
             case Ask::kText:
-                std::memset(g_chain.text, 0, sizeof g_chain.text);
-                return ReqData(REQ_TEXT, g_chain.text, step.prompt, QL_CURSOR(1), Answered, 0, 0);
+                std::memset(Chains().chain.text, 0, sizeof Chains().chain.text);
+                return ReqData(REQ_TEXT, Chains().chain.text, step.prompt, QL_CURSOR(1), Answered, 0, 0);
         }
     }
     if (def.more != nullptr) {
-        g_chain.more = true;
+        Chains().chain.more = true;
         return AskPoint(def.more, 5);
     }
-    if (def.finish) def.finish(g_chain.answers);
+    if (def.finish) def.finish(Chains().chain.answers);
     CmdEnd();
 }
 
 void Answered(int status) {
-    const CommandDef& def = *g_chain.def;
-    if (g_chain.more) {
+    const CommandDef& def = *Chains().chain.def;
+    if (Chains().chain.more) {
         if (status == ST_OK) {
-            g_chain.answers.points.push_back({g_chain.point[0], g_chain.point[1]});
-            if (def.each) def.each(g_chain.answers);
+            Chains().chain.answers.points.push_back({Chains().chain.point[0], Chains().chain.point[1]});
+            if (def.each) def.each(Chains().chain.answers);
             return AskPoint(def.more, 5);
         }
-        if (status == ST_DEFAULT && g_chain.answers.points.size() >= def.least && def.finish)
-            def.finish(g_chain.answers);
+        if (status == ST_DEFAULT && Chains().chain.answers.points.size() >= def.least && def.finish)
+            def.finish(Chains().chain.answers);
         return CmdEnd();
     }
     if (status != ST_OK) return CmdEnd();
-    const Step& step = def.steps[g_chain.step];
+    const Step& step = def.steps[Chains().chain.step];
     switch (step.ask) {
         case Ask::kPoint:
-            g_chain.answers.points.push_back({g_chain.point[0], g_chain.point[1]});
-            if (def.each && g_chain.answers.points.size() >= 2) def.each(g_chain.answers);
+            Chains().chain.answers.points.push_back({Chains().chain.point[0], Chains().chain.point[1]});
+            if (def.each && Chains().chain.answers.points.size() >= 2) def.each(Chains().chain.answers);
             break;
-        case Ask::kWhole: g_chain.answers.numbers.push_back(g_chain.whole); break;
-        case Ask::kDistance: g_chain.answers.numbers.push_back(g_chain.distance); break;
+        case Ask::kWhole: Chains().chain.answers.numbers.push_back(Chains().chain.whole); break;
+        case Ask::kDistance: Chains().chain.answers.numbers.push_back(Chains().chain.distance); break;
         case Ask::kText:
-            g_chain.answers.text.assign(g_chain.text, strnlen(g_chain.text, sizeof g_chain.text));
+            Chains().chain.answers.text.assign(Chains().chain.text, strnlen(Chains().chain.text, sizeof Chains().chain.text));
             break;
     }
-    if (step.accept != nullptr && !step.accept(g_chain.answers)) return CmdEnd();
-    ++g_chain.step;
+    if (step.accept != nullptr && !step.accept(Chains().chain.answers)) return CmdEnd();
+    ++Chains().chain.step;
     AskNext();
 }
 
@@ -121,11 +126,16 @@ std::vector<std::string> HostCommandNames() {
 }
 
 void RunHostCommand() {
-    g_chain = Chain{};
-    g_chain.def = FindDef(RunningCommand());
-    if (g_chain.def == nullptr) return CmdEnd();
+    Chains().chain = Chain{};
+    Chains().chain.def = FindDef(RunningCommand());
+    if (Chains().chain.def == nullptr) return CmdEnd();
     AskNext();
 }
+
+namespace {
+// The session (protocol room) starts the host's commands through this table.
+const bool kInstalled = (SetHostCommands({FindHostCommand, &RunHostCommand, &RunScriptText}), true);
+}  // namespace
 
 void RunScriptText(const std::string& script) {
     std::vector<std::string> parts;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/drawing/tables.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
@@ -145,9 +146,6 @@ void Drawing::ClearSelection() {
     for (auto& list : temporaries) ForEachNodeDeep(*list, clear);
 }
 
-Drawing& TheDrawing() {
-    static Drawing drawing;
-    return drawing;
-}
+Drawing& TheDrawing() { return Part<Drawing>(); }
 
 }  // namespace qlhost

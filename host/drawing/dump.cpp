@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/drawing/drawing.h"
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 
 namespace qlhost {
 namespace {

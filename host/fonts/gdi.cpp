@@ -1,5 +1,6 @@
 // Registry of GDI objects and device contexts of the host.
 #include "host/fonts/gdi.h"
+#include "host/state/parts.h"
 
 #include <cstring>
 #include <map>
@@ -18,10 +19,7 @@ struct Registry {
     std::unique_ptr<GdiObject> stock[kStockCount];
 };
 
-Registry& Reg() {
-    static Registry registry;
-    return registry;
-}
+Registry& Reg() { return Part<Registry>(); }
 
 std::unique_ptr<GdiObject> MakeStock(int index) {
     static const COLORREF kBrushColors[5] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};

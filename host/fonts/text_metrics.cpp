@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
 #include "host/fonts/stroke_font.h"
 #include "host/fonts/truetype.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 
 namespace qlhost {
 namespace {

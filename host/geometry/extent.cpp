@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/geometry/shape.h"
 #include "host/geometry/shown.h"
 

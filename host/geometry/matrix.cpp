@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/geometry/geometry.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 
@@ -92,10 +93,7 @@ struct MatrixState {
     Matrix current = Matrix::Identity();
     std::vector<Matrix> stack;
 };
-MatrixState& State() {
-    static MatrixState state;
-    return state;
-}
+MatrixState& State() { return Part<MatrixState>(); }
 }  // namespace
 
 Matrix& CurrentMatrix() { return State().current; }

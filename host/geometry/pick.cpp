@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/geometry/pick.h"
 #include "host/geometry/shown.h"
 

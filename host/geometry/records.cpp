@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 
 namespace qlhost {
 namespace {

@@ -1,4 +1,4 @@
-// Builders of entity records in the host's layouts (host/geometry/layouts.h). Every builder
+// Builders of entity records in the host's layouts (host/drawing/layouts.h). Every builder
 // returns the whole record with its true length at offset 0 and the rest of the header zero
 // (attributes are the drawing's business: SetCStuff / CopyCStuff).
 #pragma once

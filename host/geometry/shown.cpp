@@ -1,7 +1,7 @@
 #include "host/geometry/shown.h"
 
 #include "host/drawing/drawing.h"
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 
 namespace qlhost {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 
 namespace qlhost {
 namespace {

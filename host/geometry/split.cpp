@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/split.h"
 
 namespace qlhost {

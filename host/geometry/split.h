@@ -1,4 +1,4 @@
-// Record-level split and explode of entities (the list work is in host/api/geometry_edit.cpp).
+// Record-level split and explode of entities (the list work is in host/api/entities.cpp).
 #pragma once
 
 #include <vector>

@@ -1,17 +1,15 @@
 // Symbol definitions kept by the host, found through the 32-bit handles of references.
 #include <map>
 
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 using namespace layout;
 
-SymbolDefinitions& Defs() {
-    static SymbolDefinitions defs;
-    return defs;
-}
+SymbolDefinitions& Defs() { return Part<SymbolDefinitions>(); }
 }  // namespace
 
 uint32_t RegisterSymbolDefinition(double baseX, double baseY, const std::string& name, uint32_t handle) {

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/geometry/shape.h"
 
 namespace qlhost {

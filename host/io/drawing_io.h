@@ -8,7 +8,6 @@
 #include <string>
 
 #include "host/drawing/drawing.h"
-#include "host/io/preview.h"
 
 namespace qlhost {
 
@@ -66,8 +65,5 @@ struct SvgOptions {
 bool WriteSvg(const std::string& path, const HostList& list, std::string& error);
 std::string DrawingToSvg(const HostList& list, const SvgOptions& options = {});
 
-// SVG picture of one preview frame (drag previews, owner-drawn previews).
-bool WritePreviewSvg(const std::string& path, const PreviewFrame& frame, std::string& error);
-std::string PreviewToSvg(const PreviewFrame& frame);
 
 }  // namespace qlhost

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "host/drawing/tables.h"
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/records.h"
 
 namespace qlhost::io {

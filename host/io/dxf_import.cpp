@@ -23,9 +23,9 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/dxf_common.h"
 #include "host/io/dxf_entities.h"

@@ -9,9 +9,9 @@
 #include <unordered_set>
 #include <utility>
 
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/json_entities.h"
 #include "host/io/json_print.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
-#include "host/geometry/layouts.h"
 #include "host/io/json_fields.h"
 
 namespace qlhost::io {

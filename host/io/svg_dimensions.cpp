@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
-#include "host/geometry/layouts.h"
 #include "host/io/svg_entities.h"
 
 namespace qlhost::io {

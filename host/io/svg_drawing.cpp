@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
-#include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/svg_entities.h"
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
-#include "host/geometry/layouts.h"
 
 namespace qlhost::io {
 namespace L = qlhost::layout;

@@ -5,14 +5,19 @@
 #include <filesystem>
 #include <system_error>
 
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string g_root;
+// This room's part of the host's state (host/state/parts.h).
+struct FileRootState {
+    std::string root;
+};
+FileRootState& Roots() { return Part<FileRootState>(); }
 
 bool Inside(const fs::path& root, const fs::path& path) {
     auto r = root.begin(), p = path.begin();
@@ -69,16 +74,16 @@ bool ConfineToRoot(const std::string& root, const std::string& name, std::string
     return true;
 }
 
-void SetFileRoot(const std::string& canonicalRoot) { g_root = canonicalRoot; }
-const std::string& FileRoot() { return g_root; }
+void SetFileRoot(const std::string& canonicalRoot) { Roots().root = canonicalRoot; }
+const std::string& FileRoot() { return Roots().root; }
 
 bool ResolvePluginFile(const std::string& name, std::string& path) {
-    if (g_root.empty()) {
+    if (Roots().root.empty()) {
         path = name;
         return true;
     }
     std::string error;
-    if (ConfineToRoot(g_root, name, path, error)) return true;
+    if (ConfineToRoot(Roots().root, name, path, error)) return true;
     Transcript("file refused: " + error);
     return false;
 }

@@ -1,6 +1,7 @@
 // Thread hooks of the reference host: installed hook chains, scripted held keys, the host's
 // windows and the keyboard focus.
 #include "host/platform/hooks.h"
+#include "host/state/parts.h"
 
 #include <algorithm>
 #include <array>
@@ -25,19 +26,23 @@ struct Dispatch {
     size_t next = 0;
 };
 
-std::vector<Hook> g_hooks;  // in installation order; the newest runs first
-std::vector<Dispatch*> g_dispatches;
-uintptr_t g_nextHandle = 0x4b00;
-std::unordered_map<HWND, HWND> g_parents;
 
 constexpr uintptr_t kMainWindow = 0x10010;
 constexpr uintptr_t kDrawingWindow = 0x10020;
-HWND g_mainWindow = nullptr;
-HWND g_drawingWindow = nullptr;
-HWND g_focus = nullptr;  // null: the drawing window
+// This room's part of the host's state (host/state/parts.h).
+struct HookState {
+    std::vector<Hook> hooks;  // in installation order; the newest runs first
+    std::vector<Dispatch*> dispatches;
+    uintptr_t nextHandle = 0x4b00;
+    std::unordered_map<HWND, HWND> parents;
+    HWND mainWindow = nullptr;
+    HWND drawingWindow = nullptr;
+    HWND focus = nullptr;  // null: the drawing window
+};
+HookState& Hooks() { return Part<HookState>(); }
 
 bool Installed(HHOOK handle) {
-    return std::any_of(g_hooks.begin(), g_hooks.end(), [&](const Hook& h) { return h.handle == handle; });
+    return std::any_of(Hooks().hooks.begin(), Hooks().hooks.end(), [&](const Hook& h) { return h.handle == handle; });
 }
 
 // Calls the hooks of the snapshot from its current position until one handles the event.
@@ -68,58 +73,58 @@ const KeyName kKeyNames[] = {
 }  // namespace
 
 int InstalledHooks(int type) {
-    return static_cast<int>(std::count_if(g_hooks.begin(), g_hooks.end(), [&](const Hook& h) { return h.type == type; }));
+    return static_cast<int>(std::count_if(Hooks().hooks.begin(), Hooks().hooks.end(), [&](const Hook& h) { return h.type == type; }));
 }
 
-void RemoveAllHooks() { g_hooks.clear(); }
+void RemoveAllHooks() { Hooks().hooks.clear(); }
 
 HHOOK InstallHook(int type, HOOKPROC proc) {
     if ((type != WH_KEYBOARD && type != WH_MOUSE) || !proc) return nullptr;
-    HHOOK handle = reinterpret_cast<HHOOK>(g_nextHandle++);
-    g_hooks.push_back({handle, type, proc});
+    HHOOK handle = reinterpret_cast<HHOOK>(Hooks().nextHandle++);
+    Hooks().hooks.push_back({handle, type, proc});
     return handle;
 }
 
 bool RemoveHook(HHOOK handle) {
-    auto it = std::find_if(g_hooks.begin(), g_hooks.end(), [&](const Hook& h) { return h.handle == handle; });
-    if (it == g_hooks.end()) return false;
-    g_hooks.erase(it);
+    auto it = std::find_if(Hooks().hooks.begin(), Hooks().hooks.end(), [&](const Hook& h) { return h.handle == handle; });
+    if (it == Hooks().hooks.end()) return false;
+    Hooks().hooks.erase(it);
     return true;
 }
 
 LRESULT CallNextHook(int code, WPARAM w, LPARAM l) {
-    if (g_dispatches.empty()) return 0;
-    return RunFrom(*g_dispatches.back(), code, w, l);
+    if (Hooks().dispatches.empty()) return 0;
+    return RunFrom(*Hooks().dispatches.back(), code, w, l);
 }
 
-HWND MainWindow() { return g_mainWindow ? g_mainWindow : reinterpret_cast<HWND>(kMainWindow); }
-HWND DrawingWindow() { return g_drawingWindow ? g_drawingWindow : reinterpret_cast<HWND>(kDrawingWindow); }
+HWND MainWindow() { return Hooks().mainWindow ? Hooks().mainWindow : reinterpret_cast<HWND>(kMainWindow); }
+HWND DrawingWindow() { return Hooks().drawingWindow ? Hooks().drawingWindow : reinterpret_cast<HWND>(kDrawingWindow); }
 
 void UseHostWindows(HWND mainWindow, HWND drawingWindow) {
-    g_mainWindow = mainWindow;
-    g_drawingWindow = drawingWindow;
+    Hooks().mainWindow = mainWindow;
+    Hooks().drawingWindow = drawingWindow;
 }
 
 void RegisterWindow(HWND window, HWND parent) {
-    if (window) g_parents[window] = parent;
+    if (window) Hooks().parents[window] = parent;
 }
 
 void UnregisterWindow(HWND window) {
-    g_parents.erase(window);
-    if (g_focus == window) g_focus = nullptr;
+    Hooks().parents.erase(window);
+    if (Hooks().focus == window) Hooks().focus = nullptr;
 }
 
-void SetFocusWindow(HWND window) { g_focus = window; }
-HWND FocusWindow() { return g_focus ? g_focus : DrawingWindow(); }
+void SetFocusWindow(HWND window) { Hooks().focus = window; }
+HWND FocusWindow() { return Hooks().focus ? Hooks().focus : DrawingWindow(); }
 
 bool KnownWindow(HWND window) {
-    return window == MainWindow() || window == DrawingWindow() || g_parents.count(window) != 0;
+    return window == MainWindow() || window == DrawingWindow() || Hooks().parents.count(window) != 0;
 }
 
 HWND ParentWindow(HWND window) {
     if (window == DrawingWindow()) return MainWindow();
-    auto it = g_parents.find(window);
-    return it == g_parents.end() ? nullptr : it->second;
+    auto it = Hooks().parents.find(window);
+    return it == Hooks().parents.end() ? nullptr : it->second;
 }
 
 int VirtualKeyByName(const char* name) {
@@ -153,16 +158,20 @@ int VirtualKeyByName(const char* name) {
 #ifndef _WIN32
 namespace {
 
-std::array<bool, 256> g_held{};
+// This room's part of the host's state (host/state/parts.h).
+struct KeyState {
+    std::array<bool, 256> held{};
+};
+KeyState& Keys() { return Part<KeyState>(); }
 
 LRESULT RunChain(int type, WPARAM w, LPARAM l) {
     Dispatch dispatch;
-    for (auto it = g_hooks.rbegin(); it != g_hooks.rend(); ++it)
+    for (auto it = Hooks().hooks.rbegin(); it != Hooks().hooks.rend(); ++it)
         if (it->type == type) dispatch.chain.push_back(*it);
     if (dispatch.chain.empty()) return 0;
-    g_dispatches.push_back(&dispatch);
+    Hooks().dispatches.push_back(&dispatch);
     const LRESULT result = RunFrom(dispatch, HC_ACTION, w, l);
-    g_dispatches.pop_back();
+    Hooks().dispatches.pop_back();
     return result;
 }
 
@@ -178,7 +187,7 @@ struct MouseHookRecord {
 
 bool DeliverKey(int vk, bool down) {
     if (vk <= 0 || vk > 255) return true;
-    const bool wasDown = g_held[vk];
+    const bool wasDown = Keys().held[vk];
     SetKeyHeld(vk, down);
     // Key information: repeat count 1, scan code, previous state (bit 30), release (bit 31).
     uint32_t info = 1u | (static_cast<uint32_t>(vk) << 16);
@@ -198,19 +207,19 @@ void DeliverMouse(UINT msg, int x, int y) {
 
 bool KeyHeld(int vk) {
     if (vk <= 0 || vk > 255) return false;
-    if (g_held[vk]) return true;
+    if (Keys().held[vk]) return true;
     // The generic modifier keys are down when either side is.
-    if (vk == VK_SHIFT) return g_held[0xA0] || g_held[0xA1];
-    if (vk == VK_CONTROL) return g_held[0xA2] || g_held[0xA3];
-    if (vk == 0x12) return g_held[0xA4] || g_held[0xA5];
+    if (vk == VK_SHIFT) return Keys().held[0xA0] || Keys().held[0xA1];
+    if (vk == VK_CONTROL) return Keys().held[0xA2] || Keys().held[0xA3];
+    if (vk == 0x12) return Keys().held[0xA4] || Keys().held[0xA5];
     return false;
 }
 
 void SetKeyHeld(int vk, bool held) {
-    if (vk > 0 && vk <= 255) g_held[vk] = held;
+    if (vk > 0 && vk <= 255) Keys().held[vk] = held;
 }
 
-void ReleaseAllKeys() { g_held.fill(false); }
+void ReleaseAllKeys() { Keys().held.fill(false); }
 #endif
 
 }  // namespace qlhost

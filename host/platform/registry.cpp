@@ -10,10 +10,10 @@
 #include <system_error>
 
 #include "host/io/safe_file.h"
-#include "host/ui/env.h"
-#include "host/ui/ui.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 #ifdef _WIN32
-#include "host/win/registry_mirror.h"
+#include "host/platform/registry_mirror.h"
 #endif
 
 namespace qlhost {
@@ -37,19 +37,16 @@ std::string DefaultFile() {
     return {};
 }
 
-struct HostState {
+struct RegistryState {
     std::string file = DefaultFile();
     bool loaded = false;
     bool persistent = true;  // false once the file could not be read or written
     RegistryStore store;
 };
 
-HostState& State() {
-    static HostState state;
-    return state;
-}
+RegistryState& State() { return Part<RegistryState>(); }
 
-void Load(HostState& s) {
+void Load(RegistryState& s) {
     s.loaded = true;
     s.persistent = !s.file.empty();
     if (s.file.empty()) return;
@@ -65,7 +62,7 @@ void Load(HostState& s) {
         return;
     }
     s.persistent = false;
-    UiFault("registry file " + error + "; the registry is kept in memory only and the file is left unchanged");
+    ScriptFault("registry file " + error + "; the registry is kept in memory only and the file is left unchanged");
 }
 
 }  // namespace
@@ -152,7 +149,7 @@ std::string RootName(uintptr_t root) {
 }
 
 RegistryStore& HostRegistry() {
-    HostState& s = State();
+    RegistryState& s = State();
 #ifdef _WIN32
     // The Windows build keeps the settings branch on the real keys of HKEY_CURRENT_USER.
     if (s.loaded) {
@@ -168,7 +165,7 @@ RegistryStore& HostRegistry() {
 }
 
 void SaveHostRegistry() {
-    HostState& s = State();
+    RegistryState& s = State();
 #ifdef _WIN32
     if (s.loaded) win::RegistryPush(s.store);
 #endif
@@ -179,14 +176,14 @@ void SaveHostRegistry() {
     std::string error;
     if (!WriteFileSafely(s.file, WriteRegText(s.store), error)) {
         s.persistent = false;
-        UiFault("registry file " + error + "; the registry is kept in memory only");
+        ScriptFault("registry file " + error + "; the registry is kept in memory only");
     }
 }
 
 std::string RegistryFile() { return State().file; }
 
 void SetRegistryFile(const std::string& path) {
-    HostState& s = State();
+    RegistryState& s = State();
     s.file = path;
     s.loaded = false;
     s.store.Clear();

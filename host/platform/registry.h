@@ -78,5 +78,13 @@ LSTATUS RegistryEnumValue(HKEY key, DWORD index, char* name, DWORD* nameLength, 
                           DWORD* dataLength);
 LSTATUS RegistryDeleteValue(HKEY key, const char* name);
 
+// The registry file (qlhost --registry FILE). Default: $XDG_CONFIG_HOME/qlhost/registry.reg,
+// else ~/.config/qlhost/registry.reg. Takes effect before the registry's first use.
+void SetRegistryFile(const std::string& path);
+
+// Reads one stored value under HKEY_CURRENT_USER (key path without the root, with or
+// without a trailing backslash). False when the key or value is missing.
+bool RegistryLookup(const std::string& key, const std::string& value, std::vector<unsigned char>& data);
+
 }  // namespace qlhost
 

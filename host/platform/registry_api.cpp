@@ -3,7 +3,8 @@
 #include <map>
 
 #include "host/platform/registry.h"
-#include "host/ui/env.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
@@ -18,10 +19,7 @@ struct Handles {
     uintptr_t next = kFirstHandle;
 };
 
-Handles& OpenKeys() {
-    static Handles handles;
-    return handles;
-}
+Handles& OpenKeys() { return Part<Handles>(); }
 
 // The full path a handle names: a root, or an open key.
 std::string PathOf(HKEY key) {
@@ -48,7 +46,7 @@ std::string RecordPath(const SettingsRec* record) {
 
 int RegistryGetRecord(SettingsRec* record) {
     if (record == nullptr) {
-        UiFault("RMGetValue without a settings record");
+        ScriptFault("RMGetValue without a settings record");
         return 0;
     }
     std::string path = RecordPath(record);
@@ -68,12 +66,12 @@ int RegistryGetRecord(SettingsRec* record) {
 
 int RegistrySetRecord(const SettingsRec* record) {
     if (record == nullptr || (record->data == nullptr && record->dataSize > 0)) {
-        UiFault("RMSetValue without a settings record or its data");
+        ScriptFault("RMSetValue without a settings record or its data");
         return 0;
     }
     std::string path = RecordPath(record);
     if (path.empty()) {
-        UiFault("RMSetValue with an unknown root or no key path");
+        ScriptFault("RMSetValue with an unknown root or no key path");
         return 0;
     }
     const auto* bytes = static_cast<const unsigned char*>(record->data);

@@ -4,34 +4,39 @@
 #include <deque>
 #include <map>
 
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 
-uint32_t g_clock = kClockStart;
-uint32_t g_clockStep = kClockStep;
-std::map<std::string, std::string> g_vars;
-std::deque<std::string> g_queued;
-bool (*g_isCommand)(const std::string&) = nullptr;
 
-HCURSOR g_cursor = nullptr;
-int g_cursorSets = 0;
+// This room's part of the host's state (host/state/parts.h).
+struct SystemState {
+    uint32_t clock = kClockStart;
+    uint32_t clockStep = kClockStep;
+    std::map<std::string, std::string> vars;
+    std::deque<std::string> queued;
+    bool (*isCommand)(const std::string&) = nullptr;
+    HCURSOR cursor = nullptr;
+    int cursorSets = 0;
+};
+SystemState& System() { return Part<SystemState>(); }
 
 }  // namespace
 
-uint32_t TickCount() { return g_clock; }
-void AdvanceClock(uint32_t ms) { g_clock += ms; }
-void ClockStep() { g_clock += g_clockStep; }
-void SetClockStep(uint32_t ms) { g_clockStep = ms; }
+uint32_t TickCount() { return System().clock; }
+void AdvanceClock(uint32_t ms) { System().clock += ms; }
+void ClockStep() { System().clock += System().clockStep; }
+void SetClockStep(uint32_t ms) { System().clockStep = ms; }
 
 void ResetClock() {
-    g_clock = kClockStart;
-    g_clockStep = kClockStep;
+    System().clock = kClockStart;
+    System().clockStep = kClockStep;
 }
 
 void SetMacroVar(const std::string& name, const std::string& value) {
-    g_vars[name] = value;
+    System().vars[name] = value;
     std::string shown;
     for (char c : value) {
         if (c == '\n')
@@ -47,34 +52,34 @@ void SetMacroVar(const std::string& name, const std::string& value) {
 }
 
 bool MacroVar(const std::string& name, std::string& value) {
-    auto it = g_vars.find(name);
-    if (it == g_vars.end()) return false;
+    auto it = System().vars.find(name);
+    if (it == System().vars.end()) return false;
     value = it->second;
     return true;
 }
 
-void ClearMacroVars() { g_vars.clear(); }
+void ClearMacroVars() { System().vars.clear(); }
 
-void SetCommandNameCheck(bool (*isCommand)(const std::string&)) { g_isCommand = isCommand; }
+void SetCommandNameCheck(bool (*isCommand)(const std::string&)) { System().isCommand = isCommand; }
 
 int RunHostScript(const char* text) {
     if (!text) return 0;
     const std::string script(text);
     Transcript("script: " + script);
     const size_t semicolon = script.find(';');
-    if (semicolon != std::string::npos && g_isCommand && g_isCommand(script.substr(0, semicolon)))
-        g_queued.push_back(script);
+    if (semicolon != std::string::npos && System().isCommand && System().isCommand(script.substr(0, semicolon)))
+        System().queued.push_back(script);
     return 1;
 }
 
 std::string TakeQueuedCommand() {
-    if (g_queued.empty()) return {};
-    std::string name = g_queued.front();
-    g_queued.pop_front();
+    if (System().queued.empty()) return {};
+    std::string name = System().queued.front();
+    System().queued.pop_front();
     return name;
 }
 
-void ClearQueuedCommands() { g_queued.clear(); }
+void ClearQueuedCommands() { System().queued.clear(); }
 
 // Cursor handles are the resource numbers they were loaded by, made non-null.
 HCURSOR CursorOfName(LPCSTR name) {
@@ -84,13 +89,13 @@ HCURSOR CursorOfName(LPCSTR name) {
 }
 
 HCURSOR SetHostCursor(HCURSOR cursor) {
-    HCURSOR previous = g_cursor;
-    g_cursor = cursor;
-    ++g_cursorSets;
+    HCURSOR previous = System().cursor;
+    System().cursor = cursor;
+    ++System().cursorSets;
     return previous;
 }
 
-HCURSOR CurrentHostCursor() { return g_cursor; }
-int CursorSets() { return g_cursorSets; }
+HCURSOR CurrentHostCursor() { return System().cursor; }
+int CursorSets() { return System().cursorSets; }
 
 }  // namespace qlhost

@@ -8,15 +8,20 @@
 
 #include "host/platform/file_root.h"
 #include "host/platform/system.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string g_userDir = ".";
-std::string g_hostDataDir = "hostdata";
-std::unordered_set<void*> g_blocks;
+// This room's part of the host's state (host/state/parts.h).
+struct FilesState {
+    std::string userDir = ".";
+    std::string hostDataDir = "hostdata";
+    std::unordered_set<void*> blocks;
+};
+FilesState& Files() { return Part<FilesState>(); }
 
 // Larger files are not plausible plug-in inputs (fonts, PAT files, menus).
 constexpr std::uintmax_t kMaxLoadFile = 64u * 1024 * 1024;
@@ -44,13 +49,13 @@ std::string HostFont(const std::string& fonts, const std::string& name) {
 
 }  // namespace
 
-void SetUserDir(const std::string& dir) { g_userDir = dir.empty() ? "." : dir; }
-const std::string& UserDir() { return g_userDir; }
-void SetHostDataDir(const std::string& dir) { g_hostDataDir = dir; }
-const std::string& HostDataDir() { return g_hostDataDir; }
+void SetUserDir(const std::string& dir) { Files().userDir = dir.empty() ? "." : dir; }
+const std::string& UserDir() { return Files().userDir; }
+void SetHostDataDir(const std::string& dir) { Files().hostDataDir = dir; }
+const std::string& HostDataDir() { return Files().hostDataDir; }
 
 std::string FullName(const std::string& name) {
-    if (!name.empty() && name[0] == '#') return Join(g_userDir, name.substr(1));
+    if (!name.empty() && name[0] == '#') return Join(Files().userDir, name.substr(1));
     return name;
 }
 
@@ -65,8 +70,8 @@ std::string FindLoadFile(const std::string& name) {
     if (name[0] != '#') return ResolvePluginFile(name, path) && IsFile(path) ? path : std::string();
     const std::string bare = name.substr(1);
     if (bare.empty()) return {};
-    if (ResolvePluginFile(Join(g_userDir, bare), path) && IsFile(path)) return path;
-    const std::string fonts = Join(g_hostDataDir, "fonts");
+    if (ResolvePluginFile(Join(Files().userDir, bare), path) && IsFile(path)) return path;
+    const std::string fonts = Join(Files().hostDataDir, "fonts");
     for (const std::string& candidate : {bare, bare + ".fnt"})
         if (std::string font = HostFont(fonts, candidate); !font.empty()) return font;
     return {};
@@ -89,7 +94,7 @@ bool LoadHostFile(const char* name, char** text, uint32_t* size) {
         return false;
     }
     block[length] = '\0';
-    g_blocks.insert(block);
+    Files().blocks.insert(block);
     *text = block;
     *size = static_cast<uint32_t>(length);
     return true;
@@ -97,18 +102,18 @@ bool LoadHostFile(const char* name, char** text, uint32_t* size) {
 
 bool ReleaseHostBlock(void* block) {
     if (!block) return true;
-    auto it = g_blocks.find(block);
-    if (it == g_blocks.end()) return false;
-    g_blocks.erase(it);
+    auto it = Files().blocks.find(block);
+    if (it == Files().blocks.end()) return false;
+    Files().blocks.erase(it);
     std::free(block);
     return true;
 }
 
-size_t LiveHostBlocks() { return g_blocks.size(); }
+size_t LiveHostBlocks() { return Files().blocks.size(); }
 
 void ReleaseAllHostBlocks() {
-    for (void* block : g_blocks) std::free(block);
-    g_blocks.clear();
+    for (void* block : Files().blocks) std::free(block);
+    Files().blocks.clear();
 }
 
 }  // namespace qlhost

@@ -9,7 +9,7 @@
 #include "host/io/drawing_io.h"
 #include "host/platform/file_root.h"
 #include "host/platform/system.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 namespace {

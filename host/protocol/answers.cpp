@@ -7,12 +7,17 @@
 
 #include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 
-std::string g_typed;
+// This room's part of the host's state (host/state/parts.h).
+struct AnswerState {
+    std::string typed;
+};
+AnswerState& Answers() { return Part<AnswerState>(); }
 
 const PromptInfo* OpenPrompt(const char* answer) {
     const PromptInfo* prompt = CurrentPrompt();
@@ -126,24 +131,24 @@ void AnswerSelection() {
 // Text prompts take every character; the others only what numbers and points are made of.
 void TypeIntoPrompt(char c) {
     const PromptInfo* prompt = CurrentPrompt();
-    if (!prompt || g_typed.size() >= kMaxInputLine) return;
+    if (!prompt || Answers().typed.size() >= kMaxInputLine) return;
     const bool text = prompt->kind == REQ_VARIABLE || prompt->kind == REQ_TEXT;
     // Point prompts also take relative ("@dx,dy") and polar ("@d<angle") input.
     const bool point = IsPointKind(prompt->kind) && (c == '@' || c == '<');
-    if (text || point || (c >= '0' && c <= '9') || std::strchr(".,+-eE", c)) g_typed.push_back(c);
+    if (text || point || (c >= '0' && c <= '9') || std::strchr(".,+-eE", c)) Answers().typed.push_back(c);
 }
 
 void EraseTyped() {
-    if (!g_typed.empty()) g_typed.pop_back();
+    if (!Answers().typed.empty()) Answers().typed.pop_back();
 }
 
-void ClearTyped() { g_typed.clear(); }
-const std::string& TypedInput() { return g_typed; }
+void ClearTyped() { Answers().typed.clear(); }
+const std::string& TypedInput() { return Answers().typed; }
 
 void SubmitTyped() {
     if (!CurrentPrompt()) return;
-    const std::string input = g_typed;
-    g_typed.clear();
+    const std::string input = Answers().typed;
+    Answers().typed.clear();
     if (input.empty()) {
         AnswerPrompt(2);
         return;

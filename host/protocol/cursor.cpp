@@ -4,13 +4,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
-#include "host/io/preview.h"
 #include "host/platform/system.h"
 #include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
@@ -19,15 +20,19 @@ constexpr size_t kPickRecordSize = 64;
 constexpr size_t kPickPositionOffset = 36;
 constexpr double kPickPixelTolerance = 4.0;
 
-double g_cursor[3] = {0, 0, 0};
-unsigned char g_pickRecord[kPickRecordSize] = {};
-char g_programPath[260] = {};
-double g_viewX = 0, g_viewY = 0;
-ADWin g_window = {100.0, 75.0, kWindowPixelsX, kWindowPixelsY};
-alignas(16) unsigned char g_dragContext[kDragContextSize] = {};
-double g_rubberOrigin[3] = {0, 0, 0};
-bool g_rubberSet = false;  // in the running command
-int g_dragCalls = 0;
+// This room's part of the host's state (host/state/parts.h).
+struct CursorState {
+    double cursor[3] = {0, 0, 0};
+    unsigned char pickRecord[kPickRecordSize] = {};
+    char programPath[260] = {};
+    double viewX = 0, viewY = 0;
+    ADWin window = {100.0, 75.0, kWindowPixelsX, kWindowPixelsY};
+    alignas(16) unsigned char dragContext[kDragContextSize] = {};
+    double rubberOrigin[3] = {0, 0, 0};
+    bool rubberSet = false;  // in the running command
+    int dragCalls = 0;
+};
+CursorState& Cursors() { return Part<CursorState>(); }
 
 double ReadDouble(const unsigned char* at) {
     double value;
@@ -72,84 +77,84 @@ int EndPoints(const Node& node, double points[4]) {
 
 }  // namespace
 
-double* LiveCursor() { return g_cursor; }
+double* LiveCursor() { return Cursors().cursor; }
 
 void SetPickPosition(double x, double y) {
-    std::memcpy(g_pickRecord + kPickPositionOffset, &x, sizeof x);
-    std::memcpy(g_pickRecord + kPickPositionOffset + 8, &y, sizeof y);
+    std::memcpy(Cursors().pickRecord + kPickPositionOffset, &x, sizeof x);
+    std::memcpy(Cursors().pickRecord + kPickPositionOffset + 8, &y, sizeof y);
 }
 
 void* HostResource(int number) {
     switch (number) {
         case 4144:
-            std::strncpy(g_programPath, kProgramPath, sizeof g_programPath - 1);
-            return g_programPath;
+            std::strncpy(Cursors().programPath, kProgramPath, sizeof Cursors().programPath - 1);
+            return Cursors().programPath;
         case 4147:
-            return g_cursor;
+            return Cursors().cursor;
         case 4198:
-            return g_pickRecord;
+            return Cursors().pickRecord;
         default:
             ScriptFault("RscAdr: no host resource " + std::to_string(number));
             return nullptr;
     }
 }
 
-double ViewWidth() { return g_window.viewWidth; }
-double ViewHeight() { return g_window.viewHeight; }
+double ViewWidth() { return Cursors().window.viewWidth; }
+double ViewHeight() { return Cursors().window.viewHeight; }
 
 void SetView(double width, double height) {
-    g_window.viewWidth = width;
-    g_window.viewHeight = height;
+    Cursors().window.viewWidth = width;
+    Cursors().window.viewHeight = height;
 }
 
 void SetViewOrigin(double x, double y) {
-    g_viewX = x;
-    g_viewY = y;
+    Cursors().viewX = x;
+    Cursors().viewY = y;
 }
 
-ADWin* ActiveWindow() { return &g_window; }
+ADWin* ActiveWindow() { return &Cursors().window; }
 
 double PickTolerance() {
-    return kPickPixelTolerance * std::max(g_window.viewWidth / kWindowPixelsX, g_window.viewHeight / kWindowPixelsY);
+    return kPickPixelTolerance * std::max(Cursors().window.viewWidth / kWindowPixelsX, Cursors().window.viewHeight / kWindowPixelsY);
 }
 
 POINT PixelOf(double x, double y) {
-    const double px = (x - g_viewX) * kWindowPixelsX / g_window.viewWidth;
-    const double py = kWindowPixelsY - (y - g_viewY) * kWindowPixelsY / g_window.viewHeight;
+    const double px = (x - Cursors().viewX) * kWindowPixelsX / Cursors().window.viewWidth;
+    const double py = kWindowPixelsY - (y - Cursors().viewY) * kWindowPixelsY / Cursors().window.viewHeight;
     auto clamp = [](double v) { return static_cast<LONG>(std::clamp(std::lround(v), -1000000L, 1000000L)); };
     return POINT{clamp(px), clamp(py)};
 }
 
 void DrawingPointOf(int px, int py, double& x, double& y) {
-    x = g_viewX + px * g_window.viewWidth / kWindowPixelsX;
-    y = g_viewY + (kWindowPixelsY - py) * g_window.viewHeight / kWindowPixelsY;
+    x = Cursors().viewX + px * Cursors().window.viewWidth / kWindowPixelsX;
+    y = Cursors().viewY + (kWindowPixelsY - py) * Cursors().window.viewHeight / kWindowPixelsY;
 }
 
-void* DragContext() { return g_dragContext; }
-bool IsDragContext(const void* ctx) { return ctx == g_dragContext; }
+void* DragContext() { return Cursors().dragContext; }
+bool IsDragContext(const void* ctx) { return ctx == Cursors().dragContext; }
 
 void CallDrag() {
     const PromptInfo* prompt = CurrentPrompt();
     if (!prompt || !prompt->drag) return;
     DragProc drag = reinterpret_cast<DragProc>(prompt->cursor);
-    BeginFrame(g_window.viewWidth, g_window.viewHeight);
-    std::memset(g_dragContext, 0, sizeof g_dragContext);
-    std::memcpy(g_dragContext + QL_DRAG_VIEW_WIDTH, &g_window.viewWidth, sizeof(double));
-    std::memcpy(g_dragContext + QL_DRAG_VIEW_HEIGHT, &g_window.viewHeight, sizeof(double));
-    ++g_dragCalls;
-    drag(g_dragContext);
+    BeginFrame(Cursors().window.viewWidth, Cursors().window.viewHeight);
+    std::memset(Cursors().dragContext, 0, sizeof Cursors().dragContext);
+    std::memcpy(Cursors().dragContext + QL_DRAG_VIEW_WIDTH, &Cursors().window.viewWidth, sizeof(double));
+    std::memcpy(Cursors().dragContext + QL_DRAG_VIEW_HEIGHT, &Cursors().window.viewHeight, sizeof(double));
+    ++Cursors().dragCalls;
+    drag(Cursors().dragContext);
 }
 
-int DragCalls() { return g_dragCalls; }
+int DragCalls() { return Cursors().dragCalls; }
 
 void MoveCursor(double x, double y) {
-    g_cursor[0] = x;
-    g_cursor[1] = y;
+    Cursors().cursor[0] = x;
+    Cursors().cursor[1] = y;
     CallDrag();
 }
 
 void MoveCursor3(double x, double y, double z) {
-    g_cursor[2] = z;
+    Cursors().cursor[2] = z;
     MoveCursor(x, y);
 }
 
@@ -160,16 +165,16 @@ void SnapCursor(int mode) {
     if (mode != 0 && mode != 2) return;
     if (SnapModes() != 0) {
         SnapHit hit;
-        if (SnapNear(g_cursor[0], g_cursor[1], hit)) {
-            g_cursor[0] = hit.at.x;
-            g_cursor[1] = hit.at.y;
+        if (SnapNear(Cursors().cursor[0], Cursors().cursor[1], hit)) {
+            Cursors().cursor[0] = hit.at.x;
+            Cursors().cursor[1] = hit.at.y;
         }
         return;
     }
     Drawing& drawing = TheDrawing();
     if (!drawing.work) return;
     double best = PickTolerance();
-    double snapped[2] = {g_cursor[0], g_cursor[1]};
+    double snapped[2] = {Cursors().cursor[0], Cursors().cursor[1]};
     for (const Node* node = drawing.work->head; node; node = node->next) {
         if (node->deleted()) continue;
         uint16_t layer;
@@ -178,7 +183,7 @@ void SnapCursor(int mode) {
         double ends[4];
         const int count = EndPoints(*node, ends);
         for (int i = 0; i < count; ++i) {
-            const double d = std::hypot(ends[2 * i] - g_cursor[0], ends[2 * i + 1] - g_cursor[1]);
+            const double d = std::hypot(ends[2 * i] - Cursors().cursor[0], ends[2 * i + 1] - Cursors().cursor[1]);
             if (d <= best) {
                 best = d;
                 snapped[0] = ends[2 * i];
@@ -186,33 +191,34 @@ void SnapCursor(int mode) {
             }
         }
     }
-    g_cursor[0] = snapped[0];
-    g_cursor[1] = snapped[1];
+    Cursors().cursor[0] = snapped[0];
+    Cursors().cursor[1] = snapped[1];
 }
 
 void SetRubberOrigin(double x, double y, double z) {
-    g_rubberOrigin[0] = x;
-    g_rubberOrigin[1] = y;
-    g_rubberOrigin[2] = z;
-    g_rubberSet = true;
+    Cursors().rubberOrigin[0] = x;
+    Cursors().rubberOrigin[1] = y;
+    Cursors().rubberOrigin[2] = z;
+    Cursors().rubberSet = true;
 }
 
 bool RubberOrigin(Pt& origin) {
-    origin = {g_rubberOrigin[0], g_rubberOrigin[1]};
-    return g_rubberSet;
+    origin = {Cursors().rubberOrigin[0], Cursors().rubberOrigin[1]};
+    return Cursors().rubberSet;
 }
 
-void ClearRubberOrigin() { g_rubberSet = false; }
+void ClearRubberOrigin() { Cursors().rubberSet = false; }
 
 void CountCursorRequest() { ++CurrentFrame().cursorCalls; }
 
 void ResetCursorState() {
-    std::memset(g_cursor, 0, sizeof g_cursor);
-    std::memset(g_pickRecord, 0, sizeof g_pickRecord);
-    g_window = {100.0, 75.0, kWindowPixelsX, kWindowPixelsY};
-    g_viewX = g_viewY = 0;
-    g_dragCalls = 0;
+    std::memset(Cursors().cursor, 0, sizeof Cursors().cursor);
+    std::memset(Cursors().pickRecord, 0, sizeof Cursors().pickRecord);
+    Cursors().window = {100.0, 75.0, kWindowPixelsX, kWindowPixelsY};
+    Cursors().viewX = Cursors().viewY = 0;
+    Cursors().dragCalls = 0;
     SetRubberOrigin(0, 0, 0);
+    ClearRubberOrigin();
     ResetInteraction();
 }
 

@@ -11,20 +11,25 @@
 #include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/pick.h"
 #include "host/geometry/shown.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 
-unsigned g_snapModes = 0;
-bool g_haveLast = false;
-Pt g_last;
-std::vector<Pt> g_commandPoints;
-bool g_preselected = false;
+// This room's part of the host's state (host/state/parts.h).
+struct InteractState {
+    unsigned snapModes = 0;
+    bool haveLast = false;
+    Pt last;
+    std::vector<Pt> commandPoints;  // given in the running command
+    bool preselected = false;       // a selection made with no command running, for the next one
+};
+InteractState& Interact() { return Part<InteractState>(); }
 
 bool Visible(const Drawing& drawing, const Node& node) {
     if (node.deleted()) return false;
@@ -91,12 +96,12 @@ void Mark(Node* node, bool on) {
 
 }  // namespace
 
-unsigned SnapModes() { return g_snapModes; }
-void SetSnapModes(unsigned modes) { g_snapModes = modes & kSnapAll; }
+unsigned SnapModes() { return Interact().snapModes; }
+void SetSnapModes(unsigned modes) { Interact().snapModes = modes & kSnapAll; }
 
 bool SnapNear(double x, double y, SnapHit& hit) {
     Drawing& drawing = TheDrawing();
-    if (g_snapModes == 0 || !drawing.work) return false;
+    if (Interact().snapModes == 0 || !drawing.work) return false;
     const double tolerance = PickTolerance();
     std::vector<Record> near;
     for (const Node* node = drawing.work->head; node; node = node->next) {
@@ -110,22 +115,22 @@ bool SnapNear(double x, double y, SnapHit& hit) {
             near.emplace_back(shown, shown + layout::LengthOf(shown));
         });
     }
-    return FindSnap(near, {x, y}, tolerance, g_snapModes, hit);
+    return FindSnap(near, {x, y}, tolerance, Interact().snapModes, hit);
 }
 
 void NotePointGiven(double x, double y) {
-    g_haveLast = true;
-    g_last = {x, y};
-    if (CommandRunning()) g_commandPoints.push_back(g_last);
+    Interact().haveLast = true;
+    Interact().last = {x, y};
+    if (CommandRunning()) Interact().commandPoints.push_back(Interact().last);
 }
 
 bool LastPoint(Pt& point) {
-    point = g_last;
-    return g_haveLast;
+    point = Interact().last;
+    return Interact().haveLast;
 }
 
-const std::vector<Pt>& CommandPoints() { return g_commandPoints; }
-void ClearCommandPoints() { g_commandPoints.clear(); }
+const std::vector<Pt>& CommandPoints() { return Interact().commandPoints; }
+void ClearCommandPoints() { Interact().commandPoints.clear(); }
 
 bool ParsePointInput(const std::string& input, bool haveLast, Pt last, Pt& point, double& z, bool& hasZ) {
     std::string_view text(input);
@@ -206,13 +211,13 @@ size_t SelectedCount() {
     return n;
 }
 
-void NotePreselection() { g_preselected = !CommandRunning() && SelectedCount() > 0; }
-void DropPreselection() { g_preselected = false; }
+void NotePreselection() { Interact().preselected = !CommandRunning() && SelectedCount() > 0; }
+void DropPreselection() { Interact().preselected = false; }
 
 bool TakePreselection() {
     const PromptInfo* prompt = CurrentPrompt();
-    if (!g_preselected || !prompt || prompt->kind != REQ_SELECTION) return false;
-    g_preselected = false;
+    if (!Interact().preselected || !prompt || prompt->kind != REQ_SELECTION) return false;
+    Interact().preselected = false;
     const size_t count = SelectedCount();
     if (count == 0) return false;
     Transcript("preselection taken: " + std::to_string(count) + (count == 1 ? " entity" : " entities"));
@@ -221,11 +226,11 @@ bool TakePreselection() {
 }
 
 void ResetInteraction() {
-    g_snapModes = 0;
-    g_haveLast = false;
-    g_last = {};
-    g_commandPoints.clear();
-    g_preselected = false;
+    Interact().snapModes = 0;
+    Interact().haveLast = false;
+    Interact().last = {};
+    Interact().commandPoints.clear();
+    Interact().preselected = false;
     ClearRubberOrigin();
 }
 

@@ -3,7 +3,7 @@
 #include "host/protocol/loader.h"
 
 #ifdef _WIN32
-#include "host/win/dl_shim.h"
+#include "host/platform/dl_shim.h"
 #else
 #include <dlfcn.h>
 #include <unistd.h>
@@ -12,8 +12,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/api/registration.h"
 #include "host/platform/hooks.h"
+#include "host/protocol/registration.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
@@ -22,8 +23,12 @@ namespace {
 constexpr size_t kMaxCommands = 4096;
 constexpr size_t kMaxNameLength = 256;
 
-void* g_library = nullptr;
-std::string g_path;
+// This room's part of the host's state (host/state/parts.h).
+struct LoaderState {
+    void* library = nullptr;
+    std::string path;
+};
+LoaderState& Loaded() { return Part<LoaderState>(); }
 
 }  // namespace
 
@@ -86,8 +91,8 @@ bool CheckRegistration(const XPRecord* record, CommandTable& table, std::string&
 }
 
 bool LoadPlugin(const std::string& path, std::string& error) {
-    if (g_library && path == g_path) return true;
-    if (g_library) UnloadPlugin();
+    if (Loaded().library && path == Loaded().path) return true;
+    if (Loaded().library) UnloadPlugin();
     const XPRecord* before = RegisteredPlugin();
     void* resident = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (resident) dlclose(resident);
@@ -106,34 +111,34 @@ bool LoadPlugin(const std::string& path, std::string& error) {
         dlclose(library);
         return false;
     }
-    g_library = library;
-    g_path = path;
+    Loaded().library = library;
+    Loaded().path = path;
     SetCommandTable(std::move(table));
     return true;
 }
 
 std::string UnloadPlugin() {
-    if (!g_library) return {};
+    if (!Loaded().library) return {};
     // Hooks the plug-in left behind would point into the unloaded library.
     RemoveAllHooks();
     const int withdrawn = UnregisterCount();
-    dlclose(g_library);
-    g_library = nullptr;
+    dlclose(Loaded().library);
+    Loaded().library = nullptr;
     SetCommandTable(CommandTable{});
     std::string report;
     if (UnregisterCount() == withdrawn) {
-        void* still = dlopen(g_path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        void* still = dlopen(Loaded().path.c_str(), RTLD_NOW | RTLD_NOLOAD);
         if (still)
             dlclose(still);
         else
-            report = g_path + ": the plug-in did not withdraw its record (XPUnRegister) at detach";
+            report = Loaded().path + ": the plug-in did not withdraw its record (XPUnRegister) at detach";
     }
-    g_path.clear();
+    Loaded().path.clear();
     return report;
 }
 
-bool PluginLoaded() { return g_library != nullptr; }
-const std::string& PluginPath() { return g_path; }
+bool PluginLoaded() { return Loaded().library != nullptr; }
+const std::string& PluginPath() { return Loaded().path; }
 
 std::string ExecutableDir() {
 #ifdef _WIN32

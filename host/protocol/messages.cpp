@@ -5,7 +5,8 @@
 
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 #include "host/ui/ui.h"
 
 namespace qlhost {
@@ -18,9 +19,13 @@ struct Posted {
     LPARAM l;
 };
 
-std::deque<Posted> g_queue;
-bool g_uiDelivery = false;
-bool g_pumping = false;
+// This room's part of the host's state (host/state/parts.h).
+struct MessageState {
+    std::deque<Posted> queue;
+    bool uiDelivery = false;
+    bool pumping = false;
+};
+MessageState& Messages() { return Part<MessageState>(); }
 
 // A plug-in that posts a key from every continuation it is woken by would never stop.
 constexpr int kMaxPumpedMessages = 10000;
@@ -43,46 +48,46 @@ void Handle(const Posted& message) {
 
 BOOL PostHostMessage(HWND window, UINT msg, WPARAM w, LPARAM l) {
     if (UiHandleMessage(window, msg, w, l)) {
-        g_uiDelivery = true;
+        Messages().uiDelivery = true;
         return TRUE;
     }
     // A close meant for a dialog whose window the focus did not lead to (the parent of a
     // focus that stayed on the drawing window is the main window).
     if (msg == WM_CLOSE && (window == MainWindow() || window == DrawingWindow())) {
         if (HWND dialog = GetDlgWin(); dialog && UiHandleMessage(dialog, msg, w, l)) {
-            g_uiDelivery = true;
+            Messages().uiDelivery = true;
             return TRUE;
         }
     }
     if (!KnownWindow(window)) return FALSE;
-    g_queue.push_back({window, msg, w, l});
+    Messages().queue.push_back({window, msg, w, l});
     return TRUE;
 }
 
 void PumpMessages() {
-    if (g_pumping || StepRunning()) return;
-    g_pumping = true;
+    if (Messages().pumping || StepRunning()) return;
+    Messages().pumping = true;
     int handled = 0;
-    while (!g_queue.empty()) {
+    while (!Messages().queue.empty()) {
         if (++handled > kMaxPumpedMessages) {
             ScriptFault("posted messages do not stop: the plug-in posts again whenever one is handled");
-            g_queue.clear();
+            Messages().queue.clear();
             break;
         }
-        const Posted message = g_queue.front();
-        g_queue.pop_front();
+        const Posted message = Messages().queue.front();
+        Messages().queue.pop_front();
         Handle(message);
     }
-    g_pumping = false;
+    Messages().pumping = false;
 }
 
-void DiscardMessages() { g_queue.clear(); }
+void DiscardMessages() { Messages().queue.clear(); }
 
-void NoteUiDelivery() { g_uiDelivery = true; }
+void NoteUiDelivery() { Messages().uiDelivery = true; }
 
 bool TakeUiDelivery() {
-    const bool delivered = g_uiDelivery;
-    g_uiDelivery = false;
+    const bool delivered = Messages().uiDelivery;
+    Messages().uiDelivery = false;
     return delivered;
 }
 

@@ -19,6 +19,17 @@ struct CommandTable {
 };
 void SetCommandTable(CommandTable table);
 const CommandTable& Commands();
+
+// The host's own commands, started by name when the plug-in has none of that name: find gives
+// the canonical name or null, run is the procedure of every one of them (it reads the running
+// command's name), script runs a queued host script text (ExecScriptCopy). The commands room
+// installs them (host/commands/engine.cpp).
+struct HostCommands {
+    const char* (*find)(const std::string& name) = nullptr;
+    CmdProc run = nullptr;
+    void (*script)(const std::string& text) = nullptr;
+};
+void SetHostCommands(const HostCommands& commands);
 // Index into names of a command (names compare without regard to case); -1 when unknown.
 int FindCommand(const std::string& name);
 

@@ -2,14 +2,14 @@
 // continuations), the open prompt, CmdEnd, and the faults of the protocol.
 #include <optional>
 
-#include "host/commands/commands.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
-#include "host/io/preview.h"
 #include "host/platform/system.h"
 #include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
 #include "host/protocol/undo_steps.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 #include "host/ui/ui.h"
 
 namespace qlhost {
@@ -25,9 +25,13 @@ struct Session {
     UndoHistory undo;           // the steps of the drawing undo and redo take back and forth
 };
 
-Session g_session;
-CommandTable g_commands;
-bool g_validate = true;
+// This room's part of the host's state (host/state/parts.h).
+struct SessionState {
+    Session session;
+    CommandTable commands;
+    bool validate = true;
+};
+SessionState& Sessions() { return Part<SessionState>(); }
 
 bool KnownKind(int kind) {
     switch (kind) {
@@ -47,13 +51,29 @@ bool KnownKind(int kind) {
     }
 }
 
+// This room's part of the host's state (host/state/parts.h).
+struct HostCommandState {
+    HostCommands hostCommands;
+};
+HostCommandState& HostCommandTable() { return Part<HostCommandState>(); }
+
+const char* FindHostCommand(const std::string& name) {
+    return HostCommandTable().hostCommands.find ? HostCommandTable().hostCommands.find(name) : nullptr;
+}
+
+}  // namespace
+
+void SetHostCommands(const HostCommands& commands) { HostCommandTable().hostCommands = commands; }
+
+namespace {
+
 bool IsCommandName(const std::string& name) { return FindCommand(name) >= 0 || FindHostCommand(name); }
 
 void EndCommand() {
-    const std::string name = g_session.command;
-    g_session.running = false;
-    g_session.prompt.reset();
-    g_session.command.clear();
+    const std::string name = Sessions().session.command;
+    Sessions().session.running = false;
+    Sessions().session.prompt.reset();
+    Sessions().session.command.clear();
     DropPreselection();
     ClearCommandPoints();
     ClearRubberOrigin();
@@ -63,7 +83,7 @@ void EndCommand() {
     // Temporary lists live only while their command runs.
     for (const auto& list : TheDrawing().temporaries)
         ScriptFault(name + " ended holding the temporary list \"" + list->name + "\"");
-    if (g_validate) {
+    if (Sessions().validate) {
         const std::string fault = ValidateDrawing(TheDrawing());
         if (!fault.empty()) ScriptFault("drawing unsound after " + name + ": " + fault);
     }
@@ -71,14 +91,14 @@ void EndCommand() {
 
 // Runs one step of the running command and checks that it asked again or ended.
 void RunStep(const std::string& what, void (*call)(void*), void* data) {
-    ++g_session.stepDepth;
-    const bool outer = g_session.stepDepth == 1;
-    if (outer) g_session.endedInStep = false;
+    ++Sessions().session.stepDepth;
+    const bool outer = Sessions().session.stepDepth == 1;
+    if (outer) Sessions().session.endedInStep = false;
     call(data);
-    --g_session.stepDepth;
+    --Sessions().session.stepDepth;
     if (!outer) return;
-    if (g_session.running && !g_session.prompt) {
-        ScriptFault(what + " of " + g_session.command + " returned without asking again or calling CmdEnd");
+    if (Sessions().session.running && !Sessions().session.prompt) {
+        ScriptFault(what + " of " + Sessions().session.command + " returned without asking again or calling CmdEnd");
         EndCommand();
     }
 }
@@ -86,15 +106,15 @@ void RunStep(const std::string& what, void (*call)(void*), void* data) {
 }  // namespace
 
 void SetCommandTable(CommandTable table) {
-    g_commands = std::move(table);
+    Sessions().commands = std::move(table);
     SetCommandNameCheck(&IsCommandName);
 }
 
-const CommandTable& Commands() { return g_commands; }
+const CommandTable& Commands() { return Sessions().commands; }
 
 int FindCommand(const std::string& name) {
-    for (size_t i = 0; i < g_commands.names.size(); ++i) {
-        const std::string& candidate = g_commands.names[i];
+    for (size_t i = 0; i < Sessions().commands.names.size(); ++i) {
+        const std::string& candidate = Sessions().commands.names[i];
         if (candidate.size() != name.size()) continue;
         bool same = true;
         for (size_t k = 0; k < name.size() && same; ++k) {
@@ -108,32 +128,32 @@ int FindCommand(const std::string& name) {
     return -1;
 }
 
-UndoHistory& TheUndoHistory() { return g_session.undo; }
+UndoHistory& TheUndoHistory() { return Sessions().session.undo; }
 
-bool StepRunning() { return g_session.stepDepth > 0; }
+bool StepRunning() { return Sessions().session.stepDepth > 0; }
 
-bool CommandRunning() { return g_session.running; }
-std::string RunningCommand() { return g_session.command; }
-const PromptInfo* CurrentPrompt() { return g_session.prompt ? &*g_session.prompt : nullptr; }
+bool CommandRunning() { return Sessions().session.running; }
+std::string RunningCommand() { return Sessions().session.command; }
+const PromptInfo* CurrentPrompt() { return Sessions().session.prompt ? &*Sessions().session.prompt : nullptr; }
 
 bool StartCommand(const std::string& name) {
     // The plug-in's commands first, then the host's own drawing commands.
     const int index = FindCommand(name);
     const char* hostName = index < 0 ? FindHostCommand(name) : nullptr;
     if (index < 0 && !hostName) return false;
-    if (g_session.running) {
-        ScriptFault("run " + name + " while " + g_session.command + " is running");
+    if (Sessions().session.running) {
+        ScriptFault("run " + name + " while " + Sessions().session.command + " is running");
         return true;
     }
-    g_session.running = true;
-    g_session.command = hostName ? hostName : g_commands.names[static_cast<size_t>(index)];
-    g_session.prompt.reset();
+    Sessions().session.running = true;
+    Sessions().session.command = hostName ? hostName : Sessions().commands.names[static_cast<size_t>(index)];
+    Sessions().session.prompt.reset();
     ClearCommandPoints();
     ClearRubberOrigin();
     ResetScreenCounters();
-    BeginUndoStep(g_session.command);
-    Transcript(g_session.command + " started");
-    CmdProc proc = hostName ? RunHostCommand : g_commands.procs[static_cast<size_t>(index) + 1];
+    BeginUndoStep(Sessions().session.command);
+    Transcript(Sessions().session.command + " started");
+    CmdProc proc = hostName ? HostCommandTable().hostCommands.run : Sessions().commands.procs[static_cast<size_t>(index) + 1];
     RunStep("the command procedure", [](void* p) { reinterpret_cast<CmdProc>(p)(); },
             reinterpret_cast<void*>(proc));
     PumpMessages();
@@ -142,20 +162,20 @@ bool StartCommand(const std::string& name) {
 }
 
 void RunAbout() {
-    if (g_commands.procs.empty() || !g_commands.procs[0]) {
+    if (Sessions().commands.procs.empty() || !Sessions().commands.procs[0]) {
         ScriptFault("the plug-in has no About procedure");
         return;
     }
-    g_session.inAbout = true;
-    g_commands.procs[0]();
-    g_session.inAbout = false;
+    Sessions().session.inAbout = true;
+    Sessions().commands.procs[0]();
+    Sessions().session.inAbout = false;
 }
 
 bool AnswerPrompt(int status) {
-    if (!g_session.prompt) return false;
-    const PromptInfo prompt = *g_session.prompt;
+    if (!Sessions().session.prompt) return false;
+    const PromptInfo prompt = *Sessions().session.prompt;
     // The finished request goes; the continuation may ask a new one.
-    g_session.prompt.reset();
+    Sessions().session.prompt.reset();
     struct Call {
         ContProc continuation;
         int status;
@@ -170,39 +190,39 @@ bool AnswerPrompt(int status) {
 }
 
 void AbandonCommand() {
-    if (!g_session.running) return;
-    const std::string name = g_session.command;
-    g_session.running = false;
-    g_session.prompt.reset();
-    g_session.command.clear();
+    if (!Sessions().session.running) return;
+    const std::string name = Sessions().session.command;
+    Sessions().session.running = false;
+    Sessions().session.prompt.reset();
+    Sessions().session.command.clear();
     EndUndoStep();
     Transcript(name + " abandoned");
 }
 
 void ResetSession() {
-    g_session = Session{};
+    Sessions().session = Session{};
     DiscardMessages();
     ClearQueuedCommands();
 }
 
 void RunQueuedCommands() {
-    while (!g_session.running) {
+    while (!Sessions().session.running) {
         const std::string script = TakeQueuedCommand();
         if (script.empty()) return;
-        RunScriptText(script);
+        if (HostCommandTable().hostCommands.script) HostCommandTable().hostCommands.script(script);
     }
 }
 
-void SetValidateAfterCommands(bool on) { g_validate = on; }
-bool ValidateAfterCommands() { return g_validate; }
+void SetValidateAfterCommands(bool on) { Sessions().validate = on; }
+bool ValidateAfterCommands() { return Sessions().validate; }
 
 // ReqData: records the request; the host answers it once control is back in its loop.
 void Request(int kind, void* buffer, const void* prompt, uintptr_t cursor, ContProc continuation,
              uint32_t flags, int extra) {
-    if (!g_session.running) {
-        if (g_session.inAbout)
+    if (!Sessions().session.running) {
+        if (Sessions().session.inAbout)
             ScriptFault("ReqData from the About procedure");
-        else if (g_session.endedInStep)
+        else if (Sessions().session.endedInStep)
             ScriptFault("ReqData after CmdEnd");
         else
             ScriptFault("ReqData while no command is running");
@@ -233,20 +253,20 @@ void Request(int kind, void* buffer, const void* prompt, uintptr_t cursor, ContP
     info.continuation = continuation;
     info.flags = flags;
     info.extra = extra;
-    g_session.prompt = info;
+    Sessions().session.prompt = info;
     ClearTyped();
     Transcript("prompt: " + info.text);
 }
 
 void FinishCommand() {
-    if (!g_session.running) {
-        if (g_session.endedInStep)
+    if (!Sessions().session.running) {
+        if (Sessions().session.endedInStep)
             ScriptFault("CmdEnd called a second time");
         else
             ScriptFault("CmdEnd while no command is running");
         return;
     }
-    g_session.endedInStep = true;
+    Sessions().session.endedInStep = true;
     EndCommand();
 }
 

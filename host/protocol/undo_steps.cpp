@@ -6,7 +6,7 @@
 #include "host/geometry/geometry.h"
 #include "host/protocol/protocol.h"
 #include "host/protocol/undo_steps.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 namespace {

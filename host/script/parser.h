@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/script/actions.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 

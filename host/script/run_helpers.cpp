@@ -2,8 +2,8 @@
 #include <filesystem>
 
 #include "host/io/drawing_io.h"
-#include "host/script/actions.h"
 #include "host/script/run_state.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 

@@ -8,6 +8,7 @@
 #include "host/drawing/drawing.h"
 #include "host/script/parser.h"
 #include "host/script/runner.h"
+#include "host/state/events.h"
 
 namespace qlhost {
 
@@ -31,6 +32,10 @@ struct RunState {
 };
 
 RunState& Run();
+
+// The runner as the host's event port: RunScripts and RunLive install it; tests that look at
+// the problems and transcript of Run() install it themselves (ScopedEventPort).
+EventPort& ScriptEvents();
 
 // A verb of the language.
 using VerbProc = void (*)(const ScriptAction& action);
@@ -74,6 +79,9 @@ public:
     virtual ~LiveActions() = default;
     virtual const ScriptAction* Peek() = 0;
     virtual void Take() = 0;
+    // The event port while the source runs: the runner's own (script), or one of the
+    // source's that passes to it.
+    virtual EventPort& Port(EventPort& script) { return script; }
 };
 
 // Runs a script of live actions only, its relative file names read from folder, and every

@@ -1,37 +1,43 @@
-// The scenario runner: the main loop over a script's actions, the actions modal windows
-// take (NextUiAction), faults, failed expectations and the transcript.
+// The scenario runner: the main loop over a script's actions and the host's event port while
+// a script runs (the actions modal windows take, faults, failed expectations, the transcript).
 #include <iostream>
 
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
-#include "host/io/preview.h"
 #include "host/platform/file_root.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
 #include "host/protocol/loader.h"
 #include "host/protocol/protocol.h"
+#include "host/runtime/host.h"
 #include "host/script/run_state.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 
-RunState g_run;
-LiveActions* g_live = nullptr;
+// This room's part of the host's state (host/state/parts.h).
+struct RunnerState {
+    RunState run;
+    LiveActions* live = nullptr;
+};
+RunnerState& Runner() { return Part<RunnerState>(); }
 
 // The next action: the script's own, then the live source's.
 const ScriptAction* PeekAction() {
-    if (!g_run.script) return nullptr;
-    if (g_run.next < g_run.script->actions.size()) return &g_run.script->actions[g_run.next];
-    return g_live ? g_live->Peek() : nullptr;
+    if (!Runner().run.script) return nullptr;
+    if (Runner().run.next < Runner().run.script->actions.size()) return &Runner().run.script->actions[Runner().run.next];
+    return Runner().live ? Runner().live->Peek() : nullptr;
 }
 
 const ScriptAction* TakeAction() {
     const ScriptAction* action = PeekAction();
     if (!action) return nullptr;
-    if (g_run.next < g_run.script->actions.size())
-        ++g_run.next;
+    if (Runner().run.next < Runner().run.script->actions.size())
+        ++Runner().run.next;
     else
-        g_live->Take();
+        Runner().live->Take();
     return action;
 }
 
@@ -48,16 +54,16 @@ bool IsModalAnswer(const std::string& verb) {
 }
 
 std::string Where() {
-    if (!g_run.script) return "qlhost";
-    if (!g_run.current) return g_run.script->file + ":" + std::to_string(g_run.script->lineCount);
-    return g_run.current->action.file + ":" + std::to_string(g_run.current->action.line);
+    if (!Runner().run.script) return "qlhost";
+    if (!Runner().run.current) return Runner().run.script->file + ":" + std::to_string(Runner().run.script->lineCount);
+    return Runner().run.current->action.file + ":" + std::to_string(Runner().run.current->action.line);
 }
 
 // Problems are kept as "line N: message" ("end: message" once the script has ended), the
 // form `# expect-fail:` headers match against.
 void Report(const std::string& message) {
-    const std::string line = g_run.current ? "line " + std::to_string(g_run.current->action.line) : "end";
-    g_run.problems.push_back(line + ": " + message);
+    const std::string line = Runner().run.current ? "line " + std::to_string(Runner().run.current->action.line) : "end";
+    Runner().run.problems.push_back(line + ": " + message);
     std::cerr << Where() << ": " << message << "\n";
 }
 
@@ -65,42 +71,25 @@ void Report(const std::string& message) {
 // line; `expect message` checks the text of the last one.
 void FollowMessageBox(const std::string& line) {
     if (line.rfind("message \"", 0) == 0 && line.back() == '"') {
-        g_run.inMessage = true;
-        g_run.hadMessage = true;
-        g_run.messageLines = 0;
-        g_run.messageText.clear();
-        g_run.messageCaption = line.substr(9, line.size() - 10);
+        Runner().run.inMessage = true;
+        Runner().run.hadMessage = true;
+        Runner().run.messageLines = 0;
+        Runner().run.messageText.clear();
+        Runner().run.messageCaption = line.substr(9, line.size() - 10);
         return;
     }
-    if (!g_run.inMessage) return;
+    if (!Runner().run.inMessage) return;
     if (line.rfind("|", 0) != 0) {
-        g_run.inMessage = false;
+        Runner().run.inMessage = false;
         return;
     }
-    if (g_run.messageLines++ > 0) g_run.messageText += "\n";
-    if (line.size() > 2) g_run.messageText += line.substr(2);
-}
-
-void ResetHostState() {
-    ResetSession();
-    ResetCursorState();
-    ReleaseAllKeys();
-    RemoveAllHooks();
-    ClearMacroVars();
-    ResetClock();
-    ResetMatrixStack();
-    TheDrawing().Reset();
-    ClearSymbolDefinitions();
-    BeginFrame(ViewWidth(), ViewHeight());
-    ClearControlPreviews();
-    ClearHighlights();
-    ResetScreenCounters();
-    SetFocusWindow(nullptr);
+    if (Runner().run.messageLines++ > 0) Runner().run.messageText += "\n";
+    if (line.size() > 2) Runner().run.messageText += line.substr(2);
 }
 
 // Checks what a script leaves behind: a command still waiting, hooks, file blocks.
 void FinishScript() {
-    g_run.current = nullptr;
+    Runner().run.current = nullptr;
     if (CommandRunning()) {
         const PromptInfo* prompt = CurrentPrompt();
         Report("the script ended while " + RunningCommand() + " still waits" +
@@ -119,15 +108,15 @@ void FinishScript() {
 
 bool Passed(const Script& script, const std::string& expectFail) {
     const bool expectsFailure = script.expectFail || !expectFail.empty();
-    if (!expectsFailure) return g_run.problems.empty();
+    if (!expectsFailure) return Runner().run.problems.empty();
     const std::string& text = script.expectFail ? script.expectFailText : expectFail;
-    for (const std::string& problem : g_run.problems)
+    for (const std::string& problem : Runner().run.problems)
         if (problem.find(text) != std::string::npos) {
-            if (!g_run.options.quiet) std::cout << script.file << ": the expected failure occurred: " << text << "\n";
+            if (!Runner().run.options.quiet) std::cout << script.file << ": the expected failure occurred: " << text << "\n";
             return true;
         }
     std::cerr << script.file << ": expected a failure containing \"" << text << "\", but "
-              << (g_run.problems.empty() ? std::string("the script passed") : "the failures differ") << "\n";
+              << (Runner().run.problems.empty() ? std::string("the script passed") : "the failures differ") << "\n";
     return false;
 }
 
@@ -146,21 +135,21 @@ bool RunScript(const std::string& path) {
 bool RunLoaded(const Script& script) {
     std::string error;
     if (script.pending) {
-        if (!g_run.options.quiet) std::cout << script.file << ": pending (" << script.pendingReason << ")\n";
+        if (!Runner().run.options.quiet) std::cout << script.file << ": pending (" << script.pendingReason << ")\n";
         return true;
     }
-    g_run.script = &script;
-    g_run.next = 0;
-    g_run.current = nullptr;
-    g_run.problems.clear();
-    g_run.names.clear();
-    g_run.kept.clear();
-    g_run.transcript.clear();
-    g_run.transcriptChecked = 0;
-    g_run.inMessage = g_run.hadMessage = false;
-    g_run.messageText.clear();
-    ResetHostState();
-    const std::string plugin = PluginFile(script.plugin.empty() ? g_run.options.plugin : script.plugin);
+    Runner().run.script = &script;
+    Runner().run.next = 0;
+    Runner().run.current = nullptr;
+    Runner().run.problems.clear();
+    Runner().run.names.clear();
+    Runner().run.kept.clear();
+    Runner().run.transcript.clear();
+    Runner().run.transcriptChecked = 0;
+    Runner().run.inMessage = Runner().run.hadMessage = false;
+    Runner().run.messageText.clear();
+    Host::Current().Reset();
+    const std::string plugin = PluginFile(script.plugin.empty() ? Runner().run.options.plugin : script.plugin);
     if (!LoadPlugin(plugin, error)) {
         Report(error);
     } else {
@@ -171,17 +160,17 @@ bool RunLoaded(const Script& script) {
         }
         FinishScript();
     }
-    const bool passed = Passed(script, g_run.options.expectFail);
-    g_run.script = nullptr;
+    const bool passed = Passed(script, Runner().run.options.expectFail);
+    Runner().run.script = nullptr;
     return passed;
 }
 
 }  // namespace
 
-RunState& Run() { return g_run; }
+RunState& Run() { return Runner().run; }
 
 void RunAction(const ScriptAction& action) {
-    g_run.current = &action;
+    Runner().run.current = &action;
     const Verb* verb = FindVerb(action.action.verb);
     if (!verb) {
         ScriptFault("unknown verb `" + action.action.verb + "`");
@@ -191,15 +180,33 @@ void RunAction(const ScriptAction& action) {
     verb->proc(action);
 }
 
-bool NextUiAction(UiAction& out, const std::string& what) {
-    if (!g_run.script) return false;
-    ++g_run.modalDepth;
+namespace {
+
+// The runner as the host's event port.
+class ScriptPort final : public EventPort {
+public:
+    bool Next(UiAction& action, const std::string& what) override;
+    bool Peek(UiAction& action) override;
+    void Fault(const std::string& message) override { Report("fault: " + message); }
+    void Transcript(const std::string& line) override;
+};
+
+// The runner's port keeps nothing of its own; it is a part so that it goes with the host.
+ScriptPort& ThePort() { return Part<ScriptPort>(); }
+
+}  // namespace
+
+EventPort& ScriptEvents() { return ThePort(); }
+
+bool ScriptPort::Next(UiAction& out, const std::string& what) {
+    if (!Runner().run.script) return false;
+    ++Runner().run.modalDepth;
     bool found = false;
     while (!found) {
         const ScriptAction* next = TakeAction();
         if (!next) break;
         const ScriptAction& action = *next;
-        g_run.current = &action;
+        Runner().run.current = &action;
         const std::string& name = action.action.verb;
         if (IsModalAnswer(name)) {
             ClockStep();
@@ -212,13 +219,13 @@ bool NextUiAction(UiAction& out, const std::string& what) {
             ScriptFault("`" + name + "` while " + what + " is open");
             continue;
         }
-        g_run.modalAnswer.clear();
+        Runner().run.modalAnswer.clear();
         RunAction(action);
         // Messages for the drawing window while a modal window runs reach no prompt.
         DiscardMessages();
-        if (!g_run.modalAnswer.empty()) {
+        if (!Runner().run.modalAnswer.empty()) {
             out = action.action;
-            out.verb = g_run.modalAnswer;
+            out.verb = Runner().run.modalAnswer;
             out.args.clear();
             found = true;
         } else if (TakeUiDelivery()) {
@@ -228,48 +235,47 @@ bool NextUiAction(UiAction& out, const std::string& what) {
             found = true;
         }
     }
-    --g_run.modalDepth;
+    --Runner().run.modalDepth;
     return found;
 }
 
-bool PeekUiAction(UiAction& action) {
+bool ScriptPort::Peek(UiAction& action) {
     const ScriptAction* next = PeekAction();
     if (!next) return false;
     action = next->action;
     return true;
 }
 
-void ScriptFault(const std::string& message) { Report("fault: " + message); }
-
 void Fail(const std::string& what, const std::string& expected, const std::string& found) {
     Report(what + " failed: expected " + expected + ", found " + found);
 }
 
-void Transcript(const std::string& line) {
+void ScriptPort::Transcript(const std::string& line) {
     size_t start = 0;
     for (;;) {
         const size_t end = line.find('\n', start);
         const std::string part = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        g_run.transcript.push_back(part);
+        Runner().run.transcript.push_back(part);
         FollowMessageBox(part);
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    if (!g_run.options.quiet) std::cout << line << "\n";
+    if (!Runner().run.options.quiet) std::cout << line << "\n";
 }
 
 int RunLive(LiveActions& source, const std::string& folder, const RunOptions& options) {
-    g_run.options = options;
+    const ScopedEventPort port(source.Port(ThePort()));
+    Runner().run.options = options;
     SetValidateAfterCommands(options.validate);
     SetValidateOnShowChanges(options.validate);
     Script script;
     script.file = "live";
     script.folder = folder;
-    g_live = &source;
+    Runner().live = &source;
     SetFileRoot(folder);
     bool passed = RunLoaded(script);
     SetFileRoot("");
-    g_live = nullptr;
+    Runner().live = nullptr;
     if (const std::string report = UnloadPlugin(); !report.empty()) {
         std::cerr << report << "\n";
         passed = false;
@@ -278,7 +284,8 @@ int RunLive(LiveActions& source, const std::string& folder, const RunOptions& op
 }
 
 int RunScripts(const std::vector<std::string>& paths, const RunOptions& options) {
-    g_run.options = options;
+    const ScopedEventPort port(ThePort());
+    Runner().run.options = options;
     SetValidateAfterCommands(options.validate);
     SetValidateOnShowChanges(options.validate);
     int failed = 0;

@@ -6,14 +6,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/io/preview.h"
+#include "host/display/preview.h"
 #include "host/platform/registry.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 #include "host/protocol/undo_steps.h"
-#include "host/script/actions.h"
 #include "host/script/entity_fields.h"
 #include "host/script/run_state.h"
+#include "host/state/events.h"
 #include "host/ui/ui.h"
 
 namespace qlhost {

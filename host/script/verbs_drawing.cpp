@@ -7,15 +7,15 @@
 #include <numbers>
 #include <sstream>
 
+#include "host/display/preview.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
-#include "host/io/preview.h"
 #include "host/io/safe_file.h"
 #include "host/protocol/protocol.h"
 #include "host/protocol/undo_steps.h"
-#include "host/script/actions.h"
 #include "host/script/run_state.h"
+#include "host/state/events.h"
 #include "host/ui/dialog.h"
 
 namespace qlhost {

@@ -4,8 +4,8 @@
 #include "host/protocol/loader.h"
 #include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
-#include "host/script/actions.h"
 #include "host/script/run_state.h"
+#include "host/state/events.h"
 #include "host/ui/ui.h"
 
 namespace qlhost {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/drawing/tables.h"
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 #include "host/io/svg_entities.h"
 #include "host/script/entity_fields.h"
 

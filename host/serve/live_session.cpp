@@ -109,6 +109,23 @@ void LiveSession::Take() {
     }
 }
 
+EventPort& LiveSession::Port(EventPort& script) {
+    script_ = &script;
+    return *this;
+}
+
+// A fault belongs to the action taken last (failed expectations are found by the problem
+// count when the next action is taken or a snapshot made).
+void LiveSession::Fault(const std::string& message) {
+    script_->Fault(message);
+    std::lock_guard lock(mutex_);
+    if (taken_ == 0) return;
+    Entry& entry = entries_[taken_ - 1];
+    // The first problem the action caused is what the page is told.
+    if (!entry.faulted && !Run().problems.empty()) entry.fault = Run().problems.back();
+    entry.faulted = true;
+}
+
 const ScriptAction* LiveSession::Peek() {
     // A closed session ends at once, actions still queued or not.
     {

@@ -35,7 +35,9 @@ struct Snapshot {
     std::vector<std::string> commands;  // the plug-in's and the host's command names
 };
 
-class LiveSession final : public LiveActions {
+// The session is also the host's event port while it runs: it passes everything to the
+// runner's port and keeps the transcript lines and which action faulted for the page.
+class LiveSession final : public LiveActions, public EventPort {
 public:
     // Makes a snapshot on the host's thread: drawingChanged says whether an action other than
     // a cursor move ran since the last one; the maker fills everything but the versions.
@@ -67,6 +69,12 @@ public:
     // The host's thread (LiveActions).
     const ScriptAction* Peek() override;
     void Take() override;
+    EventPort& Port(EventPort& script) override;
+    // The host's thread (EventPort).
+    bool Next(UiAction& action, const std::string& what) override { return script_->Next(action, what); }
+    bool Peek(UiAction& action) override { return script_->Peek(action); }
+    void Fault(const std::string& message) override;
+    void Transcript(const std::string& line) override { script_->Transcript(line); }
     // Appends transcript lines (the maker does, from the runner's transcript).
     void AddTranscript(const std::vector<std::string>& lines);
     // Publishes a snapshot now (also done whenever Peek waits).
@@ -82,6 +90,7 @@ private:
     // Marks the action taken last as faulted when problems were added since it was taken.
     void NoteFault(size_t problems);
     SnapshotMaker maker_;
+    EventPort* script_ = nullptr;  // the runner's port, while the session runs
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::deque<Entry> entries_;  // every action ever posted; taken ones are [0, taken_)

@@ -2,9 +2,9 @@
 #include "host/serve/snapshot.h"
 
 #include "host/commands/commands.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/io/drawing_io.h"
-#include "host/io/preview.h"
 #include "host/protocol/interact.h"
 #include "host/protocol/protocol.h"
 #include "host/serve/drawing_info.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/host_api.h"
+#include "host/state/events.h"
 #include "host/ui/rc.h"
-#include "host/script/actions.h"
 #include "host/ui/resources.h"
 
 namespace qlhost {

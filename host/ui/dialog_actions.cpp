@@ -76,7 +76,7 @@ public:
     }
 
 private:
-    void Fault(const std::string& message) { UiFault(message); }
+    void Fault(const std::string& message) { ScriptFault(message); }
 
     std::string Name(const ControlState& c) const {
         return "control " + std::to_string(c.tmpl->id) + " of dialog " + DialogName(d_);

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "host/platform/hooks.h"
+#include "host/state/parts.h"
 #include "host/ui/dialog.h"
 #include "host/ui/env.h"
 #include "host/ui/ui.h"
@@ -19,10 +20,12 @@ constexpr uint32_t kComboSort = 0x100;  // CBS_SORT
 constexpr uintptr_t kFirstWindow = 0x00D10000;
 constexpr int kMultiLine = 2;  // EDCTL style
 
-std::map<HWND, WindowRef>& Windows() {
-    static std::map<HWND, WindowRef> windows;
-    return windows;
-}
+// This room's part of the host's state (host/state/parts.h).
+struct WindowsPart {
+    std::map<HWND, WindowRef> windows;
+    uintptr_t next = kFirstWindow;  // the next window handle
+};
+std::map<HWND, WindowRef>& Windows() { return Part<WindowsPart>().windows; }
 
 int CompareNoCase(const std::string& a, const std::string& b) {
     size_t n = std::min(a.size(), b.size());
@@ -59,7 +62,7 @@ ControlState* ListOf(int id, bool combo, const char* call) {
     if (c == nullptr) return nullptr;
     Kind want = combo ? Kind::Combo : Kind::List;
     if (KindOf(*c->tmpl) != want) {
-        UiFault(std::string(call) + ": control " + std::to_string(id) + " of dialog " + DialogName(*InnermostDialog()) +
+        ScriptFault(std::string(call) + ": control " + std::to_string(id) + " of dialog " + DialogName(*InnermostDialog()) +
                 " is not a " + (combo ? "combo box" : "list box"));
         return nullptr;
     }
@@ -77,11 +80,11 @@ ControlState* FindControl(OpenDialog& d, int id) {
 ControlState* ControlOf(int id, const char* call) {
     OpenDialog* d = InnermostDialog();
     if (d == nullptr) {
-        UiFault(std::string(call) + " while no dialog is open");
+        ScriptFault(std::string(call) + " while no dialog is open");
         return nullptr;
     }
     ControlState* c = FindControl(*d, id);
-    if (c == nullptr) UiFault(std::string(call) + ": dialog " + DialogName(*d) + " has no control " + std::to_string(id));
+    if (c == nullptr) ScriptFault(std::string(call) + ": dialog " + DialogName(*d) + " has no control " + std::to_string(id));
     return c;
 }
 
@@ -193,7 +196,7 @@ void UpdateControl(int id) {
 void UpdateAllControls() {
     OpenDialog* d = InnermostDialog();
     if (d == nullptr) {
-        UiFault("UpdCtlA while no dialog is open");
+        ScriptFault("UpdCtlA while no dialog is open");
         return;
     }
     for (ControlState& c : d->controls) LoadControl(*d, c);
@@ -259,8 +262,7 @@ void SetListItemData(int id, int index, uintptr_t value) {
 }
 
 HWND NewWindowHandle() {
-    static uintptr_t next = kFirstWindow;
-    return reinterpret_cast<HWND>(next++);
+    return reinterpret_cast<HWND>(Part<WindowsPart>().next++);
 }
 
 WindowRef FindWindowRef(HWND hwnd) {

@@ -76,7 +76,7 @@ Kind KindOf(const rc::Control& c) {
 DialogDef* DefineDialog(const char* templateName, DlgProc refresh) {
     auto number = reinterpret_cast<uintptr_t>(templateName);
     if (templateName == nullptr) {
-        UiFault("DefDlg without a template name");
+        ScriptFault("DefDlg without a template name");
         return nullptr;
     }
     auto* def = new DialogDef;
@@ -95,7 +95,7 @@ DialogDef* DefineDialog(const char* templateName, DlgProc refresh) {
 DialogDef* CheckDialog(void* dlg, const char* call) {
     auto* def = static_cast<DialogDef*>(dlg);
     if (Definitions().count(def) == 0) {
-        UiFault(std::string(call) + " with a handle that DefDlg did not return (or that was released)");
+        ScriptFault(std::string(call) + " with a handle that DefDlg did not return (or that was released)");
         return nullptr;
     }
     return def;
@@ -142,7 +142,7 @@ bool CheckBindings(const DialogDef& def, const rc::Dialog& tmpl) {
                       std::to_string(b.format);
         }
         if (!problem.empty()) {
-            UiFault(where + problem);
+            ScriptFault(where + problem);
             ok = false;
         }
     }

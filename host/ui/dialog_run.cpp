@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "host/platform/hooks.h"
+#include "host/state/parts.h"
 #include "host/ui/dialog.h"
 #include "host/ui/env.h"
 
@@ -65,10 +66,14 @@ void TakeMessages(OpenDialog& d) {
 
 }  // namespace
 
-std::vector<OpenDialog*>& DialogStack() {
-    static std::vector<OpenDialog*> stack;
-    return stack;
-}
+namespace {
+// This room's part of the host's state (host/state/parts.h).
+struct DialogStackState {
+    std::vector<OpenDialog*> stack;
+};
+}  // namespace
+
+std::vector<OpenDialog*>& DialogStack() { return Part<DialogStackState>().stack; }
 
 OpenDialog* InnermostDialog() { return DialogStack().empty() ? nullptr : DialogStack().back(); }
 
@@ -86,12 +91,12 @@ int RunDialog(void* dlg, HINSTANCE instance) {
     std::string error;
     auto resources = ResourcesOf(instance, error);
     if (!resources) {
-        UiFault("dialog " + def->name + ": " + error);
+        ScriptFault("dialog " + def->name + ": " + error);
         return IDCANCEL;
     }
     const rc::Dialog* tmpl = resources->doc.Find(def->name);
     if (tmpl == nullptr) {
-        UiFault("dialog " + def->name + ": no such template in " + resources->path);
+        ScriptFault("dialog " + def->name + ": no such template in " + resources->path);
         return IDCANCEL;
     }
     if (!CheckBindings(*def, *tmpl)) return IDCANCEL;
@@ -101,7 +106,7 @@ int RunDialog(void* dlg, HINSTANCE instance) {
     d->previousFocus = FocusWindow();
     RegisterDialogWindows(*d);
     DialogStack().push_back(d.get());
-    UiTranscript("dialog " + def->name + " " + Quoted(tmpl->caption) + " opened");
+    Transcript("dialog " + def->name + " " + Quoted(tmpl->caption) + " opened");
     for (ControlState& c : d->controls) {
         LoadControl(*d, c);
         RequestPaint(c);
@@ -113,7 +118,7 @@ int RunDialog(void* dlg, HINSTANCE instance) {
     while (!d->closed) {
         PaintPending(*d);
         UiAction action;
-        if (!UiEnv().next(action, "dialog " + def->name)) {
+        if (!NextUiAction(action, "dialog " + def->name)) {
             scriptEnded = true;
             CloseDialog(*d, IDCANCEL);
             break;
@@ -121,7 +126,7 @@ int RunDialog(void* dlg, HINSTANCE instance) {
         if (!action.verb.empty()) HandleDialogAction(*d, action);
         TakeMessages(*d);
     }
-    UiTranscript("dialog " + def->name + " closed with " + ResultName(d->result) +
+    Transcript("dialog " + def->name + " closed with " + ResultName(d->result) +
                  (scriptEnded ? " (end of script)" : ""));
 
     auto& stack = DialogStack();

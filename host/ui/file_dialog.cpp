@@ -10,16 +10,16 @@ namespace qlhost {
 
 int OpenFileDialog(const char* title, OpenFNRec* record) {
     if (record == nullptr || record->fileName == nullptr || record->bufferSize == 0) {
-        UiFault("GetOpenFN without a file name buffer");
+        ScriptFault("GetOpenFN without a file name buffer");
         return 0;
     }
-    UiTranscript("file dialog " + Quoted(title ? title : ""));
+    Transcript("file dialog " + Quoted(title ? title : ""));
     UiAction a;
-    while (UiEnv().next(a, "file dialog")) {
+    while (NextUiAction(a, "file dialog")) {
         if (a.verb.empty()) continue;
         if (a.verb == "esc") break;
         if (a.verb != "file" || a.args.size() != 1) {
-            UiFault("`" + a.verb + "` while a file dialog is open (it takes `file \"PATH\"` or `file cancel`)");
+            ScriptFault("`" + a.verb + "` while a file dialog is open (it takes `file \"PATH\"` or `file cancel`)");
             continue;
         }
         if (a.args[0] == "cancel") break;
@@ -29,10 +29,10 @@ int OpenFileDialog(const char* title, OpenFNRec* record) {
         size_t n = std::min<size_t>(path.size(), record->bufferSize - 1);
         std::memcpy(record->fileName, path.data(), n);
         record->fileName[n] = '\0';
-        UiTranscript("file dialog chose " + Quoted(record->fileName));
+        Transcript("file dialog chose " + Quoted(record->fileName));
         return 1;
     }
-    UiTranscript("file dialog cancelled");
+    Transcript("file dialog cancelled");
     return 0;
 }
 
@@ -42,7 +42,7 @@ HINSTANCE ShellOpen(const char* operation, const char* file, const char* paramet
         line += ' ';
         line += Quoted(parameters);
     }
-    UiTranscript(line);
+    Transcript(line);
     return reinterpret_cast<HINSTANCE>(uintptr_t{42});
 }
 

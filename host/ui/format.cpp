@@ -183,7 +183,7 @@ std::string FormatPrompt(const void* prompt, uint32_t flags) {
     if (flags & REQ_FLAG_RECORD) {
         std::string error;
         std::string text = FillPromptRecord(prompt, error);
-        if (!error.empty()) UiFault(error);
+        if (!error.empty()) ScriptFault(error);
         return text;
     }
     auto number = reinterpret_cast<uintptr_t>(prompt);

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "host/state/parts.h"
 #include "host/ui/env.h"
 #include "host/ui/modal.h"
 
@@ -19,10 +20,12 @@ struct MenuItem {
     UINT id = 0;
 };
 
-std::map<HMENU, std::vector<MenuItem>>& Menus() {
-    static std::map<HMENU, std::vector<MenuItem>> menus;
-    return menus;
-}
+// This room's part of the host's state (host/state/parts.h).
+struct MenusPart {
+    std::map<HMENU, std::vector<MenuItem>> menus;
+    uintptr_t next = kFirstMenu;  // the next menu handle
+};
+std::map<HMENU, std::vector<MenuItem>>& Menus() { return Part<MenusPart>().menus; }
 
 std::vector<MenuItem>* Find(HMENU menu) {
     auto it = Menus().find(menu);
@@ -49,16 +52,16 @@ const MenuItem* ItemNamed(const std::vector<MenuItem>& items, const std::string&
 // The chosen item, or null for no choice.
 const MenuItem* Choose(const std::vector<MenuItem>& items) {
     UiAction a;
-    while (UiEnv().next(a, "popup menu")) {
+    while (NextUiAction(a, "popup menu")) {
         if (a.verb.empty()) continue;
         if (a.verb == "esc") return nullptr;
         if (a.verb != "menu" || a.args.size() != 1) {
-            UiFault("`" + a.verb + "` while a popup menu is open (it takes `menu \"LABEL\"` or `menu none`)");
+            ScriptFault("`" + a.verb + "` while a popup menu is open (it takes `menu \"LABEL\"` or `menu none`)");
             continue;
         }
         if (a.args[0] == "none") return nullptr;
         if (const MenuItem* item = ItemNamed(items, a.args[0])) return item;
-        UiFault("the popup menu has no item " + Quoted(a.args[0]));
+        ScriptFault("the popup menu has no item " + Quoted(a.args[0]));
         return nullptr;
     }
     return nullptr;
@@ -67,8 +70,7 @@ const MenuItem* Choose(const std::vector<MenuItem>& items) {
 }  // namespace
 
 HMENU NewPopupMenu() {
-    static uintptr_t next = kFirstMenu;
-    HMENU menu = reinterpret_cast<HMENU>(next++);
+    HMENU menu = reinterpret_cast<HMENU>(Part<MenusPart>().next++);
     Menus()[menu];
     return menu;
 }
@@ -97,13 +99,13 @@ BOOL InsertPopupItem(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA
 BOOL TrackPopupMenu(HMENU menu, UINT flags) {
     std::vector<MenuItem>* items = Find(menu);
     if (items == nullptr) {
-        UiFault("TrackPopupMenuEx with a menu that CreatePopupMenu did not return");
+        ScriptFault("TrackPopupMenuEx with a menu that CreatePopupMenu did not return");
         return FALSE;
     }
-    UiTranscript("popup menu");
-    for (const MenuItem& i : *items) UiTranscript(i.separator ? "| -" : "| " + i.label);
+    Transcript("popup menu");
+    for (const MenuItem& i : *items) Transcript(i.separator ? "| -" : "| " + i.label);
     const MenuItem* chosen = Choose(*items);
-    UiTranscript(chosen ? "popup menu chose " + Quoted(chosen->label) : "popup menu closed without a choice");
+    Transcript(chosen ? "popup menu chose " + Quoted(chosen->label) : "popup menu closed without a choice");
     if (chosen == nullptr) return 0;
     return (flags & TPM_RETURNCMD) ? static_cast<BOOL>(chosen->id) : TRUE;
 }

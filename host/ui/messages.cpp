@@ -22,7 +22,7 @@ void TranscribeLines(const std::string& text) {
     std::string line;
     for (size_t i = 0; i <= text.size(); ++i) {
         if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
-            UiTranscript(line.empty() ? "|" : "| " + line);
+            Transcript(line.empty() ? "|" : "| " + line);
             line.clear();
             if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
         } else {
@@ -35,14 +35,14 @@ void TranscribeLines(const std::string& text) {
 int Answer(bool question) {
     int fallback = question ? IDYES : IDOK;
     UiAction peeked;
-    if (!UiEnv().peek(peeked) || peeked.verb != "answer") return fallback;
+    if (!PeekUiAction(peeked) || peeked.verb != "answer") return fallback;
     UiAction action;
-    UiEnv().next(action, "message box");
+    NextUiAction(action, "message box");
     std::string word = action.args.empty() ? std::string() : Lower(action.args[0]);
     if (question && word == "yes") return IDYES;
     if (question && word == "no") return IDNO;
     if (!question && word == "ok") return IDOK;
-    UiFault("`answer " + word + "` does not fit a message box with " +
+    ScriptFault("`answer " + word + "` does not fit a message box with " +
             (question ? "Yes and No" : "OK"));
     return fallback;
 }
@@ -59,29 +59,29 @@ const char* ButtonName(int id) {
 
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t style) {
     bool question = (style & 0x0F) == kStyleQuestion;
-    UiTranscript("message " + Quoted(caption));
+    Transcript("message " + Quoted(caption));
     TranscribeLines(text);
     int result = Answer(question);
-    UiTranscript(std::string("message closed with ") + ButtonName(result));
+    Transcript(std::string("message closed with ") + ButtonName(result));
     return result;
 }
 
 int FormStText(const void* source, int mode, const char* caption, uintptr_t destination) {
     if (source == nullptr) {
-        UiFault("FormSt without a text or prompt record");
+        ScriptFault("FormSt without a text or prompt record");
         return 0;
     }
     if (mode == -1) return ShowMessageBox(static_cast<const char*>(source), caption ? caption : "", static_cast<uint32_t>(destination));
     if (mode < 0) {
-        UiFault("FormSt with the mode " + std::to_string(mode));
+        ScriptFault("FormSt with the mode " + std::to_string(mode));
         return 0;
     }
     std::string error;
     std::string text = FillPromptRecord(source, error);
-    if (!error.empty()) UiFault(error);
+    if (!error.empty()) ScriptFault(error);
     if (destination == QL_FORM_SHOW) return ShowMessageBox(text, "Message", kStyleMessage);
     if (destination == 0) {
-        UiFault("FormSt without a destination buffer");
+        ScriptFault("FormSt without a destination buffer");
         return 0;
     }
     size_t size = static_cast<size_t>(mode > 0 ? mode : kRecordBufferDefault);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "host/fonts/gdi.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
@@ -23,15 +24,17 @@ struct Saved {
     COLORREF textColor;
 };
 
-std::map<HDC, std::vector<Saved>>& SavedStates() {
-    static std::map<HDC, std::vector<Saved>> saved;
-    return saved;
-}
+// This room's part of the host's state (host/state/parts.h).
+struct SavedStatesPart {
+    std::map<HDC, std::vector<Saved>> saved;
+};
+std::map<HDC, std::vector<Saved>>& SavedStates() { return Part<SavedStatesPart>().saved; }
 
-std::vector<DrawnText>& Drawn() {
-    static std::vector<DrawnText> drawn;
-    return drawn;
-}
+// This room's part of the host's state (host/state/parts.h).
+struct DrawnPart {
+    std::vector<DrawnText> drawn;
+};
+std::vector<DrawnText>& Drawn() { return Part<DrawnPart>().drawn; }
 
 int TextHeight(const HostDC& dc) {
     if (dc.font && dc.font->kind == GdiObject::kFont) {

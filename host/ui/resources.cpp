@@ -2,8 +2,8 @@
 #include "host/ui/resources.h"
 
 #ifdef _WIN32
-#include "host/win/dl_shim.h"
-#include "host/win/native_resources.h"
+#include "host/platform/dl_shim.h"
+#include "host/ui/native_resources.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -14,6 +14,7 @@
 #include <map>
 #include <sstream>
 
+#include "host/state/parts.h"
 #include "host/ui/env.h"
 
 namespace qlhost {
@@ -21,10 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<HINSTANCE, std::string>& Overrides() {
-    static std::map<HINSTANCE, std::string> map;
-    return map;
-}
+// This room's part of the host's state (host/state/parts.h): resource folders set for modules.
+struct OverridesPart {
+    std::map<HINSTANCE, std::string> map;
+};
+std::map<HINSTANCE, std::string>& Overrides() { return Part<OverridesPart>().map; }
 
 std::map<std::string, std::shared_ptr<const ResourceFolder>>& Cache() {
     static std::map<std::string, std::shared_ptr<const ResourceFolder>> cache;
@@ -97,7 +99,7 @@ std::shared_ptr<const ResourceFolder> Load(const std::string& folder) {
             result->doc.dialogs.push_back(std::move(d));
         }
     }
-    for (const std::string& fault : faults) UiFault("dialog templates: " + fault);
+    for (const std::string& fault : faults) ScriptFault("dialog templates: " + fault);
     return result;
 }
 
@@ -108,7 +110,7 @@ std::shared_ptr<const ResourceFolder> LoadModule(const void* address, const std:
     result->path = file;
     std::vector<std::string> faults;
     if (!win::ReadModuleDialogs(address, file, result->doc, faults, error)) return nullptr;
-    for (const std::string& fault : faults) UiFault("dialog templates: " + fault);
+    for (const std::string& fault : faults) ScriptFault("dialog templates: " + fault);
     return result;
 }
 #endif

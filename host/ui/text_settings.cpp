@@ -25,14 +25,14 @@ unsigned char* StyleBlock(unsigned char* given) {
 
 int TextSettingsDialog(unsigned char* styleBlock, int mode) {
     unsigned char* block = StyleBlock(styleBlock);
-    UiTranscript(std::string("dialog ") + kName + " \"Text Settings\" opened");
+    Transcript(std::string("dialog ") + kName + " \"Text Settings\" opened");
     bool haveHeight = false;
     float height = 0;
     int result = 0;
     UiAction a;
     std::string end = "Cancel";
     while (true) {
-        if (!UiEnv().next(a, std::string("dialog ") + kName)) {
+        if (!NextUiAction(a, std::string("dialog ") + kName)) {
             end = "Cancel (end of script)";
             break;
         }
@@ -49,16 +49,16 @@ int TextSettingsDialog(unsigned char* styleBlock, int mode) {
         }
         if (dialog && a.args[0] == "set" && a.args[1] == "height" && a.args.size() == 3) {
             if (ParseValue(a.args[2], kFormatFloat, &height) && height > 0) haveHeight = true;
-            else UiFault(std::string("dialog ") + kName + ": the height \"" + a.args[2] + "\" is not a positive number");
+            else ScriptFault(std::string("dialog ") + kName + ": the height \"" + a.args[2] + "\" is not a positive number");
             continue;
         }
-        UiFault(std::string("dialog ") + kName + " takes `dialog set height V`, `dialog click 1` or `dialog click 2`");
+        ScriptFault(std::string("dialog ") + kName + " takes `dialog set height V`, `dialog click 1` or `dialog click 2`");
     }
     if (result == 1) {
         end = "OK";
         if (haveHeight && block) std::memcpy(block + kTextStyleHeight, &height, sizeof height);
     }
-    UiTranscript(std::string("dialog ") + kName + " closed with " + end);
+    Transcript(std::string("dialog ") + kName + " closed with " + end);
     return result;
 }
 

@@ -1,5 +1,6 @@
 // The host's user-interface room: dialogs built from the plug-in's .rc templates, message
-// boxes and formatted prompt texts, the registry file, the file dialog and pop-up menus.
+// boxes and formatted prompt texts, the file dialog and pop-up menus. (The registry file is
+// the platform room's, host/platform/registry.h.)
 #pragma once
 
 #include <cstdint>
@@ -7,20 +8,13 @@
 #include <vector>
 
 #include "core/win32.h"
+#include "host/platform/registry.h"
 
 namespace qlhost {
 
 // True when target is a host dialog or message box; WM_CLOSE closes it with IDCANCEL and
 // keys go to it. False for every other window.
 bool UiHandleMessage(HWND target, UINT msg, WPARAM w, LPARAM l);
-
-// The registry file (qlhost --registry FILE). Default: $XDG_CONFIG_HOME/qlhost/registry.reg,
-// else ~/.config/qlhost/registry.reg. Takes effect before the registry's first use.
-void SetRegistryFile(const std::string& path);
-
-// Reads one stored value under HKEY_CURRENT_USER (key path without the root, with or
-// without a trailing backslash). False when the key or value is missing.
-bool RegistryLookup(const std::string& key, const std::string& value, std::vector<unsigned char>& data);
 
 // The text shown for a prompt: a host prompt number, a plain text, or a prompt record
 // (flags bit 0, REQ_FLAG_RECORD) with its placeholders filled in.

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "host/win/dl_shim.h"
+#include "host/platform/dl_shim.h"
+#include "host/platform/registry_mirror.h"
 #include "host/win/import_redirects.h"
-#include "host/win/registry_mirror.h"
 
 namespace {
 

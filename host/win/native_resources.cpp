@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "host/ui/dialog_template.h"
-#include "host/win/native_resources.h"
+#include "host/ui/native_resources.h"
 
 namespace qlhost::win {
 namespace {

@@ -1,7 +1,7 @@
 // The host's registry branch on the real keys: the store stays the host's view, the real keys
 // of HKEY_CURRENT_USER hold the branch while the host runs, the registry file the copy that
 // persists between runs.
-#include "host/win/registry_mirror.h"
+#include "host/platform/registry_mirror.h"
 
 #include <cstdlib>
 #include <string>
@@ -24,7 +24,7 @@ Mirror& State() {
 
 void Apply(const std::vector<RegChange>& changes) {
     std::string error;
-    if (!ApplyRealChanges(changes, error)) UiFault("registry: " + error);
+    if (!ApplyRealChanges(changes, error)) ScriptFault("registry: " + error);
 }
 
 // At exit: what the plug-in changed directly goes to the file.
@@ -47,14 +47,14 @@ void RegistryLoaded(RegistryStore& store) {
 void RegistryPull(RegistryStore& store) {
     RegistryStore real;
     std::string error;
-    if (!ReadRealBranch(real, error)) return UiFault("registry: " + error);
+    if (!ReadRealBranch(real, error)) return ScriptFault("registry: " + error);
     ReplaceBranch(store, real);
 }
 
 void RegistryPush(RegistryStore& store) {
     RegistryStore real;
     std::string error;
-    if (!ReadRealBranch(real, error)) return UiFault("registry: " + error);
+    if (!ReadRealBranch(real, error)) return ScriptFault("registry: " + error);
     Apply(BranchChanges(real, store));
     RegistryPull(store);
     State().written = WriteRegText(store);

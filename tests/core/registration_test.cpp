@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/commands.h"
-#include "host/api/registration.h"
 #include "host/protocol/loader.h"
+#include "host/protocol/registration.h"
 
 namespace {
 

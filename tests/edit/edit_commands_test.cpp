@@ -8,8 +8,8 @@
 
 #include "core/commands.h"
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
-#include "host/geometry/layouts.h"
 #include "host/geometry/records.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"

@@ -9,8 +9,8 @@
 
 #include "core/host_api.h"
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/geometry/records.h"
 #include "host/platform/system.h"
 #include "host/protocol/loader.h"

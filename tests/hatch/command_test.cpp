@@ -9,7 +9,7 @@
 #include "core/commands.h"
 #include "hatch/command.h"
 #include "hatch_test_util.h"
-#include "host/io/preview.h"
+#include "host/display/preview.h"
 #include "host/protocol/protocol.h"
 #include "host/protocol/session.h"
 #include "host/ui/resources.h"

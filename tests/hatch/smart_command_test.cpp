@@ -8,7 +8,7 @@
 
 #include "core/commands.h"
 #include "hatch_test_util.h"
-#include "host/io/preview.h"
+#include "host/display/preview.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
 

@@ -15,7 +15,7 @@
 
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
 #include "host/io/dxf_entities.h"

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <fstream>
 
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/dxf_scan.h"
 #include "host/io/json_entities.h"

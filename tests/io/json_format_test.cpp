@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "tests/io/io_test_util.h"
 #include "tests/support/temp_path.h"

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "core/host_api.h"
+#include "host/display/preview.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
-#include "host/io/preview.h"
 #include "tests/io/io_test_util.h"
 #include "tests/io/svg_check.h"
 #include "tests/support/temp_path.h"

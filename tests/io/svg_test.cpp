@@ -2,8 +2,8 @@
 // out, texts, dashes, fills and the arc dimension; the floor plan example renders.
 #include <gtest/gtest.h>
 
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
-#include "host/geometry/layouts.h"
 #include "host/io/drawing_io.h"
 #include "tests/io/io_test_util.h"
 #include "tests/io/svg_check.h"

@@ -9,9 +9,9 @@
 
 #include "host/commands/commands.h"
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
 #include "host/protocol/protocol.h"
 #include "tests/support/command_test.h"
 

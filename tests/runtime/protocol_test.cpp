@@ -71,6 +71,9 @@ protected:
     }
     static size_t Problems() { return qlhost::Run().problems.size(); }
     static std::string LastProblem() { return qlhost::Run().problems.empty() ? "" : qlhost::Run().problems.back(); }
+
+private:
+    qlhost::ScopedEventPort port_{qlhost::ScriptEvents()};
 };
 
 TEST_F(Protocol, TypedInputIsReadAsThePromptsKind) {

@@ -10,12 +10,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/api/registration.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
-#include "host/io/preview.h"
 #include "host/platform/file_root.h"
-#include "host/protocol/loader.h"
 #include "host/platform/system.h"
+#include "host/protocol/loader.h"
+#include "host/protocol/registration.h"
 #include "host/script/runner.h"
 #include "host/serve/api.h"
 #include "host/serve/requests.h"

@@ -13,6 +13,7 @@
 #include "host/drawing/drawing.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
+#include "host/runtime/host.h"
 
 class HostCommandTest : public ::testing::Test {
 protected:
@@ -29,14 +30,9 @@ protected:
     }
 
 private:
-    // The cursor, the pick position and the view (which sets the pick tolerance) go back to
-    // the host's start too, so no test sees another's view.
-    static void ResetHost() {
-        qlhost::ResetSession();
-        qlhost::ReleaseAllKeys();
-        qlhost::ResetCursorState();
-        qlhost::TheDrawing().Reset();
-    }
+    // The whole host goes back to its start (the cursor, the pick position and the view,
+    // which sets the pick tolerance, included), so no test sees another's state.
+    static void ResetHost() { qlhost::Host::Current().Reset(); }
     qlhost::CommandTable saved_;
     bool installed_ = false;
 };

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/commands.h"
+#include "host/display/preview.h"
 #include "host/fonts/gdi.h"
 #include "host/fonts/stroke_font.h"
-#include "host/io/preview.h"
 #include "host/platform/system.h"
 #include "host/protocol/loader.h"
 #include "tests/text/text_test_util.h"

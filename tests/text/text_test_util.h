@@ -8,11 +8,11 @@
 #include <string>
 
 #include "core/records.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
-#include "host/io/preview.h"
 #include "host/platform/hooks.h"
 #include "host/protocol/protocol.h"
 #include "text/entity_text.h"

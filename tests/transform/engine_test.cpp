@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/records.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
-#include "host/io/preview.h"
 #include "host/protocol/session.h"
 #include "transform/drag_helpers.h"
 #include "transform/shear.h"

@@ -13,9 +13,9 @@
 
 #include "core/commands.h"
 #include "core/records.h"
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/records.h"
-#include "host/io/preview.h"
 #include "host/platform/hooks.h"
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"

@@ -1,4 +1,4 @@
-// A scripted environment for the ui room's tests: actions fed in order, faults and the
+// A recording event port for the ui room's tests: actions fed in order, faults and the
 // transcript collected.
 #pragma once
 
@@ -7,39 +7,37 @@
 #include <string>
 #include <vector>
 
-#include "host/ui/env.h"
+#include "host/state/events.h"
 
 namespace qlhost::testing {
 
-class UiScript {
+class UiScript final : public EventPort {
 public:
-    UiScript() {
-        UiEnvironment env;
-        env.next = [this](UiAction& a, const std::string&) {
-            if (actions.empty()) return false;
-            a = actions.front();
-            actions.pop_front();
-            if (a.verb == "run") {
-                // A step of the script that is not an answer: the test's own code runs, then
-                // the window looks at itself again.
-                steps.front()();
-                steps.pop_front();
-                a.verb.clear();
-            }
-            return true;
-        };
-        env.peek = [this](UiAction& a) {
-            if (actions.empty()) return false;
-            a = actions.front();
-            return true;
-        };
-        env.fault = [this](const std::string& m) { faults.push_back(m); };
-        env.transcript = [this](const std::string& l) { transcript.push_back(l); };
-        SetUiEnvironment(env);
-    }
-    ~UiScript() { ResetUiEnvironment(); }
+    UiScript() : previous_(SetEventPort(this)) {}
+    ~UiScript() override { SetEventPort(previous_); }
     UiScript(const UiScript&) = delete;
     UiScript& operator=(const UiScript&) = delete;
+
+    bool Next(UiAction& a, const std::string&) override {
+        if (actions.empty()) return false;
+        a = actions.front();
+        actions.pop_front();
+        if (a.verb == "run") {
+            // A step of the script that is not an answer: the test's own code runs, then
+            // the window looks at itself again.
+            steps.front()();
+            steps.pop_front();
+            a.verb.clear();
+        }
+        return true;
+    }
+    bool Peek(UiAction& a) override {
+        if (actions.empty()) return false;
+        a = actions.front();
+        return true;
+    }
+    void Fault(const std::string& m) override { faults.push_back(m); }
+    void Transcript(const std::string& l) override { transcript.push_back(l); }
 
     UiScript& Add(const std::string& verb, std::vector<std::string> args = {}) {
         actions.push_back(UiAction{verb, std::move(args), "test.qls", static_cast<int>(actions.size()) + 1});
@@ -61,6 +59,9 @@ public:
     std::deque<std::function<void()>> steps;
     std::vector<std::string> faults;
     std::vector<std::string> transcript;
+
+private:
+    EventPort* previous_;
 };
 
 }  // namespace qlhost::testing

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/geometry/layouts.h"
+#include "host/display/preview.h"
+#include "host/drawing/layouts.h"
 #include "host/io/drawing_io.h"
 #include "host/io/svg_entities.h"
 

@@ -125,4 +125,9 @@ void ScreenShowChanges();
 void ScreenProgressMsg(const char* text);
 void ScreenShowProgress(int done, int total);
 
+// SVG picture of one preview frame (drag previews, owner-drawn previews), drawn as the SVG
+// files of the io room draw a drawing list.
+bool WritePreviewSvg(const std::string& path, const PreviewFrame& frame, std::string& error);
+std::string PreviewToSvg(const PreviewFrame& frame);
+
 }  // namespace qlhost

@@ -1,10 +1,12 @@
-// The Win32 GDI subset for fonts and glyph outlines: GetDC, ReleaseDC, CreateFontIndirectA,
-// CreateFontA, SelectObject, DeleteObject, GetStockObject, GetGlyphOutlineA (GGO_NATIVE).
+// The GDI calls of the Win32 subset: device contexts, fonts and glyph outlines (GetDC,
+// ReleaseDC, CreateFontIndirectA, CreateFontA, SelectObject, DeleteObject, GetStockObject,
+// GetGlyphOutlineA with GGO_NATIVE), and the drawing calls of owner-drawn dialog items.
 #include <cstring>
 
 #include "core/win32.h"
 #include "host/fonts/gdi.h"
 #include "host/fonts/truetype.h"
+#include "host/ui/paint_dc.h"
 
 namespace {
 
@@ -75,5 +77,20 @@ DWORD WINAPI GetGlyphOutlineA(HDC hdc, UINT uChar, UINT fuFormat, LPGLYPHMETRICS
     std::memcpy(pvBuffer, glyph.native.data(), size);
     return size;
 }
+
+}  // extern "C"
+
+extern "C" {
+
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) { return qlhost::SetDCBackground(hdc, color); }
+COLORREF WINAPI GetSysColor(int nIndex) { return qlhost::SystemColor(nIndex); }
+int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format) {
+    return qlhost::DrawDCText(hdc, lpchText, cchText, lprc, format);
+}
+BOOL WINAPI DrawEdge(HDC hdc, LPRECT qrc, UINT, UINT) { return qlhost::DrawDCEdge(hdc, qrc) ? TRUE : FALSE; }
+HBRUSH WINAPI CreateSolidBrush(COLORREF color) { return qlhost::NewSolidBrush(color); }
+int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) { return qlhost::FillDCRect(hDC, lprc, hbr) ? 1 : 0; }
+int WINAPI SaveDC(HDC hdc) { return qlhost::SaveDCState(hdc); }
+BOOL WINAPI RestoreDC(HDC hdc, int nSavedDC) { return qlhost::RestoreDCState(hdc, nSavedDC) ? TRUE : FALSE; }
 
 }  // extern "C"

@@ -1,9 +1,11 @@
-// Current attributes, layers, styles and colours.
+// Attributes, layers, styles and colours of the host interface, and the host's text settings
+// dialog (TSpecDialog).
 #include <cstring>
 
 #include "core/host_api.h"
 #include "host/drawing/drawing.h"
 #include "host/drawing/tables.h"
+#include "host/ui/modal.h"
 
 using namespace qlhost;
 
@@ -94,3 +96,5 @@ extern "C" int GetBkgndColor(int) {
 extern "C" COLORREF LookupColor(int color) {
     return PaletteColor(color);
 }
+
+extern "C" int TSpecDialog(unsigned char* styleBlock, int mode) { return qlhost::TextSettingsDialog(styleBlock, mode); }

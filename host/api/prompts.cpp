@@ -1,4 +1,4 @@
-// Prompt protocol, host resources and the cursor calls of the host interface.
+// The prompt protocol of the host interface: ReqData, CmdEnd, RscAdr and the cursor calls.
 #include "core/host_api.h"
 #include "host/protocol/protocol.h"
 
@@ -13,4 +13,3 @@ extern "C" void SetCursorOrg2(double x, double y) { qlhost::SetRubberOrigin(x, y
 extern "C" void SetCursorOrg3(double x, double y, double z) { qlhost::SetRubberOrigin(x, y, z); }
 extern "C" void XHReqCsr(void*) { qlhost::CountCursorRequest(); }
 extern "C" void XHReqCsr3(void*) { qlhost::CountCursorRequest(); }
-extern "C" ADWin* GetADWin(void) { return qlhost::ActiveWindow(); }

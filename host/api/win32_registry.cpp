@@ -1,9 +1,5 @@
-// Registry calls: stored settings records and the Win32 key calls.
+// The registry key calls of the Win32 subset.
 #include "host/platform/registry.h"
-
-extern "C" int RMGetValue(SettingsRec* record) { return qlhost::RegistryGetRecord(record); }
-
-extern "C" int RMSetValue(SettingsRec* record) { return qlhost::RegistrySetRecord(record); }
 
 #ifndef _WIN32
 // The Windows build leaves the key calls to advapi32 on the real keys (host/win/native_registry.cpp).

@@ -2,16 +2,21 @@
 // the set of highlighted entities; ShowChanges can validate the drawing.
 #include <algorithm>
 
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
-#include "host/io/preview.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 
-ScreenCounters g_screen;
-std::vector<uint32_t> g_highlighted;
-bool g_validate = false;
+// This room's part of the host's state (host/state/parts.h).
+struct ScreenState {
+    ScreenCounters screen;
+    std::vector<uint32_t> highlighted;
+    bool validate = false;
+};
+ScreenState& Screens() { return Part<ScreenState>(); }
 
 Node* LiveNode(const unsigned char* record, const char* call) {
     if (!record) {
@@ -24,72 +29,72 @@ Node* LiveNode(const unsigned char* record, const char* call) {
 void Unhighlight(Node* node) {
     if (!node || !(node->flags & Node::kHighlighted)) return;
     node->flags &= ~Node::kHighlighted;
-    g_highlighted.erase(std::remove(g_highlighted.begin(), g_highlighted.end(), node->id), g_highlighted.end());
+    Screens().highlighted.erase(std::remove(Screens().highlighted.begin(), Screens().highlighted.end(), node->id), Screens().highlighted.end());
 }
 
 }  // namespace
 
-ScreenCounters& Screen() { return g_screen; }
+ScreenCounters& Screen() { return Screens().screen; }
 
 void ResetScreenCounters() {
-    std::string text = g_screen.progressText;
-    g_screen = ScreenCounters{};
-    g_screen.progressText = std::move(text);
+    std::string text = Screens().screen.progressText;
+    Screens().screen = ScreenCounters{};
+    Screens().screen.progressText = std::move(text);
 }
 
-const std::vector<uint32_t>& HighlightedIds() { return g_highlighted; }
+const std::vector<uint32_t>& HighlightedIds() { return Screens().highlighted; }
 
 void ClearHighlights() {
-    for (uint32_t id : g_highlighted)
+    for (uint32_t id : Screens().highlighted)
         if (Node* node = TheDrawing().FindById(id)) node->flags &= ~Node::kHighlighted;
-    g_highlighted.clear();
+    Screens().highlighted.clear();
 }
 
-void SetValidateOnShowChanges(bool on) { g_validate = on; }
-bool ValidateOnShowChanges() { return g_validate; }
+void SetValidateOnShowChanges(bool on) { Screens().validate = on; }
+bool ValidateOnShowChanges() { return Screens().validate; }
 
 void ScreenDraw(int, const unsigned char* record) {
-    ++g_screen.draws;
+    ++Screens().screen.draws;
     // Entities the plug-in builds in its own buffers may be drawn too; only stored ones
     // carry a highlight.
     Unhighlight(LiveNode(record, "EDraw"));
 }
 
 void ScreenErase(int, const unsigned char* record) {
-    ++g_screen.erases;
+    ++Screens().screen.erases;
     Unhighlight(LiveNode(record, "EErase"));
 }
 
 void ScreenMark(const unsigned char* record) {
-    ++g_screen.marks;
+    ++Screens().screen.marks;
     Node* node = LiveNode(record, "EMark");
     if (!node || (node->flags & Node::kHighlighted)) return;
     node->flags |= Node::kHighlighted;
-    g_highlighted.push_back(node->id);
+    Screens().highlighted.push_back(node->id);
 }
 
 void ScreenRedraw() {
-    ++g_screen.redraws;
+    ++Screens().screen.redraws;
     ClearHighlights();
 }
 
 void ScreenShowChanges() {
-    ++g_screen.showChanges;
-    if (!g_validate) return;
+    ++Screens().screen.showChanges;
+    if (!Screens().validate) return;
     std::string fault = ValidateDrawing(TheDrawing());
     if (!fault.empty()) ScriptFault("drawing inconsistent at ShowChanges: " + fault);
 }
 
 void ScreenProgressMsg(const char* text) {
-    ++g_screen.progressCalls;
-    g_screen.progressText = text ? text : "";
-    g_screen.progressDone = g_screen.progressTotal = 0;
+    ++Screens().screen.progressCalls;
+    Screens().screen.progressText = text ? text : "";
+    Screens().screen.progressDone = Screens().screen.progressTotal = 0;
 }
 
 void ScreenShowProgress(int done, int total) {
-    ++g_screen.progressCalls;
-    g_screen.progressDone = done;
-    g_screen.progressTotal = total;
+    ++Screens().screen.progressCalls;
+    Screens().screen.progressDone = done;
+    Screens().screen.progressTotal = total;
 }
 
 }  // namespace qlhost

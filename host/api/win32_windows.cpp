@@ -1,5 +1,4 @@
-// Win32 calls on dialog control windows, pop-up menus, the file dialog, the host's text
-// settings dialog and the shell.
+// Win32 calls on dialog control windows, pop-up menus and the shell.
 #include "core/host_api.h"
 #include "host/ui/dialog.h"
 #include "host/ui/modal.h"
@@ -17,8 +16,6 @@ extern "C" BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int, int, HWND
     return qlhost::TrackPopupMenu(hMenu, uFlags);
 }
 
-extern "C" int GetOpenFN(const char* title, OpenFNRec* record) { return qlhost::OpenFileDialog(title, record); }
-extern "C" int TSpecDialog(unsigned char* styleBlock, int mode) { return qlhost::TextSettingsDialog(styleBlock, mode); }
 
 extern "C" HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR,
                                           int) {

@@ -1,16 +1,16 @@
 // Preview frames: the drag frame that the runtime starts before each drag call, the
 // painters' pen, and owner-drawn preview controls with frames of their own.
-#include "host/io/preview.h"
+#include "host/display/preview.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
 
-PreviewFrame g_frame;
 
 // A live control; the magic word lets FrameOf tell controls from drag contexts.
 struct PreviewControl {
@@ -20,11 +20,16 @@ struct PreviewControl {
     PreviewFrame frame;
 };
 
-std::vector<std::unique_ptr<PreviewControl>> g_liveControls;
-std::vector<ControlPreview> g_kept;
+// This room's part of the host's state (host/state/parts.h).
+struct PreviewState {
+    PreviewFrame frame;
+    std::vector<std::unique_ptr<PreviewControl>> liveControls;
+    std::vector<ControlPreview> kept;
+};
+PreviewState& Previews() { return Part<PreviewState>(); }
 
 PreviewControl* LiveControl(void* ctx) {
-    for (auto& control : g_liveControls)
+    for (auto& control : Previews().liveControls)
         if (control.get() == ctx) return control.get();
     return nullptr;
 }
@@ -34,11 +39,11 @@ bool SameRect(const RECT& a, const RECT& b) {
 }
 
 void Keep(const PreviewControl& control) {
-    auto same = std::find_if(g_kept.begin(), g_kept.end(),
+    auto same = std::find_if(Previews().kept.begin(), Previews().kept.end(),
                              [&](const ControlPreview& kept) { return SameRect(kept.rect, control.rect); });
-    if (same != g_kept.end()) g_kept.erase(same);
-    if (g_kept.size() >= kMaxControlPreviews) g_kept.erase(g_kept.begin());
-    g_kept.push_back({control.rect, control.frame});
+    if (same != Previews().kept.end()) Previews().kept.erase(same);
+    if (Previews().kept.size() >= kMaxControlPreviews) Previews().kept.erase(Previews().kept.begin());
+    Previews().kept.push_back({control.rect, control.frame});
 }
 
 }  // namespace
@@ -57,19 +62,19 @@ PreviewPrim& PrimList::Add(PreviewPrim::Kind kind) {
 
 void BeginFrame(double viewWidth, double viewHeight) {
     // Everything but the primitives' buffers starts afresh.
-    PrimList prims = std::move(g_frame.prims);
+    PrimList prims = std::move(Previews().frame.prims);
     prims.clear();
-    g_frame = PreviewFrame{};
-    g_frame.prims = std::move(prims);
-    g_frame.viewWidth = viewWidth;
-    g_frame.viewHeight = viewHeight;
+    Previews().frame = PreviewFrame{};
+    Previews().frame.prims = std::move(prims);
+    Previews().frame.viewWidth = viewWidth;
+    Previews().frame.viewHeight = viewHeight;
 }
 
-PreviewFrame& CurrentFrame() { return g_frame; }
+PreviewFrame& CurrentFrame() { return Previews().frame; }
 
 PreviewFrame& FrameOf(void* ctx) {
     if (PreviewControl* control = LiveControl(ctx)) return control->frame;
-    return g_frame;
+    return Previews().frame;
 }
 
 void* CreatePreviewControl(const double* view, const RECT* rect, HDC) {
@@ -80,23 +85,23 @@ void* CreatePreviewControl(const double* view, const RECT* rect, HDC) {
     }
     if (rect) control->rect = *rect;
     control->frame.centredView = true;
-    g_liveControls.push_back(std::move(control));
-    return g_liveControls.back().get();
+    Previews().liveControls.push_back(std::move(control));
+    return Previews().liveControls.back().get();
 }
 
 void ReleasePreviewControl(void* ctx) {
-    auto it = std::find_if(g_liveControls.begin(), g_liveControls.end(),
+    auto it = std::find_if(Previews().liveControls.begin(), Previews().liveControls.end(),
                            [&](const auto& control) { return control.get() == ctx; });
-    if (it == g_liveControls.end()) {
+    if (it == Previews().liveControls.end()) {
         ScriptFault("ReleaseXWCtrl: not a live preview control");
         return;
     }
     Keep(**it);
-    g_liveControls.erase(it);
+    Previews().liveControls.erase(it);
 }
 
-const std::vector<ControlPreview>& ControlPreviews() { return g_kept; }
+const std::vector<ControlPreview>& ControlPreviews() { return Previews().kept; }
 
-void ClearControlPreviews() { g_kept.clear(); }
+void ClearControlPreviews() { Previews().kept.clear(); }
 
 }  // namespace qlhost

@@ -1,14 +1,15 @@
 // The 2-D and 3-D preview painters and EDrawM. Coordinates are drawing units; the painters
 // do not apply the current matrix (the plug-in transforms its points itself).
-#include "host/io/painters.h"
+#include "host/display/painters.h"
 
 #include <cstring>
 
+#include "host/display/preview.h"
 #include "host/drawing/drawing.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
-#include "host/geometry/layouts.h"
-#include "host/io/preview.h"
-#include "host/script/actions.h"
+#include "host/state/events.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 namespace {
@@ -77,8 +78,12 @@ void DrawLine3(void* ctx, const double* a, const double* b) {
     prim.points = {a[0], a[1], b[0], b[1]};
 }
 
-GDraw2 g_painter2{SetPen, DrawLine, DrawPolyline, DrawCircle, DrawTextData, BeginPreview};
-GDraw3 g_painter3{DrawLine3};
+// This room's part of the host's state (host/state/parts.h): the painter tables handed to
+// the plug-in.
+struct PainterTables {
+    GDraw2 painter2{SetPen, DrawLine, DrawPolyline, DrawCircle, DrawTextData, BeginPreview};
+    GDraw3 painter3{DrawLine3};
+};
 
 // Members go into the frame in drawing coordinates: those of symbol references are moved
 // from definition coordinates, nested references composing their matrices.
@@ -97,8 +102,8 @@ void AppendMembers(PreviewFrame& frame, const HostList& list, const Matrix& m) {
 
 }  // namespace
 
-GDraw2* Painter2() { return &g_painter2; }
-GDraw3* Painter3() { return &g_painter3; }
+GDraw2* Painter2() { return &Part<PainterTables>().painter2; }
+GDraw3* Painter3() { return &Part<PainterTables>().painter3; }
 
 void DrawEntityInto(void* ctx, const EntRec* record) {
     if (!record) return ScriptFault("EDrawM: null entity");

@@ -1,5 +1,9 @@
-// The host's current transformation matrix: CTM calls, STCTM and LDSymTM.
+// The current transformation matrix of the host interface: the CTM calls, STCTM, LDSymTM,
+// and SymDefAdr, the symbol definition whose matrix LDSymTM loads.
+#include <cstring>
+
 #include "core/host_api.h"
+#include "host/drawing/layouts.h"
 #include "host/geometry/geometry.h"
 
 namespace {
@@ -31,6 +35,16 @@ void STCTM(double* matrix) {
 
 void LDSymTM(const double* symbolMatrix) {
     if (symbolMatrix) Compose(qlhost::Matrix::FromSymbol(symbolMatrix));
+}
+
+// The symbol definition a reference (type 12) names.
+const unsigned char* SymDefAdr(const EntRec* reference) {
+    using namespace qlhost::layout;
+    if (reference == nullptr || TypeOf(reference) != kSymbolRef) return nullptr;
+    if (LengthOf(reference) < kSymHandle + 4) return nullptr;
+    uint32_t handle = 0;
+    std::memcpy(&handle, reference + kSymHandle, sizeof handle);
+    return qlhost::FindSymbolDefinition(handle);
 }
 
 }  // extern "C"
