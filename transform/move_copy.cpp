@@ -33,7 +33,7 @@ void AskPlace(const void* prompt) {
 }
 
 void OnPlace(int status) {
-    PlacementState& placement = MovePlacement();
+    PlacementDragState& placement = MovePlacement();
     if (status == ST_OK) {
         HostMatrix matrix;
         PlacementMatrix(placement, ClickTarget(placement, g_state.place), matrix);
