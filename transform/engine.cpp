@@ -1,4 +1,4 @@
-// The moving set, its preview and application, and the placement drag.
+// The moving set, its preview and application, and the steps of a placement drag.
 #include "transform/engine.h"
 
 #include <cmath>
@@ -19,7 +19,6 @@ constexpr int kSnapPlacement = 2;
 constexpr double kScaleStepsPerView = 6.0;
 
 MovingSet g_set;
-PlacementDragState g_move;
 
 int AppendSelected(DList*, EntRec* entity, void* failed, void*) {
     auto* node = new (std::nothrow) MovingNode{nullptr, entity};
@@ -267,15 +266,4 @@ void FinishPlacement(const PlacementDragState& state, void* ctx, const double* c
         CopyPoint3(live, cursor);
     }
     SetArrowCursor();
-}
-
-PlacementDragState& MovePlacement() {
-    return g_move;
-}
-
-void PlacementDrag(void* ctx) {
-    double cursor[3];
-    UpdatePlacement(g_move, ctx, cursor);
-    DrawMovingPreview(ctx, g_move.matrix);
-    FinishPlacement(g_move, ctx, cursor);
 }

@@ -1,6 +1,6 @@
 // The live transform engine: the set of selected entities being moved, their preview in a
-// drag, the ways of applying or abandoning the result, and the placement drag (move to the
-// cursor, CTRL scales, SHIFT rotates) shared by move, copy and part placement.
+// drag, the ways of applying or abandoning the result, and the steps of a placement drag
+// (move to the cursor, CTRL scales, SHIFT rotates) shared by move, copy and part placement.
 #pragma once
 
 #include <cstddef>
@@ -119,9 +119,3 @@ void TakeTypedScale(PlacementDragState& state, double number);
 // The end of a placement drag step: the rubber line, the status label or the snapped cursor
 // mark, XHReqCsr3, and the arrow cursor.
 void FinishPlacement(const PlacementDragState& state, void* ctx, const double* cursor);
-
-// The placement state of move and copy.
-PlacementDragState& MovePlacement();
-
-// The drag procedure of the move and copy place prompts.
-void PlacementDrag(void* ctx);
