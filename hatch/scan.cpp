@@ -16,7 +16,7 @@
 #include "core/prompts.h"
 #include "core/records.h"
 #include "core/registration.h"
-#include "hatch/fill.h"
+#include "hatch/engine/border.h"
 
 // ---------------------------------------------------------------------------------------
 // The painted list

@@ -1,11 +1,12 @@
 // The smart hatch's blocking tests against the border, with the border indexed by extents.
+#include "hatch/engine/blocking.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
 
 #include "core/records.h"
-#include "hatch/smart.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Boundary pieces, their crossings with scan lines and the sweep over a family's lines.
-#include "hatch/crossings.h"
+#include "hatch/engine/crossings.h"
 
 #include <algorithm>
 #include <cmath>
