@@ -11,8 +11,9 @@
 
 #include "core/commands.h"
 #include "core/records.h"
-#include "hatch/fill.h"
-#include "hatch/pat_reader.h"
+#include "hatch/engine/crossings.h"
+#include "hatch/engine/pat_reader.h"
+#include "hatch/engine/sweep.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"

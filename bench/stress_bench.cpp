@@ -16,7 +16,7 @@
 #include "bench/scratch_dir.h"
 #include "core/commands.h"
 #include "core/records.h"
-#include "hatch/fill.h"
+#include "hatch/engine/expand.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"
@@ -24,8 +24,8 @@
 #include "host/platform/system.h"
 #include "host/protocol/protocol.h"
 #include "host/script/run_state.h"
-#include "text/entity_text.h"
 #include "tests/support/hatch_selection.h"
+#include "text/entity_text.h"
 
 namespace {
 

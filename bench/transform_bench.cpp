@@ -10,6 +10,7 @@
 #include "host/geometry/records.h"
 #include "host/protocol/session.h"
 #include "transform/engine.h"
+#include "transform/move_copy.h"
 
 namespace {
 

@@ -14,119 +14,15 @@ HINSTANCE g_instance = nullptr;
 void About();
 
 // Name k belongs to procedure k; the list ends with an empty name.
-const char kCommandNames[] =
-    "QLLAYERS\0"
-    "QLHIDEF\0"
-    "QLSHOWF\0"
-    "QLTHAWF\0"
-    "QLFREEZEF\0"
-    "QLMTRIM\0"
-    "QLCUT\0"
-    "QLSAMEAS\0"
-    "QLDIMSCALE\0"
-    "QLDIMSCALENOW\0"
-    "QLGROUP1\0"
-    "QLMOVE\0"
-    "QLCOPY\0"
-    "QLROTATE\0"
-    "QLROTATE2\0"
-    "QLSCALE\0"
-    "QLSHEAR\0"
-    "QLPART\0"
-    "QLPARTM\0"
-    "QLGETFNAMEM\0"
-    "QLGETLAYERNAMEM\0"
-    "QLTEXT\0"
-    "QLTEXTML\0"
-    "QLTEXTB\0"
-    "QLTEXTC\0"
-    "QLTINC\0"
-    "QLTREPLACE\0"
-    "QLTEDIT\0"
-    "QLTEDITDBG\0"
-    "QLTCASE\0"
-    "QLTSEQ\0"
-    "QLATTREXPL\0"
-    "QLTEXTEXPL\0"
-    "QLFRONT\0"
-    "QLBACK\0"
-    "QLHATCH\0"
-    "QLHATCHSCAN\0"
-    "QLHATCHSMART\0"
-    "QLHATCHSTANDARD\0"
-    "QLHATCHLAST\0"
-    "QLHEXPLODE\0"
-    "QLHATCHOPTSEL\0"
-    "QLHATCHOPTMOD\0"
-    "QLHATCHOPT\0"
-    "QLDIST\0"
-    "QLLENGTH\0"
-    "QLDIMA\0"
-    "QLLOGFILEINIT\0"
-    "QLLOGFILEWRITE\0"
-    "QLGVD\0"
-    "QLKEYSTAT\0"
-    "QLGTH\0"
-    "QLCMENU\0"
-    "";
+#define QL_COMMAND_NAME(name) #name "\0"
+const char kCommandNames[] = QL_COMMANDS(QL_COMMAND_NAME) "";
+#undef QL_COMMAND_NAME
 
-const CmdProc kProcedures[] = {
-    About,
-    QLLAYERS,
-    QLHIDEF,
-    QLSHOWF,
-    QLTHAWF,
-    QLFREEZEF,
-    QLMTRIM,
-    QLCUT,
-    QLSAMEAS,
-    QLDIMSCALE,
-    QLDIMSCALENOW,
-    QLGROUP1,
-    QLMOVE,
-    QLCOPY,
-    QLROTATE,
-    QLROTATE2,
-    QLSCALE,
-    QLSHEAR,
-    QLPART,
-    QLPARTM,
-    QLGETFNAMEM,
-    QLGETLAYERNAMEM,
-    QLTEXT,
-    QLTEXTML,
-    QLTEXTB,
-    QLTEXTC,
-    QLTINC,
-    QLTREPLACE,
-    QLTEDIT,
-    QLTEDITDBG,
-    QLTCASE,
-    QLTSEQ,
-    QLATTREXPL,
-    QLTEXTEXPL,
-    QLFRONT,
-    QLBACK,
-    QLHATCH,
-    QLHATCHSCAN,
-    QLHATCHSMART,
-    QLHATCHSTANDARD,
-    QLHATCHLAST,
-    QLHEXPLODE,
-    QLHATCHOPTSEL,
-    QLHATCHOPTMOD,
-    QLHATCHOPT,
-    QLDIST,
-    QLLENGTH,
-    QLDIMA,
-    QLLOGFILEINIT,
-    QLLOGFILEWRITE,
-    QLGVD,
-    QLKEYSTAT,
-    QLGTH,
-    QLCMENU,
-    nullptr,
-};
+// Procedure 0 is the About box; the table ends with a null procedure.
+#define QL_COMMAND_PROCEDURE(name) name,
+const CmdProc kProcedures[] = {About, QL_COMMANDS(QL_COMMAND_PROCEDURE) nullptr};
+#undef QL_COMMAND_PROCEDURE
+static_assert(sizeof kProcedures / sizeof kProcedures[0] == kCommandCount + 2);
 
 const XPRecord kRegistration = {0, 0, "Quillet release 1026", kCommandNames, kProcedures, 0, 0};
 

@@ -9,14 +9,14 @@
 #include <string>
 
 #include "core/records.h"
-#include "hatch/patterns.h"
+#include "fuzz/fuzz_host.h"
+#include "hatch/engine/patterns.h"
 #include "host/geometry/records.h"
 #include "host/io/drawing_io.h"
 #include "host/script/parser.h"
 #include "host/ui/dialog_template.h"
 #include "host/ui/rc.h"
 #include "macro/menu_file.h"
-#include "fuzz/fuzz_host.h"
 
 namespace ql_fuzz {
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "core/commands.h"
-#include "hatch/pat_reader.h"
+#include "hatch/engine/pat_reader.h"
 #include "host/drawing/drawing.h"
 #include "host/fonts/stroke_font.h"
 #include "host/geometry/geometry.h"

@@ -7,9 +7,9 @@
 #include "core/registration.h"
 #include "core/weblink.h"
 #include "hatch/command.h"
+#include "hatch/engine/pat_reader.h"
+#include "hatch/engine/patterns.h"
 #include "hatch/option_dialogs.h"
-#include "hatch/pat_reader.h"
-#include "hatch/patterns.h"
 #include "resources/hatch_ids.h"
 
 namespace {

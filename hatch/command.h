@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/win32.h"
-#include "hatch/pat_reader.h"
+#include "hatch/engine/pat_reader.h"
 
 // One item of the pattern lists: what its preview draws. The preview list carries a pointer
 // to it as item data, because the host gives owner-draw procedures no call to read an

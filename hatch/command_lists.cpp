@@ -9,8 +9,8 @@
 #include "core/host_api.h"
 #include "core/records.h"
 #include "hatch/command.h"
+#include "hatch/engine/patterns.h"
 #include "hatch/option_dialogs.h"
-#include "hatch/patterns.h"
 #include "resources/hatch_ids.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "core/host_api.h"
 #include "core/prompts.h"
 #include "core/records.h"
-#include "hatch/fill.h"
+#include "hatch/engine/expand.h"
 
 namespace {
 

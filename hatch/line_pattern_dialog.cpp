@@ -9,8 +9,8 @@
 #include "core/prompts.h"
 #include "core/records.h"
 #include "core/registration.h"
+#include "hatch/engine/patterns.h"
 #include "hatch/option_dialogs.h"
-#include "hatch/patterns.h"
 #include "resources/hatch_options_ids.h"
 
 namespace {

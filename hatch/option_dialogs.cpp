@@ -7,8 +7,8 @@
 #include "core/host_api.h"
 #include "core/prompts.h"
 #include "core/registration.h"
-#include "hatch/pat_reader.h"
-#include "hatch/patterns.h"
+#include "hatch/engine/pat_reader.h"
+#include "hatch/engine/patterns.h"
 #include "resources/hatch_options_ids.h"
 
 namespace {

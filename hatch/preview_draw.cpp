@@ -7,8 +7,8 @@
 #include "core/host_api.h"
 #include "core/records.h"
 #include "hatch/command.h"
-#include "hatch/fill.h"
-#include "hatch/patterns.h"
+#include "hatch/engine/border.h"
+#include "hatch/engine/patterns.h"
 
 namespace {
 

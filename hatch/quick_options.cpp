@@ -5,7 +5,7 @@
 #include "core/host_api.h"
 #include "core/prompts.h"
 #include "hatch/command.h"
-#include "hatch/patterns.h"
+#include "hatch/engine/patterns.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "core/layers.h"
 #include "core/prompts.h"
 #include "core/records.h"
-#include "hatch/fill.h"
+#include "hatch/engine/expand.h"
 
 namespace {
 

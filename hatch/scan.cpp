@@ -16,7 +16,7 @@
 #include "core/prompts.h"
 #include "core/records.h"
 #include "core/registration.h"
-#include "hatch/fill.h"
+#include "hatch/engine/border.h"
 
 // ---------------------------------------------------------------------------------------
 // The painted list
@@ -96,39 +96,42 @@ constexpr double kProbeReach = 1.0;
 constexpr char kDragPrompt[] = "Drag over areas to hatch (CTRL = remove, SHIFT = crosshatch):";
 
 // The state of the running command.
-HatchRun g_run;
-HatchBorder g_border;
-BorderShape g_vertical;    // the border's pieces for vertical probes
-BorderShape g_horizontal;  // and for horizontal ones
-EntRec* g_group = nullptr;
-DList* g_members = nullptr;
-HostMatrix g_toDrawing;
-HostMatrix g_toHatch;
-RowTables g_rows;
-double g_rowOffset[kRowCount];
-double g_lowestOffset = 0;  // the least and greatest row offset from row 0
-double g_highestOffset = 0;
-double g_smallestStep = 0;
-double g_origin[2];
-double g_previous[2];
-double g_point[3];
-bool g_dragging = false;
-bool g_released = false;
-HHOOK g_mouseHook = nullptr;
+struct ScanState {
+    HatchRun run{};
+    HatchBorder border;
+    BorderShape vertical;    // the border's pieces for vertical probes
+    BorderShape horizontal;  // and for horizontal ones
+    EntRec* group = nullptr;
+    DList* members = nullptr;
+    HostMatrix toDrawing = {};
+    HostMatrix toHatch = {};
+    RowTables rows;
+    double rowOffset[kRowCount] = {};
+    double lowestOffset = 0;  // the least and greatest row offset from row 0
+    double highestOffset = 0;
+    double smallestStep = 0;
+    double origin[2] = {0, 0};
+    double previous[2] = {0, 0};  // the cursor at the last drag step, in hatch space
+    double point[3] = {0, 0, 0};
+    bool dragging = false;  // the left button is held
+    bool released = false;  // the button came up during the point request
+    HHOOK mouseHook = nullptr;
+};
+ScanState g_scan;
 
 void RemoveMouseHook() {
-    if (g_mouseHook != nullptr) UnhookWindowsHookEx(g_mouseHook);
-    g_mouseHook = nullptr;
+    if (g_scan.mouseHook != nullptr) UnhookWindowsHookEx(g_scan.mouseHook);
+    g_scan.mouseHook = nullptr;
 }
 
 // Button up ends the running point request: the continuation then asks again, idle.
 LRESULT CALLBACK PaintMouseHook(int code, WPARAM message, LPARAM info) {
     if (code == HC_ACTION && (message == WM_LBUTTONUP || message == WM_NCLBUTTONUP)) {
-        g_dragging = false;
-        g_released = true;
+        g_scan.dragging = false;
+        g_scan.released = true;
         PostMessageA(GetMainWin(), WM_CHAR, kEscapeChar, 0);
     }
-    return CallNextHookEx(g_mouseHook, code, message, info);
+    return CallNextHookEx(g_scan.mouseHook, code, message, info);
 }
 
 // The line at position p under the cursor: an existing painted one is taken away with CTRL;
@@ -138,20 +141,20 @@ void PaintLine(void* ctx, double p, const double* cursor, bool crosshatch, int16
     const int across = crosshatch ? 1 : 0;
     const int along = 1 - across;
     const double c = cursor[along];
-    if (EntRec* existing = ThePaintedList().Find(p, c, crosshatch, g_smallestStep)) {
+    if (EntRec* existing = ThePaintedList().Find(p, c, crosshatch, g_scan.smallestStep)) {
         if (remove) {
             EErase(0, existing);
-            RemoveEntity(g_members, existing);
+            RemoveEntity(g_scan.members, existing);
             ThePaintedList().Forget(existing);
         }
         return;
     }
     if (remove) return;
 
-    const double from = g_border.extent.min[along] - kProbeReach;
-    const double to = g_border.extent.max[along] + kProbeReach;
+    const double from = g_scan.border.extent.min[along] - kProbeReach;
+    const double to = g_scan.border.extent.max[along] + kProbeReach;
     std::vector<double> crossings;
-    CollectCrossings(crosshatch ? g_horizontal : g_vertical, ScanLine{!crosshatch, p, from, to},
+    CollectCrossings(crosshatch ? g_scan.horizontal : g_scan.vertical, ScanLine{!crosshatch, p, from, to},
                      crossings);
     double low = from;
     double high = to;
@@ -166,11 +169,11 @@ void PaintLine(void* ctx, double p, const double* cursor, bool crosshatch, int16
     end[across] = p;
     start[along] = low;
     end[along] = high;
-    EntRec* line = AddEntity(g_members, BuildLine(start, end).data());
+    EntRec* line = AddEntity(g_scan.members, BuildLine(start, end).data());
     if (line == nullptr) return;
     SetCStuff(line);
     PutI16(line, kRecLineStyle, style);
-    line = ETran(line, g_toDrawing);
+    line = ETran(line, g_scan.toDrawing);
     GetPoint(line, kLineStart, start);
     GetPoint(line, kLineEnd, end);
     GetGDraw2()->DrawLine(ctx, start, end);
@@ -181,22 +184,22 @@ void PaintLine(void* ctx, double p, const double* cursor, bool crosshatch, int16
 // Every hatch line in the half-open range from the previous cursor position to this one,
 // cycle by cycle in the row order, each cycle from its row-0 position.
 void PaintRange(void* ctx, const double* cursor, bool crosshatch) {
-    const double distance = g_run.line.distance;
-    const ExtentRec& extent = g_border.extent;
+    const double distance = g_scan.run.line.distance;
+    const ExtentRec& extent = g_scan.border.extent;
     if (!(distance > 0) || !std::isfinite(distance) || extent.valid == 0) return;
     const int axis = crosshatch ? 1 : 0;
-    const double lo = std::max(std::min(g_previous[axis], cursor[axis]), extent.min[axis]);
-    const double hi = std::min(std::max(g_previous[axis], cursor[axis]), extent.max[axis]);
+    const double lo = std::max(std::min(g_scan.previous[axis], cursor[axis]), extent.min[axis]);
+    const double hi = std::min(std::max(g_scan.previous[axis], cursor[axis]), extent.max[axis]);
     if (!(lo <= hi)) return;
-    const double first = std::floor((lo - g_origin[axis] - g_highestOffset) / distance);
-    const double last = std::floor((hi - g_origin[axis] - g_lowestOffset) / distance);
+    const double first = std::floor((lo - g_scan.origin[axis] - g_scan.highestOffset) / distance);
+    const double last = std::floor((hi - g_scan.origin[axis] - g_scan.lowestOffset) / distance);
     const double cycles = last - first + 1;
-    if (!std::isfinite(first) || !(cycles * g_rows.count <= kMaxHatchLines)) return;
+    if (!std::isfinite(first) || !(cycles * g_scan.rows.count <= kMaxHatchLines)) return;
     for (int64_t k = 0; k < static_cast<int64_t>(cycles); ++k) {
-        const double base = g_origin[axis] + (first + static_cast<double>(k)) * distance;
-        for (int j = 0; j < g_rows.count; ++j) {
-            const double p = base + g_rowOffset[j];
-            if (p > lo && p <= hi) PaintLine(ctx, p, cursor, crosshatch, g_rows.style[j]);
+        const double base = g_scan.origin[axis] + (first + static_cast<double>(k)) * distance;
+        for (int j = 0; j < g_scan.rows.count; ++j) {
+            const double p = base + g_scan.rowOffset[j];
+            if (p > lo && p <= hi) PaintLine(ctx, p, cursor, crosshatch, g_scan.rows.style[j]);
         }
     }
 }
@@ -205,10 +208,10 @@ void Drag(void* ctx) {
     const auto* live = static_cast<const double*>(RscAdr(kLiveCursor));
     if (live != nullptr) {
         double cursor[2] = {live[0], live[1]};
-        TRNP2(cursor, g_toHatch);
-        if (g_dragging) PaintRange(ctx, cursor, KeyDown(VK_SHIFT));
-        g_previous[0] = cursor[0];
-        g_previous[1] = cursor[1];
+        TRNP2(cursor, g_scan.toHatch);
+        if (g_scan.dragging) PaintRange(ctx, cursor, KeyDown(VK_SHIFT));
+        g_scan.previous[0] = cursor[0];
+        g_scan.previous[1] = cursor[1];
     }
     XHReqCsr(ctx);
 }
@@ -216,36 +219,36 @@ void Drag(void* ctx) {
 void PointGiven(int status);
 
 void AskForDrag() {
-    ReqData(REQ_POINT2, g_point, kDragPrompt, QL_DRAG(Drag), PointGiven, kPointFlags, 0);
+    ReqData(REQ_POINT2, g_scan.point, kDragPrompt, QL_DRAG(Drag), PointGiven, kPointFlags, 0);
 }
 
 void Finish() {
-    ReleaseHatchBorder(g_border);
-    g_vertical = {};
-    g_horizontal = {};
+    ReleaseHatchBorder(g_scan.border);
+    g_scan.vertical = {};
+    g_scan.horizontal = {};
     ThePaintedList().Clear();
     RedrawSelection();
     ClearSelect();
-    MarkEntity(GetWorkDL(), g_group);
+    MarkEntity(GetWorkDL(), g_scan.group);
     ShowChanges();
     CmdEnd();
 }
 
 void PointGiven(int status) {
     RemoveMouseHook();
-    EDraw(0, g_group);
+    EDraw(0, g_scan.group);
     ShowChanges();
-    if (g_released) {
-        g_released = false;
+    if (g_scan.released) {
+        g_scan.released = false;
     } else if (status == ST_OK) {
-        g_dragging = true;
-        g_mouseHook =
+        g_scan.dragging = true;
+        g_scan.mouseHook =
             SetWindowsHookExA(WH_MOUSE, PaintMouseHook, PluginInstance(), GetCurrentThreadId());
     } else {
         Finish();
         return;
     }
-    EErase(0, g_group);
+    EErase(0, g_scan.group);
     AskForDrag();
 }
 
@@ -258,8 +261,8 @@ constexpr double kSamePosition = 1e-9;
 // adding up to the distance or more) no longer shrinks it to nothing.
 double SmallestGap(double distance) {
     std::vector<double> positions;
-    for (int j = 0; j < g_rows.count; ++j) {
-        double at = std::fmod(g_rowOffset[j], distance);
+    for (int j = 0; j < g_scan.rows.count; ++j) {
+        double at = std::fmod(g_scan.rowOffset[j], distance);
         if (at < 0) at += distance;
         positions.push_back(at);
     }
@@ -274,17 +277,17 @@ double SmallestGap(double distance) {
 }
 
 void PrepareRows() {
-    g_rows = BuildRowTables(g_run.line);
-    g_lowestOffset = 0;
-    g_highestOffset = 0;
-    g_rowOffset[0] = 0;
-    for (int j = 1; j < g_rows.count; ++j) {
-        g_rowOffset[j] = g_rowOffset[j - 1] + g_rows.step[j];
-        g_lowestOffset = std::min(g_lowestOffset, g_rowOffset[j]);
-        g_highestOffset = std::max(g_highestOffset, g_rowOffset[j]);
+    g_scan.rows = BuildRowTables(g_scan.run.line);
+    g_scan.lowestOffset = 0;
+    g_scan.highestOffset = 0;
+    g_scan.rowOffset[0] = 0;
+    for (int j = 1; j < g_scan.rows.count; ++j) {
+        g_scan.rowOffset[j] = g_scan.rowOffset[j - 1] + g_scan.rows.step[j];
+        g_scan.lowestOffset = std::min(g_scan.lowestOffset, g_scan.rowOffset[j]);
+        g_scan.highestOffset = std::max(g_scan.highestOffset, g_scan.rowOffset[j]);
     }
-    const double distance = g_run.line.distance;
-    g_smallestStep = distance > 0 && std::isfinite(distance) ? SmallestGap(distance) : distance;
+    const double distance = g_scan.run.line.distance;
+    g_scan.smallestStep = distance > 0 && std::isfinite(distance) ? SmallestGap(distance) : distance;
 }
 
 void StartPainting(int status) {
@@ -292,47 +295,48 @@ void StartPainting(int status) {
         CmdEnd();
         return;
     }
-    if (!CreateHatchBorder(g_border)) {
+    if (!CreateHatchBorder(g_scan.border)) {
         ShowMessage("Error: Couldn't create temporary drawing list 1\n\nExiting...", "Error",
                     MS_ERROR);
         CmdEnd();
         return;
     }
-    RotationMatrix(g_run.line.angle - kQuarterTurn, g_toDrawing);
-    RotationMatrix(kQuarterTurn - g_run.line.angle, g_toHatch);
+    RotationMatrix(g_scan.run.line.angle - kQuarterTurn, g_scan.toDrawing);
+    RotationMatrix(kQuarterTurn - g_scan.run.line.angle, g_scan.toHatch);
     DList* work = GetWorkDL();
-    CollectBorder(g_border, work, g_toHatch, SCOPE_SELECTED);
-    g_vertical = SplitBorder(g_border.list, true);
-    g_horizontal = SplitBorder(g_border.list, false);
+    CollectBorder(g_scan.border, work, g_scan.toHatch, SCOPE_SELECTED);
+    g_scan.vertical = SplitBorder(g_scan.border.list, true);
+    g_scan.horizontal = SplitBorder(g_scan.border.list, false);
 
     BeginChange(work);
-    g_group = AddEntity(work, BuildGroup().data());
-    g_members = g_group != nullptr ? OpenSubList(work, g_group) : nullptr;
-    if (g_members == nullptr) {
-        ReleaseHatchBorder(g_border);
+    g_scan.group = AddEntity(work, BuildGroup().data());
+    g_scan.members = g_scan.group != nullptr ? OpenSubList(work, g_scan.group) : nullptr;
+    if (g_scan.members == nullptr) {
+        ReleaseHatchBorder(g_scan.border);
         CmdEnd();
         return;
     }
-    SetCStuff(g_group);
+    SetCStuff(g_scan.group);
     PrepareRows();
-    g_origin[0] = g_run.line.offset[0];
-    g_origin[1] = g_run.line.offset[1];
-    TRNP2(g_origin, g_toHatch);
+    g_scan.origin[0] = g_scan.run.line.offset[0];
+    g_scan.origin[1] = g_scan.run.line.offset[1];
+    TRNP2(g_scan.origin, g_scan.toHatch);
     AskForDrag();
 }
 
 }  // namespace
 
 void QLHATCHSCAN() {
-    // A run the host abandoned leaves nothing behind for this one.
+    // A run the host abandoned leaves nothing behind for this one. The cursor's last position
+    // is kept; the other fields are set by the steps before they are read.
     RemoveMouseHook();
     ThePaintedList().Clear();
-    g_border = {};
-    g_vertical = {};
-    g_horizontal = {};
-    g_dragging = false;
-    g_released = false;
-    g_run = PrepareHatchRun();
+    g_scan.border = {};
+    g_scan.vertical = {};
+    g_scan.horizontal = {};
+    g_scan.dragging = false;
+    g_scan.released = false;
+    g_scan.run = PrepareHatchRun();
     ReqData(REQ_SELECTION, nullptr, "Scan hatch - pick entities:", QL_CURSOR(kSelectCursor),
             StartPainting, 0, 0);
 }

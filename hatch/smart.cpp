@@ -1,8 +1,6 @@
 // QLHATCHSMART: hatches only the area around a picked point. The extent of the selection is
 // cut into segments along the hatch lines; segments of neighbouring lines that the border
 // does not separate grow into regions, and the region holding the point becomes the hatch.
-#include "hatch/smart.h"
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -16,7 +14,8 @@
 #include "core/layers.h"
 #include "core/prompts.h"
 #include "core/records.h"
-#include "hatch/fill.h"
+#include "hatch/engine/blocking.h"
+#include "hatch/engine/expand.h"
 
 namespace {
 

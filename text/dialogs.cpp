@@ -25,7 +25,7 @@ bool WorkStringHasLineBreak() { return std::memchr(WorkString(), '\r', WorkStrin
 // Shows the single-line or the multi-line edit: the multi-line one for a text with a line
 // break (which also sets the multiline flag) or when the flag is set.
 int EditSwitch(int) {
-    PlacementState& state = Placement();
+    TextPlacementState& state = Placement();
     if (WorkStringHasLineBreak()) {
         HideCtl(IDC_TEXT_LINE);
         ShowCtl(IDC_TEXT_LINES);

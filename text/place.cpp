@@ -17,7 +17,7 @@
 
 namespace {
 
-PlacementState g_state;
+TextPlacementState g_state;
 
 constexpr char kPrompt[] = "Place text (h = help):";
 constexpr char kPromptEdit[] = "Place text (h = help) [use old origin]:";
@@ -225,7 +225,7 @@ void OnPosition(int status) {
 
 }  // namespace
 
-PlacementState& Placement() { return g_state; }
+TextPlacementState& Placement() { return g_state; }
 
 void ClearStyleNumber(EntRec* record) {
     if (GetU16(record, kTextStyleNumber) != 0) PutU16(record, kTextStyleNumber, 0);

@@ -65,7 +65,7 @@ void ApplyKey(EntRec* record, unsigned char key) {
 
 void HandleShortcutKey(unsigned char key) {
     EntRec* record = TextWorkRecord();
-    PlacementState& state = Placement();
+    TextPlacementState& state = Placement();
     if (!(IsLetter(key) && state.shortcutsDisabled)) ApplyKey(record, key);
     SetWorkLength();
     state.lastKeyTime = GetTickCount();

@@ -11,7 +11,7 @@ constexpr int kSurroundNone = 0;
 constexpr int kSurroundBox = 1;
 constexpr int kSurroundCircle = 2;
 
-struct PlacementState {
+struct TextPlacementState {
     // Kept between commands.
     int32_t surrounding = kSurroundNone;
     uint32_t multiline = 0;  // the "Multiline" check box (bit 0)
@@ -31,7 +31,7 @@ struct PlacementState {
     EntRec* edited = nullptr;
 };
 
-PlacementState& Placement();
+TextPlacementState& Placement();
 
 // Asks for the position again (keyboard hook, prompt, drag step).
 void AskPosition();

@@ -1,4 +1,4 @@
-// The moving set, its preview and application, and the placement drag.
+// The moving set, its preview and application, and the steps of a placement drag.
 #include "transform/engine.h"
 
 #include <cmath>
@@ -19,7 +19,6 @@ constexpr int kSnapPlacement = 2;
 constexpr double kScaleStepsPerView = 6.0;
 
 MovingSet g_set;
-PlacementState g_move;
 
 int AppendSelected(DList*, EntRec* entity, void* failed, void*) {
     auto* node = new (std::nothrow) MovingNode{nullptr, entity};
@@ -171,7 +170,7 @@ bool ScaleInRange(double scale) {
     return size >= kMinScale && size <= kMaxScale;
 }
 
-void ResetPlacement(PlacementState& state, PlacementKind kind, const double* base) {
+void ResetPlacement(PlacementDragState& state, PlacementKind kind, const double* base) {
     state.kind = kind;
     CopyPoint3(state.base, base);
     CopyPoint3(state.target, base);
@@ -185,7 +184,7 @@ void ResetPlacement(PlacementState& state, PlacementKind kind, const double* bas
     PlacementMatrix(state, state.target, state.matrix);
 }
 
-void PlacementMatrix(const PlacementState& state, const double* target, double* matrix) {
+void PlacementMatrix(const PlacementDragState& state, const double* target, double* matrix) {
     if (state.kind == PlacementKind::Part) {
         CTMPSH();
         CTMI3();
@@ -205,7 +204,7 @@ void PlacementMatrix(const PlacementState& state, const double* target, double* 
     CTMI3();
 }
 
-void UpdatePlacement(PlacementState& state, void* ctx, double* cursor) {
+void UpdatePlacement(PlacementDragState& state, void* ctx, double* cursor) {
     double* live = LiveCursorPosition();
     CopyPoint3(cursor, live);
     if (state.haveLastCursor && cursor[0] == state.lastCursor[0] &&
@@ -245,16 +244,16 @@ void UpdatePlacement(PlacementState& state, void* ctx, double* cursor) {
     state.haveLastCursor = true;
 }
 
-const double* ClickTarget(const PlacementState& state, const double* clicked) {
+const double* ClickTarget(const PlacementDragState& state, const double* clicked) {
     return state.statusMode != DS_NONE ? state.target : clicked;
 }
 
-void TakeTypedScale(PlacementState& state, double number) {
+void TakeTypedScale(PlacementDragState& state, double number) {
     if (number > kMinTypedScale && ScaleInRange(number)) state.scale = number;
     state.lastCursor[0] += 1.0;
 }
 
-void FinishPlacement(const PlacementState& state, void* ctx, const double* cursor) {
+void FinishPlacement(const PlacementDragState& state, void* ctx, const double* cursor) {
     GetGDraw3()->DrawLine3(ctx, state.rubber[0], state.rubber[1]);
     if (state.statusMode != DS_NONE) {
         DrawDragStatus(ctx, cursor, state.statusMode, state.statusValue, nullptr, nullptr);
@@ -267,15 +266,4 @@ void FinishPlacement(const PlacementState& state, void* ctx, const double* curso
         CopyPoint3(live, cursor);
     }
     SetArrowCursor();
-}
-
-PlacementState& MovePlacement() {
-    return g_move;
-}
-
-void PlacementDrag(void* ctx) {
-    double cursor[3];
-    UpdatePlacement(g_move, ctx, cursor);
-    DrawMovingPreview(ctx, g_move.matrix);
-    FinishPlacement(g_move, ctx, cursor);
 }

@@ -1,6 +1,6 @@
 // The live transform engine: the set of selected entities being moved, their preview in a
-// drag, the ways of applying or abandoning the result, and the placement drag (move to the
-// cursor, CTRL scales, SHIFT rotates) shared by move, copy and part placement.
+// drag, the ways of applying or abandoning the result, and the steps of a placement drag
+// (move to the cursor, CTRL scales, SHIFT rotates) shared by move, copy and part placement.
 #pragma once
 
 #include <cstddef>
@@ -81,7 +81,7 @@ enum class PlacementKind {
 
 // State of one placement drag: the base point is carried to the target point, turned by the
 // angle and scaled by the scale.
-struct PlacementState {
+struct PlacementDragState {
     PlacementKind kind = PlacementKind::Selection;
     double base[3] = {0, 0, 0};
     double target[3] = {0, 0, 0};
@@ -97,31 +97,25 @@ struct PlacementState {
 
 // Starts a placement: the base point at base (and target there too), angle 0, scale 1, and
 // the matrix rebuilt on the next drag step.
-void ResetPlacement(PlacementState& state, PlacementKind kind, const double* base);
+void ResetPlacement(PlacementDragState& state, PlacementKind kind, const double* base);
 
 // The placement matrix: minus the base point, turn by the angle, scale, to the target.
-void PlacementMatrix(const PlacementState& state, const double* target, double* matrix);
+void PlacementMatrix(const PlacementDragState& state, const double* target, double* matrix);
 
 // Steps 1 to 5 of a placement drag step: reads the live cursor (raw copy into cursor), and
 // when it moved, reads the keys, updates target, angle or scale, the rubber line, the status
 // and the matrix.
-void UpdatePlacement(PlacementState& state, void* ctx, double* cursor);
+void UpdatePlacement(PlacementDragState& state, void* ctx, double* cursor);
 
 // The point a click at a placement prompt places the base point at: when the last drag step
 // scaled or turned (a status shown), the target the preview was drawn at, since the cursor has
 // wandered off it while the keys were held; otherwise the clicked point itself.
-const double* ClickTarget(const PlacementState& state, const double* clicked);
+const double* ClickTarget(const PlacementDragState& state, const double* clicked);
 
 // A number typed at a placement prompt: above kMinTypedScale (and within range) it becomes
 // the scale. The next drag step rebuilds the preview either way.
-void TakeTypedScale(PlacementState& state, double number);
+void TakeTypedScale(PlacementDragState& state, double number);
 
 // The end of a placement drag step: the rubber line, the status label or the snapped cursor
 // mark, XHReqCsr3, and the arrow cursor.
-void FinishPlacement(const PlacementState& state, void* ctx, const double* cursor);
-
-// The placement state of move and copy.
-PlacementState& MovePlacement();
-
-// The drag procedure of the move and copy place prompts.
-void PlacementDrag(void* ctx);
+void FinishPlacement(const PlacementDragState& state, void* ctx, const double* cursor);

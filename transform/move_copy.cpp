@@ -1,5 +1,7 @@
 // QLMOVE and QLCOPY: carry the selection from a base point to placed points with a live
 // preview; CTRL scales, SHIFT rotates in 15-degree steps, SHIFT+CTRL rotates freely.
+#include "transform/move_copy.h"
+
 #include <cstdint>
 
 #include "core/commands.h"
@@ -24,6 +26,7 @@ struct MoveCopyState {
     double place[3] = {0, 0, 0};
 };
 MoveCopyState g_state;
+PlacementDragState g_placement;
 
 void OnPlace(int status);
 
@@ -33,7 +36,7 @@ void AskPlace(const void* prompt) {
 }
 
 void OnPlace(int status) {
-    PlacementState& placement = MovePlacement();
+    PlacementDragState& placement = MovePlacement();
     if (status == ST_OK) {
         HostMatrix matrix;
         PlacementMatrix(placement, ClickTarget(placement, g_state.place), matrix);
@@ -89,6 +92,17 @@ void Start(bool copy) {
 }
 
 }  // namespace
+
+PlacementDragState& MovePlacement() {
+    return g_placement;
+}
+
+void PlacementDrag(void* ctx) {
+    double cursor[3];
+    UpdatePlacement(g_placement, ctx, cursor);
+    DrawMovingPreview(ctx, g_placement.matrix);
+    FinishPlacement(g_placement, ctx, cursor);
+}
 
 void QLMOVE() {
     Start(false);

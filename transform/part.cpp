@@ -31,7 +31,7 @@ struct PartState {
     char name[kPartNameSize] = {};       // kept between commands
     char savedName[kPartNameSize] = {};  // the default of QLPARTM, then the name with "CV7"
     DList* part = nullptr;
-    PlacementState placement;
+    PlacementDragState placement;
     double given[3] = {0, 0, 0};
     uint32_t flags = kStartFlags;
     const char* prompt = kFirstPlacePrompt;

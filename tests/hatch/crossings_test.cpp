@@ -1,6 +1,6 @@
 // The crossing rule: each passage of the boundary through a hatch line counts once, a touch
 // counts twice or not at all, and coincident crossings of different entities all count.
-#include "hatch/crossings.h"
+#include "hatch/engine/crossings.h"
 
 #include <gtest/gtest.h>
 

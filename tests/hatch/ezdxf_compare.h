@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "core/records.h"
-#include "hatch/fill.h"
-#include "hatch/pat_reader.h"
+#include "hatch/engine/expand.h"
+#include "hatch/engine/pat_reader.h"
 #include "host/drawing/drawing.h"
 #include "host/geometry/geometry.h"
 #include "host/geometry/records.h"

@@ -1,5 +1,5 @@
 // The PAT reader's state machine on texts, with the quirks real pattern files have.
-#include "hatch/pat_reader.h"
+#include "hatch/engine/pat_reader.h"
 
 #include <gtest/gtest.h>
 

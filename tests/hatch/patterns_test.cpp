@@ -1,5 +1,5 @@
 // The hatch records: defaults, packed forms and the modify step.
-#include "hatch/patterns.h"
+#include "hatch/engine/patterns.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <random>
 
-#include "hatch/smart.h"
+#include "hatch/engine/blocking.h"
 #include "hatch_test_util.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "hatch/fill.h"
+#include "hatch/engine/sweep.h"
 
 namespace {
 

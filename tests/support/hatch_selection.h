@@ -6,8 +6,8 @@
 #include <cstddef>
 
 #include "core/host_api.h"
-#include "hatch/fill.h"
-#include "hatch/patterns.h"
+#include "hatch/engine/expand.h"
+#include "hatch/engine/patterns.h"
 #include "host/drawing/drawing.h"
 
 // Hatches the selection, hands the list of drawn entities to read(list), and gives their

@@ -178,7 +178,7 @@ TEST_F(EngineTest, PreviewDrawsEachEntityAndLeavesNoScratchCopy) {
 }
 
 TEST_F(EngineTest, PlacementMatrixCarriesBaseToTargetTurnedAndScaled) {
-    PlacementState state;
+    PlacementDragState state;
     const double base[3] = {1, 2, 0};
     ResetPlacement(state, PlacementKind::Selection, base);
     state.angle = kHalfTurn / 2;
@@ -197,7 +197,7 @@ TEST_F(EngineTest, PlacementMatrixCarriesBaseToTargetTurnedAndScaled) {
 }
 
 TEST_F(EngineTest, PartMatrixKeepsTheCurrentMatrix) {
-    PlacementState state;
+    PlacementDragState state;
     const double origin[3] = {0, 0, 0};
     ResetPlacement(state, PlacementKind::Part, origin);
     state.scale = 3;

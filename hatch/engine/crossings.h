@@ -30,9 +30,16 @@ void AppendSegmentPieces(const double* p, const double* q, std::vector<BorderPie
 void AppendArcPieces(const double* centre, double radius, double start, double sweep,
                      std::vector<BorderPiece>& pieces);
 
-// Adds the pieces of a line (2), path (3), polygon (4), circle (6) or arc (7) record, for
-// vertical scan lines or (swapped) horizontal ones. False for any other type, which the
-// caller asks the host about. Vertex counts beyond the record's length are cut.
+// Adds the pieces of one segment or arc of an outline, in drawing coordinates as
+// DecodeOutline gives them, for vertical scan lines or (swapped) horizontal ones.
+void AppendOutlineSegmentPieces(const double* p, const double* q, bool vertical,
+                                std::vector<BorderPiece>& pieces);
+void AppendOutlineArcPieces(const double* centre, double radius, double start, double sweep,
+                            bool closed, bool vertical, std::vector<BorderPiece>& pieces);
+
+// Adds the pieces of a line (2), path (3), polygon (4), circle (6) or arc (7) record (its
+// DecodeOutline outline), for vertical scan lines or (swapped) horizontal ones. False for
+// any other type, which the caller asks the host about.
 bool AppendEntityPieces(const EntRec* record, bool vertical, std::vector<BorderPiece>& pieces);
 
 inline bool PieceCrosses(const BorderPiece& piece, double at) {

@@ -1,5 +1,5 @@
 // The hatch records, their stored forms and the modify step.
-#include "hatch/patterns.h"
+#include "hatch/engine/patterns.h"
 
 #include <cstring>
 #include <vector>

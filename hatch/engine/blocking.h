@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/host_api.h"
-#include "hatch/crossings.h"
+#include "hatch/engine/crossings.h"
 
 // An axis-parallel box, closed on every side.
 struct BlockBox {

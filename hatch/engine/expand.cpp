@@ -1,13 +1,15 @@
 // The family driver: turns the run's pattern (simple line rows, a host scalable fill style
 // or a PAT pattern) into hatch families and fills each against the border.
+#include "hatch/engine/expand.h"
+
 #include <cmath>
 #include <cstring>
 #include <string>
 
 #include "core/hooks.h"
+#include "core/prompts.h"
 #include "core/records.h"
-#include "hatch/fill.h"
-#include "hatch/pat_reader.h"
+#include "hatch/engine/pat_reader.h"
 
 namespace {
 
@@ -180,4 +182,19 @@ ExpandResult ExpandPattern(DList* target, HatchBorder& border, const EntRec* tem
     }
     FreePatLibrary();
     return driver.result;
+}
+
+void ShowUnusableWarning() {
+    ShowMessage(
+        "The pattern could not be drawn: a line distance or dash cycle is zero, too small or not "
+        "a number, or the pattern was not found in its file.\n\nCheck the hatch distance and the "
+        "pattern.",
+        "Warning", MS_WARNING);
+}
+
+void ShowTooDenseWarning() {
+    ShowMessage(
+        "The pattern is too dense for this area: some of its line families were not drawn."
+        "\n\nUse a larger scale or distance.",
+        "Warning", MS_WARNING);
 }

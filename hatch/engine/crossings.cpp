@@ -1,11 +1,11 @@
 // Boundary pieces, their crossings with scan lines and the sweep over a family's lines.
-#include "hatch/crossings.h"
+#include "hatch/engine/crossings.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "core/records.h"
+#include "hatch/engine/outline.h"
 
 namespace {
 
@@ -23,9 +23,11 @@ double ArcAcross(double cx, double r, double t, bool split, int64_t half) {
     return cx + r * std::cos(t);
 }
 
-void ReadPoint(const EntRec* record, size_t offset, bool vertical, double* point) {
-    GetPoint(record, offset, point);
-    if (!vertical) std::swap(point[0], point[1]);
+// A point as (across, along) for scan lines of one direction.
+void AcrossAlong(const double* point, bool vertical, double* out) {
+    out[0] = point[0];
+    out[1] = point[1];
+    if (!vertical) std::swap(out[0], out[1]);
 }
 
 }  // namespace
@@ -92,59 +94,35 @@ void AppendArcPieces(const double* centre, double radius, double start, double s
     }
 }
 
-bool AppendEntityPieces(const EntRec* record, bool vertical, std::vector<BorderPiece>& pieces) {
-    const uint32_t length = RecordLength(record);
-    const int type = RecordType(record);
-    double p[2];
-    double q[2];
-    switch (type) {
-        case ET_LINE:
-            if (length < kLineSize) return true;
-            ReadPoint(record, kLineStart, vertical, p);
-            ReadPoint(record, kLineEnd, vertical, q);
-            AppendSegmentPieces(p, q, pieces);
-            return true;
-        case ET_PATH:
-        case ET_POLYGON: {
-            if (length < kPolyVertices) return true;
-            const uint32_t fits = (length - kPolyVertices) / kPolyVertexSize;
-            const uint32_t count = std::min<uint32_t>(GetU16(record, kPolyCount), fits);
-            if (count < 2) return true;
-            if (type == ET_POLYGON) {
-                ReadPoint(record, PolyVertex(count - 1), vertical, p);
-                ReadPoint(record, PolyVertex(0), vertical, q);
-                AppendSegmentPieces(p, q, pieces);
-            }
-            ReadPoint(record, PolyVertex(0), vertical, p);
-            for (uint32_t i = 1; i < count; ++i) {
-                ReadPoint(record, PolyVertex(i), vertical, q);
-                AppendSegmentPieces(p, q, pieces);
-                p[0] = q[0];
-                p[1] = q[1];
-            }
-            return true;
-        }
-        case ET_CIRCLE:
-            if (length < kCircleSize) return true;
-            ReadPoint(record, kCircleCentre, vertical, p);
-            AppendArcPieces(p, GetF64(record, kCircleRadius), 0, kFullTurn, pieces);
-            return true;
-        case ET_ARC: {
-            if (length < kArcSize) return true;
-            ReadPoint(record, kArcCentre, vertical, p);
-            double start = GetF64(record, kArcStart);
-            double sweep = GetF64(record, kArcSweep);
-            // Swapping the coordinates mirrors the arc: angle t becomes a quarter turn - t.
-            if (!vertical) {
-                start = kPi / 2 - start;
-                sweep = -sweep;
-            }
-            AppendArcPieces(p, GetF64(record, kArcRadius), start, sweep, pieces);
-            return true;
-        }
-        default:
-            return false;
+void AppendOutlineSegmentPieces(const double* p, const double* q, bool vertical,
+                                std::vector<BorderPiece>& pieces) {
+    double from[2];
+    double to[2];
+    AcrossAlong(p, vertical, from);
+    AcrossAlong(q, vertical, to);
+    AppendSegmentPieces(from, to, pieces);
+}
+
+void AppendOutlineArcPieces(const double* centre, double radius, double start, double sweep,
+                            bool closed, bool vertical, std::vector<BorderPiece>& pieces) {
+    double at[2];
+    AcrossAlong(centre, vertical, at);
+    // Swapping the coordinates mirrors the arc: angle t becomes a quarter turn - t. A whole
+    // circle stays the whole circle.
+    if (!vertical && !closed) {
+        start = kPi / 2 - start;
+        sweep = -sweep;
     }
+    AppendArcPieces(at, radius, start, sweep, pieces);
+}
+
+bool AppendEntityPieces(const EntRec* record, bool vertical, std::vector<BorderPiece>& pieces) {
+    return DecodeOutline(
+        record,
+        [&](const double* p, const double* q) { AppendOutlineSegmentPieces(p, q, vertical, pieces); },
+        [&](const double* centre, double radius, double start, double sweep, bool closed) {
+            AppendOutlineArcPieces(centre, radius, start, sweep, closed, vertical, pieces);
+        });
 }
 
 double PieceCrossing(const BorderPiece& piece, double at) {

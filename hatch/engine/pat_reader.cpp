@@ -1,6 +1,6 @@
 // The PAT reader: a character-level state machine over the loaded text (Corvane's LoadFile
 // hands over the file followed by a NUL), the library it fills, and the registered file list.
-#include "hatch/pat_reader.h"
+#include "hatch/engine/pat_reader.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,13 @@
 // The smart hatch's blocking tests against the border, with the border indexed by extents.
+#include "hatch/engine/blocking.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
 
 #include "core/records.h"
-#include "hatch/smart.h"
+#include "hatch/engine/outline.h"
 
 namespace {
 
@@ -157,87 +159,52 @@ void BorderBlocks::AddItem(std::vector<Item>& items, BandIndex& index, Kind kind
 }
 
 void BorderBlocks::AddEntity(EntRec* entity) {
-    const uint32_t length = RecordLength(entity);
-    const int type = RecordType(entity);
+    // Each segment and arc goes into the general index as it is, and its pieces for
+    // horizontal lines (across is y, along is x) into the across index.
+    const auto addPieces = [&](size_t first) {
+        for (size_t i = first; i < pieces_.size(); ++i) {
+            const BorderPiece& piece = pieces_[i];
+            const double reach = piece.side == 0 ? 0 : piece.radius;
+            const double along0 = piece.side == 0 ? std::min(piece.a[1], piece.b[1]) : piece.a[1];
+            const double along1 = piece.side == 0 ? std::max(piece.a[1], piece.b[1]) : piece.a[1];
+            AddItem(across_, acrossIndex_, Kind::kPiece, static_cast<uint32_t>(i),
+                    {along0 - reach, along1 + reach, piece.lo, piece.hi});
+        }
+    };
     const auto addSegment = [&](const double* p, const double* q) {
-        if (!Finite(p) || !Finite(q) || (p[0] == q[0] && p[1] == q[1])) return;
-        segments_.push_back({{p[0], p[1]}, {q[0], q[1]}});
-        AddItem(general_, generalIndex_, Kind::kSegment,
-                static_cast<uint32_t>(segments_.size() - 1), BoxOf(p, q));
+        if (Finite(p) && Finite(q) && !(p[0] == q[0] && p[1] == q[1])) {
+            segments_.push_back({{p[0], p[1]}, {q[0], q[1]}});
+            AddItem(general_, generalIndex_, Kind::kSegment,
+                    static_cast<uint32_t>(segments_.size() - 1), BoxOf(p, q));
+        }
+        const size_t first = pieces_.size();
+        AppendOutlineSegmentPieces(p, q, false, pieces_);
+        addPieces(first);
     };
     const auto addArc = [&](const double* centre, double radius, double start, double sweep,
                             bool closed) {
-        if (!Finite(centre) || !(radius > 0) || !std::isfinite(radius) || !std::isfinite(start) ||
-            !std::isfinite(sweep) || sweep == 0) {
-            return;
+        if (Finite(centre) && radius > 0 && std::isfinite(radius) && std::isfinite(start) &&
+            std::isfinite(sweep) && sweep != 0) {
+            arcs_.push_back({{centre[0], centre[1]}, radius, start, sweep, closed});
+            AddItem(general_, generalIndex_, Kind::kArc, static_cast<uint32_t>(arcs_.size() - 1),
+                    {centre[0] - radius, centre[0] + radius, centre[1] - radius, centre[1] + radius});
         }
-        arcs_.push_back({{centre[0], centre[1]}, radius, start, sweep, closed});
-        AddItem(general_, generalIndex_, Kind::kArc, static_cast<uint32_t>(arcs_.size() - 1),
-                {centre[0] - radius, centre[0] + radius, centre[1] - radius, centre[1] + radius});
+        const size_t first = pieces_.size();
+        AppendOutlineArcPieces(centre, radius, start, sweep, closed, false, pieces_);
+        addPieces(first);
     };
+    if (DecodeOutline(entity, addSegment, addArc)) return;
 
-    double p[2], q[2];
-    switch (type) {
-        case ET_LINE:
-            if (length < kLineSize) return;
-            GetPoint(entity, kLineStart, p);
-            GetPoint(entity, kLineEnd, q);
-            addSegment(p, q);
-            break;
-        case ET_PATH:
-        case ET_POLYGON: {
-            if (length < kPolyVertices) return;
-            const uint32_t fits = (length - kPolyVertices) / kPolyVertexSize;
-            const uint32_t count = std::min<uint32_t>(GetU16(entity, kPolyCount), fits);
-            if (count < 2) return;
-            if (type == ET_POLYGON) {
-                GetPoint(entity, PolyVertex(count - 1), p);
-                GetPoint(entity, PolyVertex(0), q);
-                addSegment(p, q);
-            }
-            for (uint32_t i = 1; i < count; ++i) {
-                GetPoint(entity, PolyVertex(i - 1), p);
-                GetPoint(entity, PolyVertex(i), q);
-                addSegment(p, q);
-            }
-            break;
-        }
-        case ET_CIRCLE:
-            if (length < kCircleSize) return;
-            GetPoint(entity, kCircleCentre, p);
-            addArc(p, GetF64(entity, kCircleRadius), 0, kFullTurn, true);
-            break;
-        case ET_ARC:
-            if (length < kArcSize) return;
-            GetPoint(entity, kArcCentre, p);
-            addArc(p, GetF64(entity, kArcRadius), GetF64(entity, kArcStart),
-                   GetF64(entity, kArcSweep), false);
-            break;
-        default: {
-            ExtentRec extent;
-            ResetExtent(extent);
-            EXCheck(entity, &extent);
-            BlockBox box{-kUnbounded, kUnbounded, -kUnbounded, kUnbounded};
-            if (extent.valid != 0)
-                box = {extent.min[0], extent.max[0], extent.min[1], extent.max[1]};
-            hosts_.push_back(entity);
-            hostBoxes_.push_back(box);
-            const auto at = static_cast<uint32_t>(hosts_.size() - 1);
-            AddItem(general_, generalIndex_, Kind::kHost, at, box);
-            AddItem(across_, acrossIndex_, Kind::kHost, at, box);
-            return;
-        }
-    }
-    const size_t first = pieces_.size();
-    AppendEntityPieces(entity, false, pieces_);
-    for (size_t i = first; i < pieces_.size(); ++i) {
-        const BorderPiece& piece = pieces_[i];
-        const double reach = piece.side == 0 ? 0 : piece.radius;
-        const double along0 = piece.side == 0 ? std::min(piece.a[1], piece.b[1]) : piece.a[1];
-        const double along1 = piece.side == 0 ? std::max(piece.a[1], piece.b[1]) : piece.a[1];
-        AddItem(across_, acrossIndex_, Kind::kPiece, static_cast<uint32_t>(i),
-                {along0 - reach, along1 + reach, piece.lo, piece.hi});
-    }
+    ExtentRec extent;
+    ResetExtent(extent);
+    EXCheck(entity, &extent);
+    BlockBox box{-kUnbounded, kUnbounded, -kUnbounded, kUnbounded};
+    if (extent.valid != 0) box = {extent.min[0], extent.max[0], extent.min[1], extent.max[1]};
+    hosts_.push_back(entity);
+    hostBoxes_.push_back(box);
+    const auto at = static_cast<uint32_t>(hosts_.size() - 1);
+    AddItem(general_, generalIndex_, Kind::kHost, at, box);
+    AddItem(across_, acrossIndex_, Kind::kHost, at, box);
 }
 
 void BorderBlocks::SelectBand(double x1, double x2) {
