@@ -575,8 +575,10 @@ void FillStyleIndex::Apply() const {
         data.push_back(kFillPattern);
         data.push_back(0);
         data.push_back(0);
-        data.insert(data.end(), a.name.begin(), a.name.end());
-        data.push_back(0);
+        // The name and its terminator, padded to the next eight-byte boundary of the entry.
+        const size_t nameAt = data.size();
+        data.resize(nameAt + a.name.size() + 1, 0);
+        if (!a.name.empty()) std::memcpy(data.data() + nameAt, a.name.data(), a.name.size());
         while ((data.size() + 4) % 8 != 0) data.push_back(0);
         data[kStylePatternOffset - 4] = static_cast<unsigned char>(std::min<size_t>(data.size() + 4, 255));
         if (data.size() + 4 > 255) continue;  // the offset is one byte: a name this long does not fit
