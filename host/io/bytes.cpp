@@ -2,7 +2,6 @@
 #include "host/io/bytes.h"
 
 namespace qlhost::io {
-namespace {
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -10,6 +9,8 @@ int HexDigit(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+namespace {
 
 }  // namespace
 

@@ -32,6 +32,8 @@ void Put(Bytes& record, size_t offset, T value) {
 
 inline uint32_t RecordLength(const unsigned char* record) { return Get<uint32_t>(record, 0); }
 
+// The value of one hexadecimal digit, or -1 for any other character.
+int HexDigit(char c);
 std::string ToHex(const unsigned char* data, size_t size);
 inline std::string ToHex(const Bytes& bytes) { return ToHex(bytes.data(), bytes.size()); }
 // Empty optional for odd lengths or characters that are not hexadecimal digits.

@@ -1,6 +1,8 @@
 // Colour, line type and justification mappings between the host and DXF.
 #include "host/io/dxf_common.h"
 
+#include "host/io/bytes.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -100,13 +102,6 @@ void AppendUtf8(std::string& out, uint32_t code) {
     }
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::string StringFromDxf(const std::string& text) {
@@ -116,7 +111,7 @@ std::string StringFromDxf(const std::string& text) {
             uint32_t code = 0;
             bool hex = true;
             for (size_t k = 3; k < 7; ++k) {
-                int digit = HexValue(text[i + k]);
+                int digit = HexDigit(text[i + k]);
                 hex &= digit >= 0;
                 code = code * 16 + static_cast<uint32_t>(std::max(digit, 0));
             }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "host/drawing/tables.h"
+#include "host/io/bytes.h"
 #include "host/drawing/layouts.h"
 #include "host/geometry/records.h"
 
@@ -217,13 +218,6 @@ void Append(std::vector<unsigned char>& bytes, T value) {
     unsigned char raw[sizeof(T)];
     std::memcpy(raw, &value, sizeof(T));
     bytes.insert(bytes.end(), raw, raw + sizeof(T));
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -620,7 +614,7 @@ Record RecordFromChunk(const DxfChunk& chunk) {
         const std::string& hex = data[i].value;
         if (hex.size() % 2 != 0) return {};
         for (size_t k = 0; k < hex.size(); k += 2) {
-            const int high = HexValue(hex[k]), low = HexValue(hex[k + 1]);
+            const int high = HexDigit(hex[k]), low = HexDigit(hex[k + 1]);
             if (high < 0 || low < 0 || record.size() >= kMaxCarriedRecord) return {};
             record.push_back(static_cast<unsigned char>(high * 16 + low));
         }

@@ -403,14 +403,9 @@ public:
 
     void addText(const DL_TextData& d) override {
         if (TakeCarriedText(io::StringFromDxf(d.text))) return;
-        int justification = io::JustificationFromDxf(d.hJustification, d.vJustification);
-        bool atStart = (d.hJustification == 0 && d.vJustification == 0) || d.hJustification == 3 || d.hJustification == 5;
-        TextStyle style = StyleOf(d.style);
-        style.height = d.height;
-        style.angle = d.angle;
-        style.justification = justification;
-        style.widthFactor = d.xScaleFactor > 0 ? d.xScaleFactor : 1;
-        Add(MakeText(atStart ? d.ipx : d.apx, atStart ? d.ipy : d.apy, style, io::StringFromDxf(d.text)));
+        double x, y;
+        const TextStyle style = PlacedStyle(d, x, y);
+        Add(MakeText(x, y, style, io::StringFromDxf(d.text)));
     }
 
     // An attribute of the insert just before it, at its own position.
@@ -562,16 +557,26 @@ private:
         return style;
     }
 
-    Record AttributeRecord(const DL_TextData& d, const std::string& value, const std::string& tag,
-                           const std::string& prompt, uint16_t flags) {
-        int justification = io::JustificationFromDxf(d.hJustification, d.vJustification);
-        bool atStart = (d.hJustification == 0 && d.vJustification == 0) || d.hJustification == 3 || d.hJustification == 5;
+    // A text's style from its DXF style, height, angle, justification and width factor, and
+    // the point it hangs from: the insertion point for left-aligned, aligned and fitted text,
+    // the alignment point otherwise.
+    TextStyle PlacedStyle(const DL_TextData& d, double& x, double& y) {
+        const bool atStart = (d.hJustification == 0 && d.vJustification == 0) || d.hJustification == 3 || d.hJustification == 5;
+        x = atStart ? d.ipx : d.apx;
+        y = atStart ? d.ipy : d.apy;
         TextStyle style = StyleOf(d.style);
         style.height = d.height;
         style.angle = d.angle;
-        style.justification = justification;
+        style.justification = io::JustificationFromDxf(d.hJustification, d.vJustification);
         style.widthFactor = d.xScaleFactor > 0 ? d.xScaleFactor : 1;
-        return MakeAttribute(atStart ? d.ipx : d.apx, atStart ? d.ipy : d.apy, style,
+        return style;
+    }
+
+    Record AttributeRecord(const DL_TextData& d, const std::string& value, const std::string& tag,
+                           const std::string& prompt, uint16_t flags) {
+        double x, y;
+        const TextStyle style = PlacedStyle(d, x, y);
+        return MakeAttribute(x, y, style,
                              std::optional<std::string>(io::StringFromDxf(value)), io::StringFromDxf(tag),
                              io::StringFromDxf(prompt), flags);
     }

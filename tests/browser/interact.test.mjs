@@ -1,21 +1,12 @@
 // Picking, selection windows, rubber lines, object snaps and typed points in the browser:
 // what the mouse and the command line do reaches the host as scenario lines.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 
-import { Host, openBrowser } from './support.mjs';
+import { useHost } from './support.mjs';
 
-let browser;
 let host;
-
-before(async () => {
-  browser = await openBrowser();
-  host = await Host.open(browser);
-});
-
-after(async () => {
-  await browser?.close();
-});
+useHost((opened) => { host = opened; });
 
 const entities = async (type) => (await host.drawing()).entities.filter((e) => !type || e.type === type);
 const selectedInView = () => host.page.evaluate(() => document.querySelectorAll('#drawing .ql-selected').length);

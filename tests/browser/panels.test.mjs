@@ -1,24 +1,15 @@
 // Feedback and files in the browser: the command line's history and repeat, the properties
 // and layer panels, uploads the host refuses, saving under the opened name, the hatch
 // dialog's previews chosen by a click, and undo / redo from the keys and the toolbar.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { existsSync, readFileSync } from 'node:fs';
 import path from 'node:path';
 
-import { Host, openBrowser } from './support.mjs';
+import { useHost } from './support.mjs';
 
-let browser;
 let host;
-
-before(async () => {
-  browser = await openBrowser();
-  host = await Host.open(browser);
-});
-
-after(async () => {
-  await browser?.close();
-});
+useHost((opened) => { host = opened; });
 
 const entities = async (type) => (await host.drawing()).entities.filter((e) => !type || e.type === type);
 const messages = async () => host.page.locator('#problems .message span').allTextContents();

@@ -1,24 +1,15 @@
 // The interactive host in a browser: commands run through their dialogs, drags follow the
 // mouse, keys reach the plug-in's hooks, and what was done is drawn.
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { readFileSync, rmSync } from 'node:fs';
 import path from 'node:path';
 
-import { Host, openBrowser } from './support.mjs';
+import { useHost } from './support.mjs';
 
-let browser;
 let host;
-
-before(async () => {
-  browser = await openBrowser();
-  host = await Host.open(browser);
-});
-
-after(async () => {
-  await browser?.close();
-});
+useHost((opened) => { host = opened; });
 
 const entities = async (type) => (await host.drawing()).entities.filter((e) => !type || e.type === type);
 

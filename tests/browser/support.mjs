@@ -1,6 +1,7 @@
 // Helpers of the browser tests: a page on the running qlhost --serve, the command line,
 // mouse actions at drawing coordinates, and the host's state.
 import { mkdirSync } from 'node:fs';
+import { after, before } from 'node:test';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
@@ -113,4 +114,17 @@ export const shotsDir = () => process.env.QL_SHOTS_DIR || path.resolve('build/br
 export async function shot(page, name) {
   mkdirSync(shotsDir(), { recursive: true });
   await page.screenshot({ path: path.join(shotsDir(), `${name}.png`) });
+}
+
+// One browser and one page for a test file: opened before its first test and handed to
+// `opened`, closed after its last.
+export function useHost(opened) {
+  let browser;
+  before(async () => {
+    browser = await openBrowser();
+    opened(await Host.open(browser));
+  });
+  after(async () => {
+    await browser?.close();
+  });
 }
