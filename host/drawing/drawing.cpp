@@ -146,6 +146,4 @@ void Drawing::ClearSelection() {
     for (auto& list : temporaries) ForEachNodeDeep(*list, clear);
 }
 
-Drawing& TheDrawing() { return Part<Drawing>(); }
-
 }  // namespace qlhost

@@ -13,6 +13,7 @@
 #include "core/host_api.h"
 #include "host/drawing/node_store.h"
 #include "host/drawing/pointer_set.h"
+#include "host/state/parts.h"
 
 namespace qlhost {
 
@@ -183,7 +184,7 @@ struct Drawing {
 };
 
 // The one drawing of the running host.
-Drawing& TheDrawing();
+inline Drawing& TheDrawing() { return Part<Drawing>(); }
 
 // Canonical, stable text listing of a list (and its member lists) for golden files.
 std::string DumpList(const HostList& list);

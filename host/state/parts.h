@@ -54,9 +54,13 @@ private:
 // The parts of the process's host, the state Host::Current() (host/runtime/host.h) resets.
 HostParts& TheHostParts();
 
+// A part, once made, keeps its address for the life of the process (a reset puts its contents
+// back in place), so each room looks its part up once; the hot paths of the C interface pay
+// only the check that the look-up was done.
 template <class T>
 T& Part() {
-    return TheHostParts().Get<T>();
+    static T& part = TheHostParts().Get<T>();
+    return part;
 }
 
 }  // namespace qlhost
