@@ -192,14 +192,20 @@ void LoadExample(Drawing& drawing) {
 
 const Drawn kDrawings[] = {{"floorplan", LoadExample}, {"showcase", BuildShowcase}};
 
+// A fresh drawing (no symbol definitions left from the drawing before) built as `d` says.
+Drawing& Built(const Drawn& d) {
+    Drawing& drawing = FreshDrawing();
+    ClearSymbolDefinitions();
+    d.build(drawing);
+    return drawing;
+}
+
 // Written to DXF and read back, the drawing is the same: every entity with its fields (fills,
 // text fonts and flags, dimensions and their style, attributes, closed outlines' corners).
 TEST_F(DxfEzdxfTest, HostDrawingsComeBackTheSame) {
     for (const Drawn& d : kDrawings) {
         SCOPED_TRACE(d.name);
-        Drawing& drawing = FreshDrawing();
-        ClearSymbolDefinitions();
-        d.build(drawing);
+        Drawing& drawing = Built(d);
         const Json before = Entities(*drawing.work);
         const std::string path = ql_test::TempPath(std::string(d.name) + ".dxf");
         std::string error, warning = "unset";
@@ -408,9 +414,7 @@ TEST_F(DxfEzdxfTest, EzdxfDrawingsImportWithEveryEntityAccountedFor) {
 TEST_F(DxfEzdxfTest, ExportedDrawingsAuditClean) {
     for (const Drawn& d : kDrawings) {
         SCOPED_TRACE(d.name);
-        Drawing& drawing = FreshDrawing();
-        ClearSymbolDefinitions();
-        d.build(drawing);
+        Drawing& drawing = Built(d);
         const std::string path = ql_test::TempPath(std::string(d.name) + "-audit.dxf");
         std::string error;
         ASSERT_TRUE(ExportDxf(path, *drawing.work, error)) << error;
